@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Tamberlux needs and is not there yet: Debian
+# packages through apt-get, Ruffle (the Flash player for web views) through npm.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+    g++ cmake ninja-build pkg-config ccache git
+    libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-httpserver-dev
+    libgumbo-dev libzip-dev libgl-dev
+    haxe sox
+    xvfb xauth chromium fonts-dejavu-core imagemagick
+    nodejs npm
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+    echo "Installing Debian packages: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -f node_modules/@ruffle-rs/ruffle/ruffle.js ]; then
+    echo "Installing Ruffle from npm"
+    npm ci --no-audit --no-fund --loglevel=error
+fi

@@ -1,0 +1,63 @@
+#pragma once
+// The page document of the editor: the page's source text is the truth, elements are found by
+// parsing it (gumbo) and remembering each element's source span. Nothing is ever reformatted;
+// every edit splices text.
+
+#include "addin/HostEditor.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace tlx::host {
+
+class HtmlDocument : public HostDocument {
+public:
+    // A document over `text` (the page's bytes as stored), at address `locationHref`
+    // ("file://..." for a saved page, "unsaved:..." for a page never saved).
+    static std::shared_ptr<HtmlDocument> create(std::string text, std::string locationHref);
+    ~HtmlDocument() override;
+
+    const std::string& text() const;
+    // Replaces the bytes [start, end) of the source by `replacement`: the one way every edit
+    // (the source editor's typing included) reaches the text. Raises onafterupdate. False when
+    // the range is outside the text.
+    bool replaceRange(std::size_t start, std::size_t end, std::string_view replacement);
+
+    void setLocationHref(std::string href);
+
+    // The selection as a source range [start, end); start == end is a caret.
+    void setSelection(std::size_t start, std::size_t end);
+    std::size_t selectionStart() const;
+    std::size_t selectionEnd() const;
+
+    // The source span [start, end) of an element handed out by this document, or nullopt
+    // for a detached element or one of another document.
+    std::optional<std::pair<std::size_t, std::size_t>> spanOf(const ElementPtr& element) const;
+    // The innermost element whose span holds `offset` (an OBJECT counting as one piece).
+    ElementPtr elementAt(std::size_t offset) const;
+
+    // Whether the text changed since the last setModified(false) (the page was saved).
+    bool isModified() const;
+    void setModified(bool modified);
+
+    // HostDocument
+    ElementCollection all() const override;
+    ElementPtr activeElement() const override;
+    ElementPtr body() const override;
+    ElementCollection scripts() const override;
+    TextRangePtr createRange() override;
+    std::string locationHref() const override;
+    std::string bgColor() const override;
+    Signal<>& onafterupdate() override;
+
+private:
+    HtmlDocument();
+    struct Impl;
+    std::shared_ptr<Impl> impl_;
+};
+
+} // namespace tlx::host

@@ -1,0 +1,166 @@
+#include "platform/ScriptedPlatform.h"
+
+#include "platform/Zip.h"
+
+namespace tlx {
+
+namespace {
+
+template <typename T> T takeFront(std::deque<T>& queue, T fallback) {
+    if (queue.empty())
+        return fallback;
+    T value = std::move(queue.front());
+    queue.pop_front();
+    return value;
+}
+
+MsgResult firstButton(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::OkOnly:
+    case MsgButtons::OkCancel:
+        return MsgResult::Ok;
+    case MsgButtons::AbortRetryIgnore:
+        return MsgResult::Abort;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNo:
+        return MsgResult::Yes;
+    case MsgButtons::RetryCancel:
+        return MsgResult::Retry;
+    }
+    return MsgResult::Ok;
+}
+
+class RecordingProgressForm : public ProgressForm {
+public:
+    explicit RecordingProgressForm(ScriptedPlatform& owner) : owner_(owner) {
+        ++owner_.progressFormsOpen;
+        ++owner_.progressFormsShown;
+    }
+    ~RecordingProgressForm() override { --owner_.progressFormsOpen; }
+    void setLabel(const std::string& text) override { owner_.progressLabels.push_back(text); }
+
+private:
+    ScriptedPlatform& owner_;
+};
+
+} // namespace
+
+void ScriptedPlatform::record(std::string service, std::vector<std::string> args) {
+    calls.push_back(PlatformCall{std::move(service), std::move(args)});
+}
+
+std::vector<PlatformCall> ScriptedPlatform::callsOf(const std::string& service) const {
+    std::vector<PlatformCall> result;
+    for (const auto& call : calls)
+        if (call.service == service)
+            result.push_back(call);
+    return result;
+}
+
+MsgResult ScriptedPlatform::messageBox(const std::string& prompt, MsgButtons buttons,
+                                       MsgIcon icon, const std::string& title) {
+    record("messageBox", {prompt, std::to_string(static_cast<int>(buttons)),
+                          std::to_string(static_cast<int>(icon)), title});
+    return takeFront(messageBoxAnswers, firstButton(buttons));
+}
+
+std::optional<std::string> ScriptedPlatform::inputBox(const std::string& prompt,
+                                                      const std::string& title,
+                                                      const std::string& defaultText) {
+    record("inputBox", {prompt, title, defaultText});
+    return takeFront<std::optional<std::string>>(inputBoxAnswers, std::nullopt);
+}
+
+std::optional<std::string> ScriptedPlatform::openFileDialog(const FileDialogOptions& options) {
+    record("openFileDialog",
+           {options.title, options.filter, options.initialFolder, options.fileName});
+    return takeFront<std::optional<std::string>>(openFileAnswers, std::nullopt);
+}
+
+std::optional<std::string> ScriptedPlatform::saveFileDialog(const FileDialogOptions& options) {
+    record("saveFileDialog",
+           {options.title, options.filter, options.initialFolder, options.fileName});
+    return takeFront<std::optional<std::string>>(saveFileAnswers, std::nullopt);
+}
+
+std::optional<int> ScriptedPlatform::colourDialog(int initialColour) {
+    record("colourDialog", {std::to_string(initialColour)});
+    return takeFront<std::optional<int>>(colourAnswers, std::nullopt);
+}
+
+int ScriptedPlatform::popupMenu(const std::vector<MenuEntry>& entries) {
+    record("popupMenu", {std::to_string(entries.size())});
+    menusShown.push_back(entries);
+    return takeFront(popupMenuAnswers, 0);
+}
+
+int ScriptedPlatform::shellOpen(const std::string& target) {
+    record("shellOpen", {target});
+    return 33; // what the classic shell call answers on success (any value above 32)
+}
+
+void ScriptedPlatform::setClipboardText(const std::string& text) {
+    record("setClipboardText", {text});
+    clipboard = text;
+}
+
+std::string ScriptedPlatform::clipboardText() {
+    record("clipboardText", {});
+    return clipboard;
+}
+
+void ScriptedPlatform::doEvents() {
+    record("doEvents", {});
+    if (!pendingEvents.empty()) {
+        auto event = std::move(pendingEvents.front());
+        pendingEvents.pop_front();
+        event();
+    }
+}
+
+bool ScriptedPlatform::waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    record("waitUntil", {std::to_string(timeoutMs)});
+    // Each turn runs one pending event, as one pass of a real event loop would; once nothing
+    // is pending the condition can no longer change and the wait times out.
+    while (!done()) {
+        if (pendingEvents.empty())
+            return false;
+        auto event = std::move(pendingEvents.front());
+        pendingEvents.pop_front();
+        event();
+    }
+    return true;
+}
+
+void ScriptedPlatform::showModal(ModalForm& form) {
+    record("showModal", {form.formName()});
+    if (!modalActions.empty()) {
+        auto action = std::move(modalActions.front());
+        modalActions.pop_front();
+        action(form);
+    }
+}
+
+std::unique_ptr<ProgressForm> ScriptedPlatform::showProgressForm() {
+    record("showProgressForm", {});
+    return std::make_unique<RecordingProgressForm>(*this);
+}
+
+std::uint32_t ScriptedPlatform::tickCount() {
+    tick += tickStep;
+    return tick;
+}
+
+HttpReply ScriptedPlatform::httpGet(const std::string& url, int timeoutMs) {
+    record("httpGet", {url, std::to_string(timeoutMs)});
+    HttpReply none;
+    none.error = "no scripted reply";
+    return takeFront(httpReplies, none);
+}
+
+std::unique_ptr<ZipArchive> ScriptedPlatform::openZip(const std::string& path) {
+    record("openZip", {path});
+    return openZipFile(path);
+}
+
+} // namespace tlx
