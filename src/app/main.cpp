@@ -1,9 +1,44 @@
 // tamberlux: the page editor with the add-in, or a headless command.
-#include <cstdio>
+
+#include "app/Commands.h"
+
+#include <exception>
+#include <iostream>
+#include <string_view>
+
+namespace {
+
+void printUsage(std::ostream& out) {
+    out << "Usage:\n"
+           "  tamberlux check PATH...                 list pages whose Flash objects look altered\n"
+           "  tamberlux fix PATH...                   rewrite the Flash objects of such pages\n"
+           "  tamberlux catalog FILE                  list the entries a catalog file gives\n"
+           "  tamberlux import PACKAGE.zip [--install DIR]   import a content package\n";
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
-    std::fprintf(stderr, "tamberlux: not built yet\n");
-    return 2;
+    using namespace tlx::app;
+    const Args args(argv + (argc > 1 ? 2 : argc), argv + argc);
+    const std::string_view command = argc > 1 ? argv[1] : "";
+    try {
+        if (command == "check")
+            return runCheckCommand(args, std::cout, std::cerr);
+        if (command == "fix")
+            return runFixCommand(args, std::cout, std::cerr);
+        if (command == "catalog")
+            return runCatalogCommand(args, std::cout, std::cerr);
+        if (command == "import")
+            return runImportCommand(args, std::cout, std::cerr);
+        if (command == "--help" || command == "-h" || command == "help") {
+            printUsage(std::cout);
+            return 0;
+        }
+        printUsage(std::cerr);
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "tamberlux: " << e.what() << "\n";
+        return 2;
+    }
 }

@@ -1,0 +1,15 @@
+#include "app/Commands.h"
+
+namespace tlx::app {
+
+int runCheckCommand(const Args&, std::ostream&, std::ostream& err) {
+    err << "tamberlux: this command is not available yet\n";
+    return 2;
+}
+
+int runFixCommand(const Args&, std::ostream&, std::ostream& err) {
+    err << "tamberlux: this command is not available yet\n";
+    return 2;
+}
+
+} // namespace tlx::app
