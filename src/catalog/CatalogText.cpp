@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -95,7 +94,17 @@ FileBytes ReadFileBytes(const fs::path& path) {
         result.problem = "it cannot be opened for reading";
         return result;
     }
-    result.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // Read in large blocks: the size is only a hint, the file may change while it is read.
+    constexpr std::size_t kBlock = 1 << 16;
+    const auto size = fs::file_size(path, ec);
+    result.bytes.reserve(ec ? kBlock : std::size_t(size) + 1);
+    std::size_t used = 0;
+    while (in) {
+        result.bytes.resize(used + kBlock);
+        in.read(result.bytes.data() + used, std::streamsize(kBlock));
+        used += std::size_t(in.gcount());
+    }
+    result.bytes.resize(used);
     if (in.bad()) {
         result.status = FileRead::Failed;
         result.problem = "reading it failed";
