@@ -115,6 +115,10 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
         return ImportOutcome::NoFileSelected;
     }
 
+    std::error_code error;
+    if (!fs::is_directory(installFolder, error))
+        return fail(platform, "The install folder " + installFolder.string() + " does not exist.");
+
     // Everything is read and checked before anything is written.
     const auto package = readPackage(platform, packagePath);
     if (!package)
@@ -141,7 +145,6 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
 
     // Unpack the movies (and the data file, which stays in the library folder).
     const fs::path library = ResolveNoCase(installFolder, std::string(kLibraryFolderName));
-    std::error_code error;
     fs::create_directories(library, error);
     if (error)
         return fail(platform, "Cannot create " + library.string() + ": " + error.message());

@@ -197,6 +197,12 @@ TEST_F(ImportFixture, WriteFailureIsReportedAndLeavesTheCatalogAlone) {
     EXPECT_GT(lastMessage()[0].size(), prefix.size()); // with the reason
     EXPECT_EQ(readFile(install / "buttons.kqz"), kOldCatalog);
     EXPECT_TRUE(fs::is_directory(library / "b1.swf" / "inside"));
+
+    // An install folder that is not there is not made by an import.
+    const fs::path gone = temp.path() / "gone";
+    EXPECT_EQ(ImportPackage(platform, gone, package.string()), ImportOutcome::Failed);
+    EXPECT_EQ(lastMessage()[0].substr(0, prefix.size()), prefix);
+    EXPECT_FALSE(fs::exists(gone));
 }
 
 } // namespace
