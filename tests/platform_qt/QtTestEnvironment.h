@@ -11,8 +11,11 @@ namespace tlx::testing {
 class QtTestEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        if (!QApplication::instance())
-            app_ = std::make_unique<QApplication>(argc_, argv_);
+        if (QApplication::instance())
+            return;
+        // Web views need this before the application exists.
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        app_ = std::make_unique<QApplication>(argc_, argv_);
     }
     void TearDown() override { app_.reset(); }
 

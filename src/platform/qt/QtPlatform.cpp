@@ -455,6 +455,7 @@ bool QtPlatform::waitUntil(const std::function<bool()>& done, int timeoutMs) {
     });
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer); // never shorter than asked
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     poll.start();
     limit.start(timeoutMs);
@@ -502,6 +503,7 @@ HttpReply QtPlatform::httpGet(const std::string& url, int timeoutMs) {
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer); // never shorter than asked
     QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
         timedOut = true;
         loop.quit();
