@@ -24,7 +24,7 @@ class SoundMovie {
 		icon = new Shape();
 		Movie.root.addChild(icon);
 		drawIcon(0);
-		untyped Movie.root.tlxPlay = play;
+		Movie.onCommand("tlxPlay", play);
 		if (Movie.isTopLevel()) {
 			try {
 				if (ExternalInterface.available) {

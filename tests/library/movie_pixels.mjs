@@ -1,17 +1,21 @@
 // Plays shipped library movies in headless Chromium with Ruffle and checks from the pixels of a
 // screenshot that their parameters took effect.
 //
-// usage: node movie_pixels.mjs MOVIES_DIR RUFFLE_DIR OUTPUT_DIR
+// Also checks that the shipped detection script, filled in as the add-in fills it, keeps a visitor
+// with Ruffle on the page and sends one without a Flash player to the no-Flash page.
+//
+// usage: node movie_pixels.mjs MOVIES_DIR RUFFLE_DIR OUTPUT_DIR [DETECTION_TEMPLATE]
 //   MOVIES_DIR  the built FlashMovies folder
 //   RUFFLE_DIR  node_modules/@ruffle-rs/ruffle
-//   OUTPUT_DIR  where the screenshot (and a note on failure) is written
+//   OUTPUT_DIR  where the screenshot is written
+//   DETECTION_TEMPLATE  flashdetect.txt of the install folder
 import http from "node:http";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { chromium } from "playwright-core";
 
-const [moviesDir, ruffleDir, outDir] = process.argv.slice(2);
+const [moviesDir, ruffleDir, outDir, detectTemplate] = process.argv.slice(2);
 if (!moviesDir || !ruffleDir || !outDir) {
   console.error("usage: node movie_pixels.mjs MOVIES_DIR RUFFLE_DIR OUTPUT_DIR");
   process.exit(2);
@@ -33,7 +37,17 @@ const cases = [
     movie: "hdstone.swf?T1=Welcome&TC=00C000&TU=&TW=_self&BM=&CWR=0&CWG=0&CWB=0" },
   { name: "heading-colour-text", x: 400, y: 130, w: 468, h: 60,
     movie: "hdwave.swf?T1=Welcome+Home&TC=00C000&TU=&TW=_self&BM=bgwaves.swf&CWR=0&CWG=0&CWB=0" },
+  // intro movies read their texts from the text file TF next to them
+  { name: "intro-text-file", x: 20, y: 350, w: 250, h: 180,
+    movie: "mvplain.swf?TF=tlx-texts.htm&TC=FF0000&TM=&TE=&BM=&TS=40&TU=&TW=_self&CWR=0&CWG=0&CWB=0" },
+  { name: "intro-empty-file", x: 300, y: 350, w: 250, h: 180,
+    movie: "mvplain.swf?TF=tlx-empty.htm&TC=FF0000&TM=&TE=&BM=&TS=40&TU=&TW=_self&CWR=0&CWG=0&CWB=0" },
 ];
+// the intro movie text files, as the intro movie dialog writes them
+const TEXT_FILES = {
+  "/tlx-texts.htm": "T1=WELCOME & HELLO&T2=More text&eof=1\r\n",
+  "/tlx-empty.htm": "T1=&T2=&eof=1\r\n",
+};
 
 function objectMarkup(c) {
   const vars = c.movie.slice(c.movie.indexOf("?") + 1);
@@ -53,6 +67,16 @@ const page = `<!DOCTYPE html><html><head><meta charset="utf-8"><title>movies</ti
 ${cases.map(objectMarkup).join("\n")}
 </body></html>`;
 
+// The detection script as the add-in inserts it: the Flash page "This Page", the no-Flash page
+// "NonFlashPage.htm", just before the page's body.
+const RUFFLE_HEAD = `<script>window.RufflePlayer = {config: {autoplay: "on", splashScreen: false, unmuteOverlay: "hidden"}};</script>
+<script src="/ruffle/ruffle.js"></script>`;
+function detectionPage(withRuffle) {
+  const script = fs.readFileSync(detectTemplate, "latin1")
+    .replace(/FlashPage\.htm/gi, "This Page").replace(/NonPage\.htm/gi, "NonFlashPage.htm");
+  return `<html><head><title>detect</title>${withRuffle ? RUFFLE_HEAD : ""}</head>${script}<body>Flash page</body></html>`;
+}
+
 const TYPES = { ".swf": "application/x-shockwave-flash", ".js": "text/javascript", ".wasm": "application/wasm",
   ".htm": "text/html", ".html": "text/html", ".map": "application/json" };
 
@@ -70,6 +94,12 @@ const server = http.createServer((req, res) => {
   const url = decodeURIComponent(new URL(req.url, "http://x").pathname);
   if (url === "/" || url === "/index.htm") {
     res.writeHead(200, { "Content-Type": "text/html" }).end(page);
+  } else if (detectTemplate && (url === "/detect-ruffle.htm" || url === "/detect-none.htm")) {
+    res.writeHead(200, { "Content-Type": "text/html" }).end(detectionPage(url === "/detect-ruffle.htm"));
+  } else if (TEXT_FILES[url] !== undefined) {
+    res.writeHead(200, { "Content-Type": "text/html" }).end(TEXT_FILES[url]);
+  } else if (url === "/NonFlashPage.htm") {
+    res.writeHead(200, { "Content-Type": "text/html" }).end("<html><body>No Flash</body></html>");
   } else if (url.startsWith("/ruffle/")) {
     serveFile(res, ruffleDir, url.slice("/ruffle/".length));
   } else {
@@ -116,7 +146,29 @@ const checks = [
   ["the NoColor heading ignores TC=00C000 (no green pixels) but draws its plate", (m) => m["heading-green-text"].green < 10 && m["heading-green-text"].nonWhite > 0.5 * m["heading-green-text"].pixels],
   ["the heading shows its text in TC=00C000 (green pixels)", (m) => m["heading-colour-text"].green >= 60],
   ["the heading's background movie BM fills the box behind the text", (m) => m["heading-colour-text"].nonWhite > 0.6 * m["heading-colour-text"].pixels],
+  ["the intro movie shows the heading of its text file TF in TC=FF0000", (m) => m["intro-text-file"].red >= 60],
+  ["the intro movie shows no heading when its text file has an empty one", (m) => m["intro-empty-file"].red < 5 && m["intro-empty-file"].nonWhite > 0.5 * m["intro-empty-file"].pixels],
 ];
+
+async function checkDetection(tab, port) {
+  const base = `http://127.0.0.1:${port}`;
+  await tab.goto(`${base}/detect-none.htm`, { waitUntil: "load", timeout: TIME_LIMIT_MS });
+  try {
+    await tab.waitForURL(`${base}/NonFlashPage.htm`, { timeout: 10000 });
+    console.log("ok: the detection script sends a browser without a Flash player to NonFlashPage.htm");
+  } catch (e) {
+    console.error(`FAILED: without a Flash player the detection script stayed on ${tab.url()}`);
+    process.exitCode = 1;
+  }
+  await tab.goto(`${base}/detect-ruffle.htm`, { waitUntil: "load", timeout: TIME_LIMIT_MS });
+  await new Promise((r) => setTimeout(r, 1500));
+  if (tab.url() === `${base}/detect-ruffle.htm`) {
+    console.log("ok: the detection script keeps a browser with Ruffle on \"This Page\"");
+  } else {
+    console.error(`FAILED: with Ruffle the detection script went to ${tab.url()}`);
+    process.exitCode = 1;
+  }
+}
 
 async function main() {
   fs.mkdirSync(outDir, { recursive: true });
@@ -126,7 +178,7 @@ async function main() {
   let browser;
   try {
     browser = await chromium.launchPersistentContext(userDir, {
-      executablePath: CHROMIUM, headless: true, viewport: { width: 900, height: 360 },
+      executablePath: CHROMIUM, headless: true, viewport: { width: 900, height: 560 },
       args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
         "--disable-component-update", "--disable-sync", "--autoplay-policy=no-user-gesture-required"],
     });
@@ -155,6 +207,7 @@ async function main() {
     } else {
       for (const [text] of checks) console.log("ok: " + text);
     }
+    if (detectTemplate) await checkDetection(tab, port);
   } finally {
     if (browser) await browser.close();
     server.close();

@@ -6,6 +6,7 @@ import flash.display.DisplayObjectContainer;
 import flash.display.Loader;
 import flash.display.Shape;
 import flash.display.Sprite;
+import flash.events.DataEvent;
 import flash.events.Event;
 import flash.events.IOErrorEvent;
 import flash.events.SecurityErrorEvent;
@@ -19,6 +20,12 @@ import flash.system.LoaderContext;
 	never mix with ours, and is handed its values both in its address and directly.
 **/
 class Companion {
+	/** Sent by a loaded companion to ask for its values. **/
+	public static inline var HELLO = "tlxHello";
+
+	/** The answer to HELLO: a DataEvent whose data is the query text of the values. **/
+	public static inline var PARAMS = "tlxParams";
+
 	/** The address of a file next to this movie. **/
 	public static function siblingUrl(file:String):String {
 		var own = Lib.current.loaderInfo.url;
@@ -38,41 +45,43 @@ class Companion {
 		Loads `file` with the values `params` into `holder`; `ready` runs once the companion is
 		shown. A missing or broken companion is left out without a word.
 	**/
-	public static function load(file:String, params:Dynamic, holder:DisplayObjectContainer, ?ready:Loader->Void):Loader {
+	public static function load(file:String, params:Dynamic, holder:DisplayObjectContainer, ?ready:Loader->Void, ?failed:Void->Void):Loader {
 		var loader = new Loader();
-		if (file == "" || !safeName(file))
+		var fail = function() if (failed != null) failed();
+		if (file == "" || !safeName(file)) {
+			fail();
 			return loader;
+		}
 		var query = [];
 		if (params != null)
 			for (k in Reflect.fields(params))
 				query.push(k + "=" + StringTools.urlEncode(Std.string(Reflect.field(params, k))));
 		var url = siblingUrl(file) + (query.length > 0 ? "?" + query.join("&") : "");
 		var info = loader.contentLoaderInfo;
+		try {
+			var shared = info.sharedEvents;
+			var text = query.join("&");
+			shared.addEventListener(HELLO, function(_) shared.dispatchEvent(new DataEvent(PARAMS, false, false, text)));
+		} catch (e:Dynamic) {}
 		info.addEventListener(Event.INIT, function(_) {
-			try {
-				untyped loader.content.tlxParams = params == null ? {} : params;
-			} catch (e:Dynamic) {}
 			holder.addChild(loader);
 			if (ready != null)
 				ready(loader);
 		});
-		info.addEventListener(IOErrorEvent.IO_ERROR, function(_) {});
-		info.addEventListener(SecurityErrorEvent.SECURITY_ERROR, function(_) {});
+		info.addEventListener(IOErrorEvent.IO_ERROR, function(_) fail());
+		info.addEventListener(SecurityErrorEvent.SECURITY_ERROR, function(_) fail());
 		try {
 			loader.load(new URLRequest(url), new LoaderContext(false, new ApplicationDomain()));
-		} catch (e:Dynamic) {}
+		} catch (e:Dynamic) {
+			fail();
+		}
 		return loader;
 	}
 
-	/** Calls the function `name` that a loaded companion published, if it did. **/
-	public static function call(loader:Loader, name:String, ?args:Array<Dynamic>):Void {
+	/** Sends the command `name` to a loaded companion (see `Movie.onCommand`). **/
+	public static function call(loader:Loader, name:String):Void {
 		try {
-			var content:Dynamic = loader.content;
-			if (content == null)
-				return;
-			var f:Dynamic = Reflect.field(content, name);
-			if (f != null)
-				Reflect.callMethod(content, f, args == null ? [] : args);
+			loader.contentLoaderInfo.sharedEvents.dispatchEvent(new Event(name));
 		} catch (e:Dynamic) {}
 	}
 

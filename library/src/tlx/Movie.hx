@@ -14,14 +14,19 @@ class Movie {
 	**/
 	public static function whenReady(start:Void->Void) {
 		var root = Lib.current;
-		if (root.stage != null) {
+		var go = function() {
+			if (!isTopLevel())
+				Params.askLoader();
 			start();
+		};
+		if (root.stage != null) {
+			go();
 			return;
 		}
 		var onAdded:Event->Void = null;
 		onAdded = function(_) {
 			root.removeEventListener(Event.ADDED_TO_STAGE, onAdded);
-			start();
+			go();
 		};
 		root.addEventListener(Event.ADDED_TO_STAGE, onAdded);
 	}
@@ -71,6 +76,13 @@ class Movie {
 
 	public static function hasLink():Bool
 		return StringTools.trim(Params.raw("TU")) != "";
+
+	/** Runs `f` whenever the movie that loaded this one sends the command `name` (see `Companion.call`). **/
+	public static function onCommand(name:String, f:Void->Void) {
+		try {
+			Lib.current.loaderInfo.sharedEvents.addEventListener(name, function(_) f());
+		} catch (e:Dynamic) {}
+	}
 
 	/** Seconds since the movie started, for animations that keep time with the clock. **/
 	public static function seconds():Float

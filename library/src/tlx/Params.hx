@@ -76,8 +76,41 @@ class Params {
 		return s;
 	}
 
-	static function handedOver():Dynamic {
-		return try untyped Lib.current.tlxParams catch (e:Dynamic) null;
+	static var handed:Dynamic = null;
+
+	static function handedOver():Dynamic
+		return handed;
+
+	/**
+		Asks the movie that loaded this one for its values: it answers at once with the query
+		text it loaded us with (see `Companion.load`). A movie shown by the page gets no answer.
+	**/
+	public static function askLoader() {
+		try {
+			var shared = Lib.current.loaderInfo.sharedEvents;
+			var answer = function(e:flash.events.DataEvent) handed = parseQuery(e.data);
+			shared.addEventListener(Companion.PARAMS, answer);
+			shared.dispatchEvent(new flash.events.Event(Companion.HELLO));
+			shared.removeEventListener(Companion.PARAMS, answer);
+		} catch (e:Dynamic) {}
+	}
+
+	/** The pairs of a query text "K1=v1&K2=v2" (values URL-decoded). **/
+	public static function parseQuery(q:String):Dynamic {
+		var out = {};
+		if (q == null)
+			return out;
+		for (pair in q.split("&")) {
+			var eq = pair.indexOf("=");
+			if (eq <= 0)
+				continue;
+			var v = pair.substr(eq + 1);
+			try {
+				v = StringTools.urlDecode(v);
+			} catch (e:Dynamic) {}
+			Reflect.setField(out, pair.substr(0, eq), v);
+		}
+		return out;
 	}
 
 	static function lookup(params:Dynamic, key:String):Dynamic {
