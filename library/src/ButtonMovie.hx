@@ -159,7 +159,7 @@ class ButtonMovie {
 
 		var colours = look.face.copy();
 		if (state == 1)
-			colours = colours.map(c -> Gfx.lighten(c, look.neon ? 0.12 : 0.18));
+			colours = colours.map(c -> Gfx.lighten(c, look.neon ? 0.15 : 0.24));
 		else if (state == 2)
 			colours = [for (i in 0...colours.length) Gfx.darken(colours[colours.length - 1 - i], 0.12)];
 		var ratios = [for (i in 0...colours.length) Math.round(255 * i / (colours.length - 1))];
