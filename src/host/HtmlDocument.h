@@ -14,6 +14,8 @@
 
 namespace tlx::host {
 
+class DocState;
+
 class HtmlDocument : public HostDocument {
 public:
     // A document over `text` (the page's bytes as stored), at address `locationHref`
@@ -37,7 +39,9 @@ public:
     // The source span [start, end) of an element handed out by this document, or nullopt
     // for a detached element or one of another document.
     std::optional<std::pair<std::size_t, std::size_t>> spanOf(const ElementPtr& element) const;
-    // The innermost element whose span holds `offset` (an OBJECT counting as one piece).
+    // The innermost element whose span holds `offset` (an OBJECT counting as one piece). An
+    // element whose end is not written in the source (an unclosed P, a BODY without tag) also
+    // holds the offset at its end.
     ElementPtr elementAt(std::size_t offset) const;
 
     // Whether the text changed since the last setModified(false) (the page was saved).
@@ -54,10 +58,12 @@ public:
     std::string bgColor() const override;
     Signal<>& onafterupdate() override;
 
+    // How many times the whole text was parsed so far (a measure for tests and benchmarks).
+    std::size_t fullParseCount() const;
+
 private:
     HtmlDocument();
-    struct Impl;
-    std::shared_ptr<Impl> impl_;
+    std::shared_ptr<DocState> state_;
 };
 
 } // namespace tlx::host
