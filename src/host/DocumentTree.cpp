@@ -312,12 +312,16 @@ private:
         return node;
     }
 
-    static void clampInto(Node& parent) {
+    // Anything that still lies beyond its parent afterwards makes the tree irregular.
+    void clampInto(Node& parent) {
         for (const auto& kid : parent.kids) {
-            if (kid->isElement() && kid->softEnd() && kid->end > parent.innerEnd &&
-                kid->start <= parent.innerEnd) {
+            if (kid->end <= parent.innerEnd)
+                continue;
+            if (kid->isElement() && kid->softEnd() && kid->start <= parent.innerEnd) {
                 kid->end = kid->innerEnd = std::max(parent.innerEnd, kid->innerStart);
                 clampInto(*kid);
+            } else {
+                messy = true;
             }
         }
     }
@@ -404,6 +408,11 @@ void DocState::ensureFreshFor(const Node& node) {
     if (root && (node.end < staleFrom || (node.end == staleFrom && !node.softEnd())))
         return;
     reparse();
+}
+
+void DocState::markStale(std::size_t offset) {
+    staleFrom = stale ? std::min(staleFrom, offset) : offset;
+    stale = true;
 }
 
 void DocState::reparse() {
@@ -590,7 +599,8 @@ bool contextTakes(const Node& context, const std::vector<GumboTag>& tags) {
             return false;
         if (n->tag == GUMBO_TAG_BODY)
             return true;
-        if (neverTakesFragments(n->tag))
+        // Above a table cell or an OBJECT nothing closes implicitly any more.
+        if (!pastMarker && neverTakesFragments(n->tag))
             return false;
         if (n->tag == GUMBO_TAG_FORM && has([](GumboTag t) { return t == GUMBO_TAG_FORM; }))
             return false;
@@ -725,8 +735,7 @@ bool DocState::splice(std::size_t s, std::size_t e, std::string_view replacement
             node->parent = self;
         kids.insert(at, newNodes.begin(), newNodes.end());
     } else if (kind == EditKind::General) {
-        staleFrom = stale ? std::min(staleFrom, s) : s;
-        stale = true;
+        markStale(s);
     }
 
     moveOffset(selStart, false, s, e, replacement.size());

@@ -120,6 +120,9 @@ public:
     bool splice(std::size_t start, std::size_t end, std::string_view replacement,
                 EditKind kind = EditKind::General, const Node* growInside = nullptr);
 
+    // Records that the tree may differ from a parse of the text from `offset` on.
+    void markStale(std::size_t offset);
+
     // Queries on an up-to-date tree.
     std::vector<ElementPtr> elementsUnder(const Node& node);
     NodePtr elementAt(std::size_t offset);

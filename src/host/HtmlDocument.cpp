@@ -47,11 +47,13 @@ bool Node::setOuterHTML(std::string_view html) {
     const std::size_t to = end;
     if (!state->splice(from, to, html))
         return false;
-    // An element with no source of its own (an empty implied HEAD) is not covered by the edit.
+    // An element with no source of its own (an empty implied HEAD) is not covered by the edit:
+    // this handle is let go and the next parse of the page decides what stands there.
     if (attached) {
         if (const auto parentNode = parent.lock())
             std::erase_if(parentNode->kids, [this](const NodePtr& k) { return k.get() == this; });
         detachSubtree(*this);
+        state->markStale(from);
     }
     return true;
 }

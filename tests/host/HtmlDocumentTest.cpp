@@ -216,6 +216,8 @@ TEST(HtmlDocumentEdits, HeldElementsFollowEditsBeforeAndInside) {
     EXPECT_TRUE(object->isAttached());
     EXPECT_TRUE(body->isAttached());
     EXPECT_EQ(object->all().item(std::size_t{2})->value(), "low");
+    // The doctype changes how the whole page parses; the edits inside the object are linked in.
+    EXPECT_EQ(doc->fullParseCount(), 2u);
     expectSameAsFreshParse(*doc);
 
     // An edit across an element's boundary detaches it; one covering it too.
@@ -433,12 +435,19 @@ TEST(HtmlDocumentEdits, LinkedInEditsMatchAFreshParse) {
         {"p2", "<div id=p2>unclosed"},
         {"l1", "<!-- open comment"},
     };
-    for (const auto& [id, html] : edits) {
+    doc->all();
+    const std::size_t parses = doc->fullParseCount();
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        const auto& [id, html] = edits[i];
         const auto element = doc->all().item(id);
         ASSERT_TRUE(element) << id;
         ASSERT_TRUE(element->setOuterHTML(html));
+        // The first four are linked in without parsing the page again.
+        if (i < 4)
+            EXPECT_EQ(doc->fullParseCount(), parses) << html;
         expectSameAsFreshParse(*doc);
     }
+    EXPECT_GT(doc->fullParseCount(), parses);
     const auto b = doc->all().tags("B").item(std::size_t{0});
     ASSERT_TRUE(
         b->insertAdjacentHTML(AdjacentPosition::AfterEnd, "<div>splits the paragraph</div>"));
@@ -503,4 +512,87 @@ TEST(HtmlDocumentPerformance, DISABLED_Timing) {
     std::printf("(b) rewrite held objects: %.1f ms = %.2f parses\n", rewrite, rewrite / parse);
     std::printf("(b') rewrite refetching each: %.1f ms = %.2f parses\n", refetch, refetch / parse);
     std::printf("whole parses: %zu\n", doc->fullParseCount());
+}
+
+TEST(HtmlDocumentEdits, RandomEditsKeepTheTreeOfAFreshParse) {
+    const std::vector<std::string> snippets = {"<b>x</b>",
+                                               "<div id=n>d</div>",
+                                               "<p>p</p>",
+                                               "<li>i</li>",
+                                               "<td>c</td>",
+                                               "</div>",
+                                               "<div>",
+                                               "<!-- c -->",
+                                               "<!--",
+                                               "text < more",
+                                               "<",
+                                               "<a href=x>l</a>",
+                                               "<form><input></form>",
+                                               "<table><tr><td>x</td></tr></table>",
+                                               "<script>var a=\"<b>\";</script>",
+                                               "<br>",
+                                               "</p>",
+                                               "<tr><td>z</td></tr>",
+                                               "<img src=x>",
+                                               "&amp;",
+                                               "",
+                                               "<i>open",
+                                               "</b>",
+                                               "<object><param "
+                                               "name=a><embed src=b></embed></object>",
+                                               "<h2>h</h2>",
+                                               "<option>o",
+                                               "<svg><circle/></svg>"};
+    const std::vector<std::string> starts = {
+        "<html><head><title>t</title></head><body>\n<p>one <b>two</b> three</p>\n"
+        "<div><object id=o><param name=movie value=a.swf><embed src=a.swf></object></div>\n"
+        "<table><tr><td>cell <i>it</i></td><td>2</td></tr></table>\n<ul><li>a<li>b</ul>\n"
+        "<p>x<a href=y>link</a></p><!-- note --></body></html>\n",
+        "<title>t</title><p>one <b>two</b> three\n<p>x<font size=2>f</font><center><object "
+        "id=o><param name=a></object></center><ul><li>a<li>b</ul>"};
+    unsigned seed = 12345;
+    const auto next = [&seed](std::size_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::size_t>((seed >> 8) % bound);
+    };
+    int linked = 0;
+    for (int round = 0; round < 40; ++round) {
+        const auto doc = page(starts[round % 2]);
+        for (int step = 0; step < 15; ++step) {
+            const auto elements = doc->all();
+            const std::string& html = snippets[next(snippets.size())];
+            const std::size_t before = doc->fullParseCount();
+            const auto element = elements.item(next(elements.size()));
+            const std::string previous = doc->text();
+            const std::string target =
+                element->tagName() + " " + std::to_string(doc->spanOf(element)->first);
+            const std::size_t op = next(4);
+            switch (op) {
+            case 0:
+                element->setOuterHTML(html);
+                break;
+            case 1:
+                element->insertAdjacentHTML(static_cast<AdjacentPosition>(next(4)), html);
+                break;
+            case 2: {
+                const std::size_t a = next(doc->text().size() + 1);
+                const std::size_t b = next(doc->text().size() + 1);
+                doc->replaceRange(std::min(a, b), std::max(a, b), html);
+                break;
+            }
+            default:
+                element->setAttribute("title", html);
+                break;
+            }
+            const auto described = describe(*doc);
+            linked += doc->fullParseCount() == before;
+            const auto fresh = page(doc->text());
+            ASSERT_EQ(described, describe(*fresh))
+                << "round " << round << " step " << step << " op " << op << " on " << target
+                << " with " << html << "\n"
+                << previous << "\n"
+                << doc->text();
+        }
+    }
+    EXPECT_GT(linked, 120); // a good share of the edits needs no whole parse
 }
