@@ -443,8 +443,9 @@ TEST(HtmlDocumentEdits, LinkedInEditsMatchAFreshParse) {
         ASSERT_TRUE(element) << id;
         ASSERT_TRUE(element->setOuterHTML(html));
         // The first four are linked in without parsing the page again.
-        if (i < 4)
+        if (i < 4) {
             EXPECT_EQ(doc->fullParseCount(), parses) << html;
+        }
         expectSameAsFreshParse(*doc);
     }
     EXPECT_GT(doc->fullParseCount(), parses);
