@@ -296,7 +296,12 @@ private:
         if (byParser &&
             !tagIn(e.tag, {GUMBO_TAG_HTML, GUMBO_TAG_HEAD, GUMBO_TAG_BODY, GUMBO_TAG_TBODY}))
             messy = true;
-        if (hasStartTag && !explicitEnd && (isFormattingTag(e.tag) || e.tag == GUMBO_TAG_FORM))
+        // A formatting element closed early by another tag stays active for the parser and
+        // wraps later content in copies of itself; one left open to the end of the page does
+        // not. An unclosed form keeps every later form from opening.
+        if (hasStartTag && !explicitEnd &&
+            ((isFormattingTag(e.tag) && base_ + e.end_pos.offset < limit_) ||
+             e.tag == GUMBO_TAG_FORM))
             messy = true;
         // Children must lie in order inside the content.
         std::size_t at = node->innerStart;

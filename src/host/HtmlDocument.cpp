@@ -103,6 +103,12 @@ bool Node::setAttribute(std::string_view name, std::string_view value) {
         from = to = tokens.closeAt;
         written = " " + std::string(name) + "=\"" +
                   encodeAttributeValue(value, '"', state->singleByte) + "\"";
+        // After "name=" with nothing but the tag's end, the new text would become that value.
+        const AttributeToken* last =
+            tokens.attributes.empty() ? nullptr : &tokens.attributes.back();
+        if (last && last->valueStart != std::string_view::npos && !last->quote &&
+            last->valueStart == last->valueEnd)
+            written = "\"\"" + written;
     }
     if (from == 0 || to >= tag.size())
         return false;
@@ -305,6 +311,7 @@ ElementCollection HtmlDocument::scripts() const {
 
 TextRangePtr HtmlDocument::createRange() {
     auto offsets = std::make_shared<RangeOffsets>(RangeOffsets{state_->selStart, state_->selEnd});
+    std::erase_if(state_->ranges, [](const auto& range) { return range.expired(); });
     state_->ranges.push_back(offsets);
     return std::make_shared<TextRange>(state_, std::move(offsets));
 }

@@ -69,7 +69,8 @@ std::string flashObject(int n, const std::string& extra = "") {
 }
 
 std::string bigPage(int objects) {
-    std::string text = "<html><head><title>Big</title></head><body bgcolor=#FFFFFF>\n";
+    std::string text = "<html><head><title>Big</title></head><body bgcolor=#FFFFFF>\n"
+                       "<font face=Arial>\n";
     for (int i = 0; i < objects; ++i) {
         text += "<p>Paragraph " + std::to_string(i) + " with <b>some</b> text " +
                 std::string(200, 'x') + "</p>\n";
@@ -149,6 +150,14 @@ TEST(HtmlDocumentAttributes, ValuesAreDecodedAndKeepTheirBytes) {
     EXPECT_EQ(p->getAttribute("NAME"), "\"a\"");
     EXPECT_TRUE(p->hasAttribute("Value"));
     EXPECT_FALSE(p->hasAttribute("width"));
+    const auto odd = page("<embed id=e title=\"a>b\" src=x.swf?a=1 src=second flashvars = 'v=1' "
+                          "hidden/>");
+    const auto embed = odd->all().item("e");
+    EXPECT_EQ(embed->getAttribute("title"), "a>b");
+    EXPECT_EQ(embed->getAttribute("src"), "x.swf?a=1"); // the first of two wins
+    EXPECT_EQ(embed->getAttribute("FlashVars"), "v=1");
+    EXPECT_TRUE(embed->hasAttribute("hidden"));
+    EXPECT_EQ(embed->getAttribute("hidden"), "");
     EXPECT_EQ(p->width(), "");
 
     const auto utf8 = page("<meta charset=utf-8><img id=i alt='caf&eacute; &#8364; &#128;'>");
@@ -180,6 +189,11 @@ TEST(HtmlDocumentAttributes, SetAttributeEditsTheStartTagInPlace) {
     EXPECT_TRUE(div->isAttached());
     EXPECT_TRUE(img->isAttached());
     EXPECT_EQ(doc->all().item("i"), img);
+    const auto link = page("<a id=a href=>x</a>")->all().item("a");
+    EXPECT_TRUE(link->setAttribute("title", "<b>t</b>"));
+    EXPECT_EQ(link->outerHTML(), "<a id=a href=\"\" title=\"<b>t</b>\">x</a>");
+    EXPECT_EQ(link->getAttribute("href"), "");
+    EXPECT_EQ(link->all().size(), 0u);
     EXPECT_FALSE(img->setAttribute("bad name", "x"));
     EXPECT_FALSE(img->setAttribute("", "x"));
     EXPECT_EQ(doc->fullParseCount(), parses);
@@ -543,13 +557,19 @@ TEST(HtmlDocumentEdits, RandomEditsKeepTheTreeOfAFreshParse) {
                                                "name=a><embed src=b></embed></object>",
                                                "<h2>h</h2>",
                                                "<option>o",
-                                               "<svg><circle/></svg>"};
+                                               "<svg><circle/></svg>",
+                                               "<font>f",
+                                               "<p><b>x</p>y",
+                                               "<a href=z>",
+                                               "text",
+                                               "<select><option>1</select>"};
     const std::vector<std::string> starts = {
         "<html><head><title>t</title></head><body>\n<p>one <b>two</b> three</p>\n"
         "<div><object id=o><param name=movie value=a.swf><embed src=a.swf></object></div>\n"
         "<table><tr><td>cell <i>it</i></td><td>2</td></tr></table>\n<ul><li>a<li>b</ul>\n"
         "<p>x<a href=y>link</a></p><!-- note --></body></html>\n",
-        "<title>t</title><p>one <b>two</b> three\n<p>x<font size=2>f</font><center><object "
+        "<title>t</title><font face=a><p>one <b>two</b> three\n<p>x<font "
+        "size=2>f</font><center><object "
         "id=o><param name=a></object></center><ul><li>a<li>b</ul>"};
     unsigned seed = 12345;
     const auto next = [&seed](std::size_t bound) {
