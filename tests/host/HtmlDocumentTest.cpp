@@ -189,7 +189,8 @@ TEST(HtmlDocumentAttributes, SetAttributeEditsTheStartTagInPlace) {
     EXPECT_TRUE(div->isAttached());
     EXPECT_TRUE(img->isAttached());
     EXPECT_EQ(doc->all().item("i"), img);
-    const auto link = page("<a id=a href=>x</a>")->all().item("a");
+    const auto linkPage = page("<a id=a href=>x</a>");
+    const auto link = linkPage->all().item("a");
     EXPECT_TRUE(link->setAttribute("title", "<b>t</b>"));
     EXPECT_EQ(link->outerHTML(), "<a id=a href=\"\" title=\"<b>t</b>\">x</a>");
     EXPECT_EQ(link->getAttribute("href"), "");
@@ -296,7 +297,9 @@ TEST(HtmlDocumentEdits, InsertAdjacentHTMLAtTheFourPositions) {
     expectSameAsFreshParse(*doc);
 
     // A void element has no inside.
-    const auto img = page("<img id=i>")->all().item("i");
+    const auto imgPage = page("<img id=i>");
+    const auto img = imgPage->all().item("i");
+    ASSERT_TRUE(img->isAttached());
     EXPECT_FALSE(img->insertAdjacentHTML(AdjacentPosition::AfterBegin, "x"));
     EXPECT_FALSE(img->insertAdjacentHTML(AdjacentPosition::BeforeEnd, "x"));
 
@@ -340,7 +343,11 @@ TEST(HtmlDocumentRanges, PasteOverSelectionAndOverElement) {
         "<html><body><p>Hello </p><a href=\"products.htm\"><img id=FPLink2></a></body></html>");
     EXPECT_EQ(doc->all().tags("IMG").item("FPLink2")->parentElement()->tagName(), "A");
     EXPECT_FALSE(over->moveToElementText(div));
-    EXPECT_FALSE(over->moveToElementText(page("<b>x</b>")->all().item(std::size_t{0})));
+    const auto other = page("<b>x</b>");
+    const auto foreign = other->all().tags("B").item(std::size_t{0});
+    ASSERT_TRUE(foreign->isAttached());
+    EXPECT_FALSE(over->moveToElementText(foreign)); // an element of another page
+    EXPECT_FALSE(doc->spanOf(foreign));
     expectSameAsFreshParse(*doc);
 }
 
@@ -410,6 +417,21 @@ TEST(HtmlDocumentHandles, IdentityHoldsAcrossEditsAndReparses) {
     EXPECT_TRUE(bold->isAttached());
     EXPECT_EQ(doc->all().tags("B").item(std::size_t{0}), bold);
     EXPECT_EQ(doc->all().tags("OBJECT").size(), 1u);
+}
+
+TEST(HtmlDocumentHandles, HandlesOutlivingTheirPageFailQuietly) {
+    auto doc = page("<html><body><div id=d>x</div></body></html>");
+    const auto div = doc->all().item("d");
+    auto range = doc->createRange();
+    ASSERT_TRUE(range->moveToElementText(div));
+    doc.reset();
+    EXPECT_FALSE(div->isAttached());
+    EXPECT_EQ(div->outerHTML(), "");
+    EXPECT_FALSE(div->setOuterHTML("<b>y</b>"));
+    EXPECT_FALSE(div->insertAdjacentHTML(AdjacentPosition::AfterBegin, "y"));
+    EXPECT_EQ(range->htmlText(), "");
+    EXPECT_FALSE(range->pasteHTML("y"));
+    EXPECT_FALSE(range->select());
 }
 
 TEST(HtmlDocumentEvents, AfterUpdateFollowsEveryChange) {
