@@ -2,6 +2,14 @@
 // The page document of the editor: the page's source text is the truth, elements are found by
 // parsing it (gumbo) and remembering each element's source span. Nothing is ever reformatted;
 // every edit splices text.
+//
+// Spans: an element's outerHTML runs from its start tag to the end of its end tag (the start
+// tag alone for void elements). An element whose end tag is not written (an unclosed P or DIV)
+// ends where the parser closed it, at most at the end of its parent's content. Elements the
+// parser adds without a tag in the source (HTML, HEAD, BODY, TBODY) span their content, so
+// body() of a page without BODY tag gives the body's markup as outerHTML and innerHTML alike.
+// Element handles keep their identity across edits and whole-text parses for as long as the
+// element's own markup is untouched.
 
 #include "addin/HostEditor.h"
 
