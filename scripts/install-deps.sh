@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 packages=(
     g++ cmake ninja-build pkg-config ccache git
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-httpserver-dev
+    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev
+    libxkbcommon-dev
     libgumbo-dev libzip-dev libgl-dev
     haxe sox
     xvfb xauth chromium fonts-dejavu-core imagemagick
