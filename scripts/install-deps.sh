@@ -12,8 +12,9 @@ packages=(
     libgumbo-dev libzip-dev libgl-dev
     haxe sox
     xvfb xauth chromium fonts-dejavu-core imagemagick
-    nodejs npm
 )
+# Node.js may come from another source that bundles npm; Debian's packages only when it is absent.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -28,7 +29,9 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-if [ ! -f node_modules/@ruffle-rs/ruffle/ruffle.js ]; then
-    echo "Installing Ruffle from npm"
+# npm leaves its own copy of the lock file in node_modules; an older or missing one means the
+# packages there are not the ones package-lock.json names.
+if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
+    echo "Installing Ruffle and the browser test driver from npm"
     npm ci --no-audit --no-fund --loglevel=error
 fi

@@ -2,6 +2,14 @@
 // The page document of the editor: the page's source text is the truth, elements are found by
 // parsing it (gumbo) and remembering each element's source span. Nothing is ever reformatted;
 // every edit splices text.
+//
+// Spans: an element's outerHTML runs from its start tag to the end of its end tag (the start
+// tag alone for void elements). An element whose end tag is not written (an unclosed P or DIV)
+// ends where the parser closed it, at most at the end of its parent's content. Elements the
+// parser adds without a tag in the source (HTML, HEAD, BODY, TBODY) span their content, so
+// body() of a page without BODY tag gives the body's markup as outerHTML and innerHTML alike.
+// Element handles keep their identity across edits and whole-text parses for as long as the
+// element's own markup is untouched.
 
 #include "addin/HostEditor.h"
 
@@ -13,6 +21,8 @@
 #include <utility>
 
 namespace tlx::host {
+
+class DocState;
 
 class HtmlDocument : public HostDocument {
 public:
@@ -37,7 +47,9 @@ public:
     // The source span [start, end) of an element handed out by this document, or nullopt
     // for a detached element or one of another document.
     std::optional<std::pair<std::size_t, std::size_t>> spanOf(const ElementPtr& element) const;
-    // The innermost element whose span holds `offset` (an OBJECT counting as one piece).
+    // The innermost element whose span holds `offset` (an OBJECT counting as one piece). An
+    // element whose end is not written in the source (an unclosed P, a BODY without tag) also
+    // holds the offset at its end.
     ElementPtr elementAt(std::size_t offset) const;
 
     // Whether the text changed since the last setModified(false) (the page was saved).
@@ -54,10 +66,12 @@ public:
     std::string bgColor() const override;
     Signal<>& onafterupdate() override;
 
+    // How many times the whole text was parsed so far (a measure for tests and benchmarks).
+    std::size_t fullParseCount() const;
+
 private:
     HtmlDocument();
-    struct Impl;
-    std::shared_ptr<Impl> impl_;
+    std::shared_ptr<DocState> state_;
 };
 
 } // namespace tlx::host

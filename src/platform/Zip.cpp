@@ -6,6 +6,10 @@ namespace tlx {
 
 namespace {
 
+// Entries are read whole into memory; one larger than this is treated as unreadable rather
+// than trusted (an entry's stated size comes from the archive).
+constexpr zip_uint64_t kMaxEntryBytes = zip_uint64_t{1} << 30;
+
 struct ZipCloser {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
@@ -21,8 +25,8 @@ public:
         std::vector<std::string> names;
         const zip_int64_t count = zip_get_num_entries(archive_.get(), 0);
         for (zip_int64_t i = 0; i < count; ++i) {
-            const char* name = zip_get_name(archive_.get(), static_cast<zip_uint64_t>(i),
-                                            ZIP_FL_ENC_RAW);
+            const char* name =
+                zip_get_name(archive_.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
             if (name)
                 names.emplace_back(name);
         }
@@ -33,7 +37,7 @@ public:
         zip_stat_t stat;
         zip_stat_init(&stat);
         if (zip_stat(archive_.get(), entryName.c_str(), ZIP_FL_ENC_RAW, &stat) != 0 ||
-            !(stat.valid & ZIP_STAT_SIZE))
+            !(stat.valid & ZIP_STAT_SIZE) || stat.size > kMaxEntryBytes)
             return std::nullopt;
         std::unique_ptr<zip_file_t, ZipFileCloser> file(
             zip_fopen(archive_.get(), entryName.c_str(), ZIP_FL_ENC_RAW));

@@ -1,0 +1,132 @@
+#include "app/ConsolePlatform.h"
+
+#include "platform/Zip.h"
+
+#include <chrono>
+#include <thread>
+
+namespace tlx::app {
+
+namespace {
+
+// A message's lines are separated by carriage returns; a terminal wants line feeds.
+std::string terminalText(std::string text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            result += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+MsgResult defaultButton(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::OkOnly:
+    case MsgButtons::OkCancel:
+        return MsgResult::Ok;
+    case MsgButtons::AbortRetryIgnore:
+        return MsgResult::Abort;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNo:
+        return MsgResult::Yes;
+    case MsgButtons::RetryCancel:
+        return MsgResult::Retry;
+    }
+    return MsgResult::Ok;
+}
+
+class ConsoleProgress : public ProgressForm {
+public:
+    explicit ConsoleProgress(std::ostream& out) : out_(out) {}
+    void setLabel(const std::string& text) override { out_ << terminalText(text) << '\n'; }
+
+private:
+    std::ostream& out_;
+};
+
+} // namespace
+
+MsgResult ConsolePlatform::messageBox(const std::string& prompt, MsgButtons buttons, MsgIcon icon,
+                                      const std::string& title) {
+    const bool problem = icon == MsgIcon::Critical || icon == MsgIcon::Exclamation;
+    std::ostream& stream = problem ? err_ : out_;
+    stream << (title.empty() ? std::string() : title + ": ") << terminalText(prompt) << '\n';
+    stream.flush();
+    return defaultButton(buttons);
+}
+
+std::optional<std::string> ConsolePlatform::inputBox(const std::string&, const std::string&,
+                                                     const std::string&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> ConsolePlatform::openFileDialog(const FileDialogOptions&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> ConsolePlatform::saveFileDialog(const FileDialogOptions&) {
+    return std::nullopt;
+}
+
+std::optional<int> ConsolePlatform::colourDialog(int) {
+    return std::nullopt;
+}
+
+int ConsolePlatform::popupMenu(const std::vector<MenuEntry>&) {
+    return 0;
+}
+
+int ConsolePlatform::shellOpen(const std::string& target) {
+    // Nothing is started from a terminal command; the user is told what would have opened.
+    out_ << "Open: " << target << '\n';
+    return 0;
+}
+
+void ConsolePlatform::setClipboardText(const std::string&) {}
+
+std::string ConsolePlatform::clipboardText() {
+    return {};
+}
+
+void ConsolePlatform::doEvents() {}
+
+bool ConsolePlatform::waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    // No event loop runs here: the condition can only change with time.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+void ConsolePlatform::showModal(ModalForm&) {} // a form cannot be shown: as if closed at once
+
+std::unique_ptr<ProgressForm> ConsolePlatform::showProgressForm() {
+    return std::make_unique<ConsoleProgress>(out_);
+}
+
+std::uint32_t ConsolePlatform::tickCount() {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(elapsed.count());
+}
+
+HttpReply ConsolePlatform::httpGet(const std::string&, int) {
+    HttpReply reply;
+    reply.error = "No network access from this command.";
+    return reply;
+}
+
+std::unique_ptr<ZipArchive> ConsolePlatform::openZip(const std::string& path) {
+    return openZipFile(path);
+}
+
+} // namespace tlx::app

@@ -1,0 +1,56 @@
+#pragma once
+// The install folder: the catalogs, the library "FlashMovies", help pages and the files the
+// program keeps. Each user has a writable copy in the XDG data folder
+// ($XDG_DATA_HOME/tamberlux, else ~/.local/share/tamberlux), seeded from the install folder
+// the program ships with; `--install DIR` names another one. Names inside it match without
+// regard to letter case: FindNoCase and ResolveNoCase (platform/FileUtil.h) look them up.
+
+#include "platform/FileUtil.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tlx::app {
+
+using tlx::FindNoCase;
+using tlx::ResolveNoCase;
+
+// The user's install folder for the given values of XDG_DATA_HOME and HOME (either may be
+// null). XDG_DATA_HOME counts only when it is an absolute path. Nothing without either.
+std::optional<std::filesystem::path> UserInstallFolder(const char* xdgDataHome, const char* home);
+// The same from the environment.
+std::optional<std::filesystem::path> UserInstallFolder();
+
+// The install folder as shipped: the data files plus the built movies, assembled by the build.
+std::filesystem::path ShippedInstallFolder();
+
+struct SeedReport {
+    int copied = 0;                    // files copied from the shipped folder
+    int kept = 0;                      // files the user already had (never overwritten)
+    std::vector<std::string> problems; // files or folders that could not be copied
+};
+
+// Copies every file of `shipped` (and its subfolders) that `target` lacks, matching names
+// without regard to letter case; a file already there is never replaced. Each file is written
+// whole or not at all.
+SeedReport SeedInstallFolder(const std::filesystem::path& shipped,
+                             const std::filesystem::path& target);
+
+struct InstallFolderChoice {
+    std::optional<std::filesystem::path> folder; // nothing when no install folder is usable
+    std::string message;                         // why not, or a warning worth showing
+};
+
+// The install folder to work with. `overrideFolder` (from --install) is taken as it is and
+// must exist. Otherwise the user's folder is created if needed and seeded from `shipped`; when
+// the shipped folder is missing an existing user folder is still used (with a warning).
+InstallFolderChoice PrepareInstallFolder(const std::optional<std::filesystem::path>& overrideFolder,
+                                         const std::filesystem::path& shipped,
+                                         const std::optional<std::filesystem::path>& userFolder);
+// The same with the shipped folder and the user's folder of this program and environment.
+InstallFolderChoice
+PrepareInstallFolder(const std::optional<std::filesystem::path>& overrideFolder);
+
+} // namespace tlx::app

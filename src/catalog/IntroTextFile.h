@@ -1,0 +1,40 @@
+#pragma once
+// The text file of an intro movie: its two texts travel in a small file next to the movie,
+// named in the movie reference by TF. The file holds one line
+//   T1=<main text>&T2=<additional text>&eof=1
+// ended by CR LF, the texts written as typed (blanks and "&" not encoded), as single-byte text.
+// The movie loads it as URL-encoded variables; "eof=1" tells it the whole file arrived.
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tlx {
+
+// The moment a text file name is formed from, in local time.
+struct LocalMoment {
+    int Day = 1;    // day of the month, 1-31
+    int Hour = 0;   // 0-23
+    int Minute = 0; // 0-59
+    int Second = 0; // 0-60
+};
+
+// The local day, hour, minute and second of a point in time.
+LocalMoment LocalMomentOf(std::chrono::system_clock::time_point when);
+
+// "FP" + day + hour + minute + second + ".htm", each a decimal number without leading zeros:
+// the 8th at 09:05:07 gives "FP8957.htm". Different moments can give the same name.
+std::string IntroTextFileName(const LocalMoment& moment);
+
+// The file's content for two texts, CR LF included.
+std::string IntroTextFileContent(std::string_view mainText, std::string_view additionalText);
+
+// What a new dialog writes before the user has typed anything.
+inline constexpr std::string_view kInitialIntroText = "YOUR TEXT";
+
+// Writes the text file (replacing an existing one). False when it cannot be written.
+bool WriteIntroTextFile(const std::filesystem::path& path, std::string_view mainText,
+                        std::string_view additionalText);
+
+} // namespace tlx

@@ -1,0 +1,65 @@
+#include "catalog/LibraryFolder.h"
+
+#include "catalog/CatalogText.h"
+
+#include <system_error>
+
+namespace tlx {
+
+namespace fs = std::filesystem;
+using catalog_detail::LowerAscii;
+
+namespace {
+
+bool IsBareName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+} // namespace
+
+LibraryFolder LibraryFolder::Scan(const fs::path& folder) {
+    LibraryFolder library;
+    library.folder_ = folder;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec)
+        return library;
+    library.listed_ = true;
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) // follows links; folders are not library files
+            continue;
+        std::string name = it->path().filename().string();
+        auto [slot, added] = library.files_.try_emplace(LowerAscii(name), name);
+        if (!added && name < slot->second)
+            slot->second = std::move(name);
+    }
+    return library;
+}
+
+fs::path LibraryFolder::Locate(const fs::path& installFolder) {
+    if (auto found = catalog_detail::FindEntryIgnoringCase(installFolder, "FlashMovies"))
+        return *found;
+    return installFolder / "FlashMovies";
+}
+
+bool LibraryFolder::contains(std::string_view fileName) const {
+    return IsBareName(fileName) && files_.contains(LowerAscii(fileName));
+}
+
+std::optional<fs::path> LibraryFolder::pathOf(std::string_view fileName) const {
+    if (!IsBareName(fileName))
+        return std::nullopt;
+    const auto it = files_.find(LowerAscii(fileName));
+    if (it == files_.end())
+        return std::nullopt;
+    if (it->second != fileName) {
+        std::error_code ec;
+        const fs::path exact = folder_ / std::string(fileName);
+        if (fs::is_regular_file(exact, ec))
+            return exact;
+    }
+    return folder_ / it->second;
+}
+
+} // namespace tlx

@@ -1,0 +1,191 @@
+#include "colour/CustomPaletteFile.h"
+
+#include "platform/Platform.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace tlx {
+
+namespace {
+
+void PutInt32(std::string& out, std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<char>((v >> shift) & 0xFF));
+}
+
+std::int32_t GetInt32(std::string_view bytes, std::size_t offset) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(bytes[offset + i]);
+    return static_cast<std::int32_t>(v);
+}
+
+bool InScale(std::int32_t v) {
+    return v >= 0 && v <= 240;
+}
+
+void SetError(std::string* error, std::string text) {
+    if (error)
+        *error = std::move(text);
+}
+
+std::optional<std::string> ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+const char* const SaveFailedMessage =
+    "An Error Occured When Attempting To Save The Current Custom Palette";
+const char* const LoadFailedMessage = "An Error Occured When Attempting To Load The Custom Palette";
+
+} // namespace
+
+std::string EncodeCustomPalette(const std::vector<PaletteEntry>& custom) {
+    std::string out;
+    out.reserve(PaletteFileSize);
+    for (std::size_t i = 0; i < PaletteRecordCount; ++i) {
+        const PaletteEntry e = i < custom.size() ? custom[i] : PaletteEntry{};
+        PutInt32(out, e.Color);
+        PutInt32(out, e.HSL.Hue);
+        PutInt32(out, e.HSL.Saturation);
+        PutInt32(out, e.HSL.Luminance);
+    }
+    return out;
+}
+
+std::optional<PaletteRecords> DecodeCustomPalette(std::string_view bytes, std::string* error) {
+    if (bytes.size() < PaletteFileSize) {
+        SetError(error, "The file is too short to hold a palette.");
+        return std::nullopt;
+    }
+    PaletteRecords records;
+    for (std::size_t i = 0; i < PaletteRecordCount; ++i) {
+        const std::size_t at = i * PaletteRecordSize;
+        PaletteRecord& r = records[i];
+        r.Color = GetInt32(bytes, at);
+        r.HSL = {GetInt32(bytes, at + 4), GetInt32(bytes, at + 8), GetInt32(bytes, at + 12)};
+        if (r.Color < 0 || r.Color > 0xFFFFFF || !InScale(r.HSL.Hue) ||
+            !InScale(r.HSL.Saturation) || !InScale(r.HSL.Luminance)) {
+            SetError(error, "The file holds values that are not palette colours.");
+            return std::nullopt;
+        }
+    }
+    return records;
+}
+
+std::string CustomPaletteFileName(std::string chosen) {
+    if (chosen.size() >= 4 && chosen.compare(chosen.size() - 4, 4, ".oxp") == 0)
+        return chosen;
+    if (!chosen.empty() && chosen.back() == '.')
+        return chosen + "oxp";
+    return chosen + ".oxp";
+}
+
+bool WriteCustomPaletteFile(const std::string& path, const std::vector<PaletteEntry>& custom) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    std::error_code ec;
+    std::string bytes = EncodeCustomPalette(custom);
+    if (fs::is_directory(target, ec))
+        return false;
+    if (fs::exists(target, ec)) {
+        const auto old = ReadBytes(target);
+        if (!old)
+            return false;
+        if (old->size() > PaletteFileSize)
+            bytes.append(*old, PaletteFileSize);
+    } else if (ec) {
+        return false;
+    }
+
+    fs::path temp = target;
+    temp += ".saving";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+std::optional<PaletteRecords> ReadCustomPaletteFile(const std::string& path, std::string* error) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        SetError(error, "The file does not exist.");
+        return std::nullopt;
+    }
+    const auto bytes = ReadBytes(path);
+    if (!bytes) {
+        SetError(error, "The file could not be read.");
+        return std::nullopt;
+    }
+    return DecodeCustomPalette(*bytes, error);
+}
+
+void ApplyPaletteRecords(const PaletteRecords& records, std::vector<PaletteEntry>& custom) {
+    for (std::size_t i = 0; i < records.size() && i < custom.size(); ++i) {
+        custom[i].Color = records[i].Color;
+        custom[i].HSL = records[i].HSL;
+    }
+}
+
+std::int32_t SaveCustPal(Platform& platform, const std::string& installFolder,
+                         const ColourPalettes& palettes) {
+    FileDialogOptions options;
+    options.title = "Save Palette As...";
+    options.filter = "*.oxp";
+    options.initialFolder = installFolder;
+    options.fileName = "";
+    options.defaultExtension = "oxp";
+    const auto chosen = platform.saveFileDialog(options);
+    if (!chosen || chosen->empty())
+        return 0;
+    if (!WriteCustomPaletteFile(CustomPaletteFileName(*chosen), palettes.CustomPalette))
+        platform.messageBox(SaveFailedMessage, MsgButtons::OkOnly, MsgIcon::Critical,
+                            "Color Manager");
+    return 0;
+}
+
+std::int32_t LoadCustPal(Platform& platform, const std::string& installFolder,
+                         ColourPalettes& palettes) {
+    FileDialogOptions options;
+    options.title = "Load Palette...";
+    options.filter = "*.oxp";
+    options.initialFolder = installFolder;
+    options.fileName = "*.oxp";
+    options.defaultExtension = "*.oxp";
+    const auto chosen = platform.openFileDialog(options);
+    if (!chosen || chosen->empty())
+        return 0;
+    std::string error;
+    const auto records = ReadCustomPaletteFile(*chosen, &error);
+    if (!records) {
+        platform.messageBox(std::string(LoadFailedMessage) + "\r" + error, MsgButtons::OkOnly,
+                            MsgIcon::Critical, "");
+        return 0;
+    }
+    ApplyPaletteRecords(*records, palettes.CustomPalette);
+    return 0;
+}
+
+} // namespace tlx

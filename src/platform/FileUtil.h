@@ -1,0 +1,36 @@
+#pragma once
+// File routines shared by everything that reads or writes the install folder: whole-file
+// reading, atomic writing, and looking names up without regard to letter case (the install
+// folder's names match as they did on the file system the data files come from, so
+// "sites.kqz" and "Sites.KQZ" are one file).
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tlx {
+
+// True when both names are equal ignoring the letter case of A-Z.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// The entry of `folder` named `name` without regard to letter case: the exact name when it
+// exists, else the first matching entry in name order. Nothing when there is none or the
+// folder cannot be read. `name` is one name, not a path.
+std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& folder,
+                                                const std::string& name);
+
+// `relative` ("FlashMovies/b1.swf"; "/" or "\" between names) resolved below `folder` one name
+// at a time with FindNoCase. Names that do not exist are kept as given, so the result is also
+// the path under which a missing file is to be created.
+std::filesystem::path ResolveNoCase(const std::filesystem::path& folder,
+                                    const std::string& relative);
+
+// The whole file as bytes; nothing when it cannot be opened or read.
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
+
+// Writes `bytes` to a temporary file next to `path` and renames it over `path`, so that the
+// file is either replaced completely or left as it was. Empty on success, else why it failed.
+std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+} // namespace tlx
