@@ -168,6 +168,25 @@ TEST_F(HostPages, SaveRaisesTheEventBeforeWritingWhatHandlersChanged) {
     EXPECT_EQ(log.windows.back(), window);
 }
 
+TEST_F(HostPages, ElementEditsThroughTheFacadeAreSaved) {
+    const auto window = app->openPage(page);
+    auto rewrite = app->OnBeforePageSave().connect([](const PageWindowPtr& w, bool, bool&) {
+        const auto paragraph = w->Document()->all().tags("p").item(std::size_t{0});
+        ASSERT_NE(paragraph, nullptr);
+        paragraph->setOuterHTML("<P>Rewritten</P>");
+    });
+    ASSERT_TRUE(window->Save());
+    EXPECT_EQ(readFile(page), "<html><body><P>Rewritten</P></body></html>");
+
+    // A new page takes pasted markup inside its body.
+    const auto fresh = app->newPage();
+    ASSERT_TRUE(fresh->Document()->createRange()->pasteHTML("<p>x</p>"));
+    const std::string text = documentOf(fresh)->text();
+    EXPECT_LT(text.find("<body>"), text.find("<p>x</p>"));
+    EXPECT_LT(text.find("<p>x</p>"), text.find("</body>"));
+    EXPECT_TRUE(fresh->isModified());
+}
+
 TEST_F(HostPages, CancelledSaveWritesNothing) {
     const auto window = app->openPage(page);
     edit(window, "changed");
