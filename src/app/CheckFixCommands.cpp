@@ -167,10 +167,6 @@ std::string Objects(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " Flash object" : " Flash objects");
 }
 
-std::string Pages(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " page" : " pages");
-}
-
 bool HasUsage(const Args& args, const char* command, std::ostream& out, std::ostream& err,
               int& exitCode) {
     const bool help = std::any_of(args.begin(), args.end(),
@@ -219,7 +215,7 @@ int runCheckCommand(const Args& args, std::ostream& out, std::ostream& err) {
                 << (altered == 1 ? " looks altered\n" : " look altered\n");
             ++listed;
         }
-        out << Pages(listed) << " of " << collector.pages().size() << " need fixing\n";
+        out << "pages needing a fix: " << listed << " of " << collector.pages().size() << "\n";
         if (problems.any())
             return 2;
         return listed > 0 ? 1 : 0;
@@ -278,7 +274,7 @@ int runFixCommand(const Args& args, std::ostream& out, std::ostream& err) {
             }
             application->closePage(window, false);
         }
-        out << Pages(written) << " of " << collector.pages().size() << " rewritten\n";
+        out << "pages rewritten: " << written << " of " << collector.pages().size() << "\n";
         return problems.any() ? 2 : 0;
     } catch (const std::exception& e) {
         err << "tamberlux: fix stopped: " << e.what() << "\n";

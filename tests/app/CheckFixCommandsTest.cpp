@@ -98,7 +98,7 @@ TEST_F(Commands, CheckListsPagesWithAlteredObjectsInFoldersAndSubfolders) {
     EXPECT_EQ(err_.str(), "");
 
     EXPECT_EQ(run(app::runCheckCommand, {(root_ / "clean.htm").string()}), 0);
-    EXPECT_NE(out_.str().find("0 pages of 1 need fixing"), std::string::npos) << out_.str();
+    EXPECT_NE(out_.str().find("pages needing a fix: 0 of 1"), std::string::npos) << out_.str();
 }
 
 TEST_F(Commands, CheckGoesOnPastPathsItCannotRead) {
@@ -152,7 +152,7 @@ TEST_F(Commands, FixRewritesOwnedObjectsAndKeepsEveryOtherByte) {
     EXPECT_EQ(fs::last_write_time(page), fixedTime);
     EXPECT_NE(out_.str().find(page.string() + ": nothing to rewrite"), std::string::npos)
         << out_.str();
-    EXPECT_NE(out_.str().find("0 pages of 3 rewritten"), std::string::npos) << out_.str();
+    EXPECT_NE(out_.str().find("pages rewritten: 0 of 3"), std::string::npos) << out_.str();
 
     // The fixed page passes the check but for the other maker's object.
     EXPECT_EQ(run(app::runCheckCommand, {page.string()}), 1);
