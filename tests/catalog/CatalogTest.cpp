@@ -1,7 +1,7 @@
 #include "catalog/Catalog.h"
 
 #include "catalog/LibraryFolder.h"
-#include "catalog/TempFolder.h"
+#include "common/TempFolder.h"
 
 #include <gtest/gtest.h>
 
