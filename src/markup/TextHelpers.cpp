@@ -1,9 +1,9 @@
 #include "markup/TextHelpers.h"
 
+#include "platform/FileUtil.h"
+
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,13 +155,7 @@ FileCheck FileExists(const std::string& path) {
 std::string ReadWholeFile(const std::string& path) {
     if (!FileExists(path).isExisting())
         return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return {};
-    return bytes;
+    return ReadFileBytes(path).value_or(std::string());
 }
 
 FolderPtr GetPageFolder(const HostEditor& editor) {

@@ -13,6 +13,7 @@ TEST(ReplaceText, IgnoresLetterCaseAndDoesNotRescanReplacement) {
     EXPECT_EQ(ReplaceText("a&AMP;b&amp;c", "&amp;", "&"), "a&b&c");
     EXPECT_EQ(ReplaceText("axbxx", "x", "xx"), "axxbxxxx");
     EXPECT_EQ(ReplaceText("aaaa", "aa", "b"), "bb"); // occurrences never overlap
+    EXPECT_EQ(ReplaceText("aaa", "aa", "b"), "ba");
     EXPECT_EQ(ReplaceText("nothing here", "zz", "y"), "nothing here");
     EXPECT_EQ(ReplaceText("T1=Big+Sale+", "+", " "), "T1=Big Sale ");
     EXPECT_EQ(ReplaceText("", "x", "y"), "");
@@ -27,6 +28,11 @@ TEST(TextBetween, FirstStartMarkerThenNextEndMarker) {
     EXPECT_EQ(TextBetween("end] before [start", "[", "]"), "");
     // The end marker is searched after the start marker, not inside it.
     EXPECT_EQ(TextBetween("\"a\"", "\"", "\""), "a");
+    EXPECT_EQ(TextBetween("^^", "^", "^"), "");
+    EXPECT_EQ(TextBetween("a^b^c^", "^", "^"), "b");
+    EXPECT_EQ(TextBetween("*&[1]&*", "*&", "&*"), "[1]");
+    EXPECT_EQ(TextBetween("x [updatenews {1} UpdateNews] y", "[UPDATENEWS", "UPDATENEWS]"),
+              " {1} ");
     EXPECT_EQ(TextBetween("<PARAM NAME=MOVIE VALUE=\"a.swf\">", "movie VALUE=\"", ".SWF"), "a");
     EXPECT_EQ(TextBetween("x{one}{two}", "{", "}"), "one");
 }
