@@ -17,7 +17,8 @@ public:
     explicit Subscription(std::function<void()> disconnect) : disconnect_(std::move(disconnect)) {}
     Subscription(const Subscription&) = delete;
     Subscription& operator=(const Subscription&) = delete;
-    Subscription(Subscription&& other) noexcept : disconnect_(std::exchange(other.disconnect_, {})) {}
+    Subscription(Subscription&& other) noexcept
+        : disconnect_(std::exchange(other.disconnect_, {})) {}
     Subscription& operator=(Subscription&& other) noexcept {
         if (this != &other) {
             reset();
@@ -59,9 +60,8 @@ public:
         const auto slots = state_->slots;
         for (const auto& slot : slots) {
             // A handler disconnected by an earlier one in this round is not called.
-            const bool stillConnected =
-                std::any_of(state_->slots.begin(), state_->slots.end(),
-                            [&](const Slot& s) { return s.id == slot.id; });
+            const bool stillConnected = std::any_of(state_->slots.begin(), state_->slots.end(),
+                                                    [&](const Slot& s) { return s.id == slot.id; });
             if (stillConnected)
                 (*slot.handler)(args...);
         }

@@ -1,0 +1,41 @@
+#pragma once
+// The state one connection of the add-in shares between its parts: the host application (as
+// the HostEditor facade), the desktop services, the install folder and the few program-wide
+// values the panel, the event hooks and the dialogs signal each other with.
+
+#include "addin/HostEditor.h"
+#include "platform/Platform.h"
+
+#include <string>
+#include <string_view>
+
+namespace tlx {
+
+// Values of StatusFlag.
+inline constexpr std::string_view kStatusFPReady = "FPReady";
+inline constexpr std::string_view kStatusDoCheckFiles = "DoCheckFiles";
+inline constexpr std::string_view kStatusWaiting = "Waiting";
+inline constexpr std::string_view kStatusLoadedMovie = "Loaded Movie";
+
+struct AddinContext {
+    AddinContext(Platform& platform, std::string installFolder)
+        : platform(platform), InstallFolder(std::move(installFolder)) {}
+    AddinContext(const AddinContext&) = delete;
+    AddinContext& operator=(const AddinContext&) = delete;
+
+    // The application handle; holds no application while not connected.
+    HostEditor Editor{nullptr};
+    Platform& platform;
+    std::string InstallFolder;
+
+    // True while the user has the main panel open.
+    bool PanelOpen = false;
+    // A simple signal between the host events and the dialogs that wait for them.
+    std::string StatusFlag;
+    // The ID of the object being edited.
+    std::string SelectedObjectId;
+    // The colour swatch the Color Selector sets; empty when none.
+    std::string ColorTarget;
+};
+
+} // namespace tlx

@@ -1,0 +1,46 @@
+#pragma once
+// The about box of the main menu: the product's name and version and links to the maker's
+// web site and to the Flash player's (Ruffle's).
+
+#include "platform/Platform.h"
+
+#include <QDialog>
+#include <memory>
+#include <string_view>
+
+class QLabel;
+
+namespace tlx {
+
+inline constexpr std::string_view kAboutProductName = "Mirvane Kestrelite";
+inline constexpr std::string_view kAboutVersion = "1.31";
+inline constexpr std::string_view kMakerWebSite = "https://www.vornemedia.example/";
+inline constexpr std::string_view kPlayerWebSite = "https://ruffle.rs/";
+
+class AboutBox : public QDialog {
+public:
+    // Links open through `platform`'s shell open.
+    explicit AboutBox(Platform& platform, QWidget* parent = nullptr);
+
+    QLabel* lblProduct = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblMaker = nullptr;
+    QLabel* lblPlayer = nullptr;
+
+private:
+    Platform& platform_;
+};
+
+// The about box as a form shown modally through the platform.
+class AboutBoxForm : public ModalForm {
+public:
+    explicit AboutBoxForm(Platform& platform, QWidget* parent = nullptr);
+    std::string formName() const override { return "frmAbout"; }
+    void execModal() override;
+    AboutBox& dialog() { return *dialog_; }
+
+private:
+    std::unique_ptr<AboutBox> dialog_;
+};
+
+} // namespace tlx

@@ -1,0 +1,311 @@
+#include "panel/qt/MainPanel.h"
+
+#include "markup/FlashFix.h"
+#include "panel/DetectionScript.h"
+#include "panel/qt/AboutBox.h"
+#include "panel/qt/PanelIcons.h"
+#include "platform/qt/QtPlatform.h"
+#include "platform/qt/SetTopmost.h"
+#include "updates/PackageImport.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <exception>
+
+namespace tlx {
+
+namespace {
+
+constexpr int kButtonPixels = 28;
+constexpr int kButtonCount = 11;
+constexpr int kMarginPixels = 3;
+constexpr int kPanelWidthPixels = kButtonCount * kButtonPixels + 2 * kMarginPixels;
+constexpr int kLabelPixels = 18;
+
+constexpr std::string_view kUnexpectedFailure = "This command stopped on an unexpected error:\r";
+
+} // namespace
+
+template <typename Body> void MainPanel::Guarded(Body&& body) {
+    if (unloaded_)
+        return;
+    try {
+        body();
+    } catch (const std::exception& error) {
+        context_.platform.messageBox(std::string(kUnexpectedFailure) + error.what(),
+                                     MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
+    } catch (...) {
+        context_.platform.messageBox(std::string(kUnexpectedFailure) + "unknown failure",
+                                     MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
+    }
+}
+
+MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidget* hostWindow)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), context_(context),
+      unload_(std::move(unload)) {
+    setWindowTitle(toQString(std::string(kPanelCaption)));
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    setFocusPolicy(Qt::NoFocus);
+
+    TitleBar = new QLabel(this);
+    TitleBar->setObjectName(QStringLiteral("TitleBar"));
+    TitleBar->setScaledContents(true);
+    TitleBar->setPixmap(DrawTitleBar(kPanelWidthPixels, TwipsToPixels(kRolledUpHeightTwips)));
+
+    const auto titleLabel = [this](const std::string_view text, const char* name) {
+        auto* label = new QLabel(toQString(std::string(text)), this);
+        label->setObjectName(QLatin1String(name));
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(palette);
+        QFont font = label->font();
+        font.setPixelSize(11);
+        font.setBold(true);
+        label->setFont(font);
+        return label;
+    };
+    Label4 = titleLabel(kPanelVersionLabel, "Label4");
+    MainRoller = titleLabel(kRollUpCaption, "MainRoller");
+    MainRoller->setAlignment(Qt::AlignCenter);
+    MainRoller->setCursor(Qt::PointingHandCursor);
+    CloseLabel = titleLabel("x", "CloseLabel");
+    CloseLabel->setAlignment(Qt::AlignCenter);
+    CloseLabel->setCursor(Qt::PointingHandCursor);
+    for (QLabel* label : {TitleBar, Label4, MainRoller, CloseLabel})
+        label->installEventFilter(this);
+
+    Command14 = MakeButton(static_cast<int>(PanelIcon::Button), "Insert Flash Button");
+    btHeading = MakeButton(static_cast<int>(PanelIcon::Heading), "Insert Flash Heading");
+    btIntros = MakeButton(static_cast<int>(PanelIcon::Intro), "Insert Flash Intro Movie");
+    btShape = MakeButton(static_cast<int>(PanelIcon::Shape), "Insert Flash Shape/Misc");
+    btSound = MakeButton(static_cast<int>(PanelIcon::Sound), "Insert Flash Sound Event");
+    Command1 = MakeButton(static_cast<int>(PanelIcon::FromFile), "Insert Flash From File");
+    cmdProps =
+        MakeButton(static_cast<int>(PanelIcon::Properties), "Selected Flash Object Properties");
+    Command4 = MakeButton(static_cast<int>(PanelIcon::Colorise),
+                          "Apply Custom Colorisation Filter (3rd Generation Objects Only)");
+    Command2 =
+        MakeButton(static_cast<int>(PanelIcon::ScanFix), "Scan And Fix Invisible Flash Objects");
+    Command5 = MakeButton(static_cast<int>(PanelIcon::Detection),
+                          "Insert Flash 5+ Detection Code Into Page.");
+    Command3 = MakeButton(static_cast<int>(PanelIcon::Help), "Help...");
+
+    // The dialogs of these commands are not part of this panel yet.
+    for (QToolButton* button :
+         {Command14, btHeading, btIntros, btShape, btSound, Command1, Command4})
+        button->setEnabled(false);
+    // Follows the selection (Timer1) until the first tick decides.
+    cmdProps->setEnabled(false);
+
+    connect(Command2, &QToolButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command5, &QToolButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command3, &QToolButton::clicked, this, [this] { Command3_Click(); });
+    connect(cmdProps, &QToolButton::clicked, this, [this] { cmdProps_Click(); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(kPropsTimerIntervalMs);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+
+    resize(kPanelWidthPixels, TwipsToPixels(kPanelHeightTwips));
+    if (hostWindow) {
+        const QRect host = hostWindow->frameGeometry();
+        move(host.right() - kPanelWidthPixels - 32, host.top() + 96);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.right() - kPanelWidthPixels - 48, area.top() + 96);
+    }
+
+    // Loading: on top, menu, height, open.
+    SetTopmost(true);
+    menu_ = BuildMainMenu(context_.InstallFolder, CanImport(), CanCheckNews());
+    SetHeightTwips(kPanelHeightTwips);
+    roller_.SetRestoreHeight(kPanelHeightTwips);
+    context_.PanelOpen = true;
+    Timer1->start();
+}
+
+MainPanel::~MainPanel() {
+    Form_Unload();
+}
+
+QToolButton* MainPanel::MakeButton(int icon, const char* toolTip) {
+    auto* button = new QToolButton(this);
+    button->setIcon(DrawPanelIcon(static_cast<PanelIcon>(icon)));
+    button->setIconSize(QSize(24, 24));
+    button->setToolTip(QString::fromUtf8(toolTip));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+void MainPanel::Layout() {
+    const int titleHeight = TwipsToPixels(kRolledUpHeightTwips);
+    TitleBar->setGeometry(0, 0, width(), titleHeight);
+    const int labelTop = (titleHeight - kLabelPixels) / 2;
+    CloseLabel->setGeometry(width() - kLabelPixels - 2, labelTop, kLabelPixels, kLabelPixels);
+    MainRoller->setGeometry(width() - 2 * kLabelPixels - 4, labelTop, kLabelPixels, kLabelPixels);
+    Label4->setGeometry(6, labelTop, width() / 2, kLabelPixels);
+    for (QLabel* label : {Label4, MainRoller, CloseLabel})
+        label->raise();
+    int x = kMarginPixels;
+    for (QToolButton* button : {Command14, btHeading, btIntros, btShape, btSound, Command1,
+                                cmdProps, Command4, Command2, Command5, Command3}) {
+        button->setGeometry(x, titleHeight + 2, kButtonPixels, kButtonPixels);
+        x += kButtonPixels;
+    }
+}
+
+void MainPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Layout();
+}
+
+int MainPanel::HeightTwips() const {
+    return PixelsToTwips(height());
+}
+
+void MainPanel::SetHeightTwips(int twips) {
+    resize(width(), TwipsToPixels(twips));
+}
+
+void MainPanel::SetTopmost(bool onTop) {
+    if (!unloaded_)
+        tlx::SetTopmost(this, onTop);
+}
+
+void MainPanel::Command2_Click() {
+    Guarded([&] {
+        SetTopmost(false);
+        ScanAndFixOnRequest(context_.Editor, context_.platform);
+        SetTopmost(true);
+    });
+}
+
+void MainPanel::Command5_Click() {
+    Guarded([&] {
+        SetTopmost(false);
+        InsertDetectionScript(context_.Editor, context_.platform, context_.InstallFolder);
+        SetTopmost(true);
+    });
+}
+
+void MainPanel::Command3_Click() {
+    Guarded([&] {
+        const int command = ShowMainMenu(context_.platform, menu_);
+        if (command != 0)
+            ActionMainMenu(command);
+        SetTopmost(true);
+    });
+}
+
+void MainPanel::cmdProps_Click() {
+    // The properties dialog is not part of this panel yet; the panel stays on top.
+    Guarded([&] { SetTopmost(true); });
+}
+
+void MainPanel::ActionMainMenu(int command) {
+    Guarded([&] { tlx::ActionMainMenu(command, context_, *this); });
+}
+
+void MainPanel::ShowAboutBox() {
+    AboutBoxForm form(context_.platform, this);
+    context_.platform.showModal(form);
+}
+
+void MainPanel::ImportDownloadedMovies() {
+    FileDialogOptions options;
+    options.title = "Import Downloaded Flash Movies";
+    options.filter = "Flash Packages (*.zip)|*.zip|All Files (*.*)|*.*";
+    const std::optional<std::string> package = context_.platform.openFileDialog(options);
+    if (package && !package->empty())
+        ImportPackage(context_.platform, context_.InstallFolder, *package);
+}
+
+void MainPanel::MainRoller_Click() {
+    Guarded([&] {
+        SetHeightTwips(roller_.Click(HeightTwips()));
+        MainRoller->setText(toQString(roller_.Caption()));
+    });
+}
+
+void MainPanel::CloseLabel_Click() {
+    Guarded([&] {
+        SetTopmost(false);
+        context_.PanelOpen = false;
+        if (unload_) {
+            unload_();
+        } else {
+            Form_Unload();
+            hide();
+        }
+    });
+}
+
+void MainPanel::Timer1_Timer() {
+    if (!unloaded_)
+        cmdProps->setEnabled(PropsButtonEnabled(context_.Editor, cmdProps->isEnabled()));
+}
+
+void MainPanel::Form_Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    Timer1->stop();
+    dragging_ = false;
+    DeletePreviewTextFiles(context_.InstallFolder);
+}
+
+bool MainPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (unloaded_)
+        return false;
+    if (watched == TitleBar || watched == Label4)
+        return HandleDragEvent(event);
+    if ((watched == MainRoller || watched == CloseLabel) &&
+        event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == MainRoller)
+            MainRoller_Click();
+        else
+            CloseLabel_Click();
+        return true;
+    }
+    return false;
+}
+
+bool MainPanel::HandleDragEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            dragStart_ = mouse->globalPosition().toPoint() - pos();
+            setCursor(Qt::SizeAllCursor);
+            dragging_ = true;
+        } else if (mouse->button() == Qt::RightButton) {
+            Command3_Click();
+        }
+        SetTopmost(true);
+        return true;
+    }
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (dragging_ && (mouse->buttons() & Qt::LeftButton))
+            move(mouse->globalPosition().toPoint() - dragStart_);
+        return dragging_;
+    }
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && dragging_) {
+            unsetCursor();
+            dragging_ = false;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace tlx

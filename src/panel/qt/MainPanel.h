@@ -1,0 +1,99 @@
+#pragma once
+// The main panel: a small floating tool window with its own title bar, kept above the page
+// editor, with one picture button per command.
+//
+// No Q_OBJECT here: moc's output would put Qt's "emit" keyword in front of the add-in's
+// signals; the panel's connections are made with functions.
+
+#include "addin/AddinContext.h"
+#include "panel/MainMenu.h"
+#include "panel/PanelState.h"
+
+#include <QPoint>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QTimer;
+class QToolButton;
+
+namespace tlx {
+
+class MainPanel : public QWidget, public MainMenuActions {
+public:
+    // Loads the panel (shown on top, menu built, height set, PanelOpen set). `unload` is
+    // called when the close label closes the panel, to unload it; `hostWindow` is where the
+    // panel first appears.
+    MainPanel(AddinContext& context, std::function<void()> unload = {},
+              QWidget* hostWindow = nullptr);
+    ~MainPanel() override;
+
+    // ---- controls
+    QLabel* TitleBar = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* MainRoller = nullptr;
+    QLabel* CloseLabel = nullptr;
+    QToolButton* Command14 = nullptr;
+    QToolButton* btHeading = nullptr;
+    QToolButton* btIntros = nullptr;
+    QToolButton* btShape = nullptr;
+    QToolButton* btSound = nullptr;
+    QToolButton* Command1 = nullptr;
+    QToolButton* cmdProps = nullptr;
+    QToolButton* Command4 = nullptr;
+    QToolButton* Command2 = nullptr;
+    QToolButton* Command5 = nullptr;
+    QToolButton* Command3 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    // ---- handlers; none lets an exception out
+    void Command2_Click();
+    void Command5_Click();
+    void Command3_Click();
+    void cmdProps_Click();
+    void MainRoller_Click();
+    void CloseLabel_Click();
+    void Timer1_Timer();
+    // Runs a chosen entry of the main menu.
+    void ActionMainMenu(int command);
+    // The unloading work: stops the timer and removes the preview text files. The panel
+    // does nothing more afterwards.
+    void Form_Unload();
+    bool IsUnloaded() const { return unloaded_; }
+
+    const std::vector<MenuEntry>& Menu() const { return menu_; }
+    const MainRollerState& Roller() const { return roller_; }
+    int HeightTwips() const;
+    void SetHeightTwips(int twips);
+    bool Dragging() const { return dragging_; }
+
+    // ---- MainMenuActions
+    void SetTopmost(bool onTop) override;
+    void ShowAboutBox() override;
+    bool CanImport() const override { return true; }
+    void ImportDownloadedMovies() override;
+    bool CanCheckNews() const override { return false; }
+    void CheckNews() override {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QToolButton* MakeButton(int icon, const char* toolTip);
+    void Layout();
+    // Runs a handler; an unexpected failure is shown, never passed on.
+    template <typename Body> void Guarded(Body&& body);
+    bool HandleDragEvent(QEvent* event);
+
+    AddinContext& context_;
+    std::function<void()> unload_;
+    std::vector<MenuEntry> menu_;
+    MainRollerState roller_;
+    bool dragging_ = false;
+    QPoint dragStart_;
+    bool unloaded_ = false;
+};
+
+} // namespace tlx

@@ -1,0 +1,258 @@
+// The main panel window (offscreen), with the editor's model behind it and the scripted
+// platform answering its message boxes and menus.
+
+#include "panel/qt/MainPanel.h"
+
+#include "addin/AddinTestSupport.h"
+#include "addin/qt/AddinConnection.h"
+#include "panel/qt/AboutBox.h"
+#include "platform/ScriptedPlatform.h"
+#include "platform_qt/QtTestEnvironment.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace tlx {
+namespace {
+
+[[maybe_unused]] const ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new testing::QtTestEnvironment);
+
+const std::string kFlashObject = "<object id=\"flash1\" codebase=\"https://download.macromedia.com/"
+                                 "pub/shockwave/cabs/flash/swflash.cab\" width=\"10\" "
+                                 "height=\"10\"><param name=\"movie\" value=\"a.swf\"></object>";
+
+class MainPanelTest : public ::testing::Test {
+protected:
+    MainPanelTest() : app(host::Application::create()), context(platform, folder.str()) {
+        context.Editor = HostEditor(app);
+        document = test::OpenPage(*app, test::kPageHead + "<p>Some text</p>" + kFlashObject +
+                                            test::kPageTail);
+        panel = std::make_unique<MainPanel>(context, [this] { ++unloads; });
+    }
+    void Select(const std::string& piece) {
+        const auto at = document->text().find(piece);
+        ASSERT_NE(at, std::string::npos);
+        document->setSelection(at, at + piece.size());
+    }
+
+    test::TempFolder folder;
+    std::shared_ptr<host::Application> app;
+    ScriptedPlatform platform;
+    AddinContext context;
+    std::shared_ptr<host::HtmlDocument> document;
+    std::unique_ptr<MainPanel> panel;
+    int unloads = 0;
+};
+
+TEST_F(MainPanelTest, LoadsOnTopWithItsButtonsTooltipsAndHeight) {
+    EXPECT_TRUE(context.PanelOpen);
+    EXPECT_EQ(panel->windowTitle(), "Tamberlux");
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(panel->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(panel->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(panel->HeightTwips(), 810);
+    EXPECT_EQ(panel->Label4->text(), "Kestrelite 1.31 ");
+    EXPECT_EQ(panel->MainRoller->text(), "<<");
+    EXPECT_EQ(panel->CloseLabel->text(), "x");
+    EXPECT_EQ(panel->Timer1->interval(), 500);
+    EXPECT_TRUE(panel->Timer1->isActive());
+
+    const std::vector<std::pair<QToolButton*, const char*>> buttons = {
+        {panel->Command14, "Insert Flash Button"},
+        {panel->btHeading, "Insert Flash Heading"},
+        {panel->btIntros, "Insert Flash Intro Movie"},
+        {panel->btShape, "Insert Flash Shape/Misc"},
+        {panel->btSound, "Insert Flash Sound Event"},
+        {panel->Command1, "Insert Flash From File"},
+        {panel->cmdProps, "Selected Flash Object Properties"},
+        {panel->Command4, "Apply Custom Colorisation Filter (3rd Generation Objects Only)"},
+        {panel->Command2, "Scan And Fix Invisible Flash Objects"},
+        {panel->Command5, "Insert Flash 5+ Detection Code Into Page."},
+        {panel->Command3, "Help..."}};
+    for (const auto& [button, tip] : buttons) {
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(tip));
+        EXPECT_FALSE(button->icon().isNull()) << tip;
+        EXPECT_TRUE(panel->rect().contains(button->geometry())) << tip;
+    }
+    for (QToolButton* ready : {panel->Command2, panel->Command5, panel->Command3})
+        EXPECT_TRUE(ready->isEnabled());
+    ASSERT_EQ(panel->Menu().size(), 5u);
+}
+
+TEST_F(MainPanelTest, PropertiesButtonFollowsTheSelectionOnlyInEditableViews) {
+    Select(kFlashObject);
+    panel->Timer1_Timer();
+    EXPECT_TRUE(panel->cmdProps->isEnabled());
+    Select("Some text");
+    panel->Timer1_Timer();
+    EXPECT_FALSE(panel->cmdProps->isEnabled());
+
+    // A caret inside the object makes it the active element.
+    const auto at = document->text().find("a.swf");
+    document->setSelection(at, at);
+    panel->Timer1_Timer();
+    EXPECT_TRUE(panel->cmdProps->isEnabled());
+
+    for (int mode : {2, 8}) {
+        app->activePageWindow()->SetViewMode(mode);
+        Select("Some text");
+        panel->Timer1_Timer();
+        EXPECT_TRUE(panel->cmdProps->isEnabled()) << "keeps its state in view " << mode;
+    }
+    app->activePageWindow()->SetViewMode(0);
+    panel->Timer1_Timer();
+    EXPECT_FALSE(panel->cmdProps->isEnabled());
+    panel->cmdProps_Click(); // no dialog yet: nothing happens, nothing breaks
+    EXPECT_TRUE(platform.calls.empty());
+}
+
+TEST_F(MainPanelTest, TimerTicksWithinHalfASecond) {
+    Select(kFlashObject);
+    QElapsedTimer clock;
+    clock.start();
+    while (!panel->cmdProps->isEnabled() && clock.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_TRUE(panel->cmdProps->isEnabled());
+    EXPECT_LE(clock.elapsed(), 700);
+}
+
+TEST_F(MainPanelTest, RollingUpAndDownRestoresTheHeightBeforeRollingUp) {
+    panel->MainRoller_Click();
+    EXPECT_EQ(panel->MainRoller->text(), ">>");
+    EXPECT_EQ(panel->HeightTwips(), 300);
+    panel->MainRoller_Click();
+    EXPECT_EQ(panel->MainRoller->text(), "<<");
+    EXPECT_EQ(panel->HeightTwips(), 810);
+
+    panel->SetHeightTwips(1200);
+    panel->MainRoller_Click();
+    EXPECT_EQ(panel->HeightTwips(), 300);
+    panel->MainRoller_Click();
+    EXPECT_EQ(panel->HeightTwips(), 1200);
+}
+
+TEST_F(MainPanelTest, ScanAndFixAsksFirstAndReportsWhenDone) {
+    const std::string altered = test::AlteredOwnedObject();
+    document->replaceRange(0, document->text().size(), test::kPageHead + altered + test::kPageTail);
+    platform.messageBoxAnswers = {MsgResult::No};
+    panel->Command2_Click();
+    EXPECT_NE(document->text().find(altered), std::string::npos);
+    ASSERT_EQ(platform.callsOf("messageBox").size(), 1u);
+
+    platform.messageBoxAnswers = {MsgResult::Yes, MsgResult::Ok};
+    panel->Command2_Click();
+    const auto boxes = platform.callsOf("messageBox");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].args[3], "VORNE Media Mirvane Kestrelite");
+    EXPECT_EQ(boxes[2].args[0], "Scan Complete");
+    EXPECT_EQ(boxes[2].args[3], "VORNE Media Mirvane");
+    EXPECT_EQ(document->text().find("Play"), std::string::npos);
+    EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(MainPanelTest, MainMenuShowsTheAboutBoxAndADismissedMenuDoesNothing) {
+    platform.popupMenuAnswers = {0, kMenuAbout};
+    panel->Command3_Click();
+    EXPECT_TRUE(platform.callsOf("showModal").empty());
+
+    bool checked = false;
+    platform.modalActions.push_back([&](ModalForm& form) {
+        auto& about = dynamic_cast<AboutBoxForm&>(form).dialog();
+        EXPECT_EQ(about.lblProduct->text(), "Mirvane Kestrelite");
+        EXPECT_TRUE(about.lblVersion->text().contains("1.31"));
+        EXPECT_TRUE(about.lblPlayer->text().contains("https://ruffle.rs/"));
+        EXPECT_FALSE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            << "the panel is not on top while the about box is open";
+        checked = true;
+    });
+    panel->Command3_Click();
+    EXPECT_TRUE(checked);
+    ASSERT_EQ(platform.callsOf("showModal").size(), 1u);
+    EXPECT_EQ(platform.callsOf("showModal")[0].args[0], "frmAbout");
+    EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(MainPanelTest, CloseLabelClosesAndUnloadingRemovesPreviewTextFiles) {
+    test::WriteFile(folder.path() / "FlashMovies" / "FP1010101.htm", "text");
+    test::WriteFile(folder.path() / "FlashMovies" / "OTHER.HTM", "text");
+    test::WriteFile(folder.path() / "FlashMovies" / "b1.swf", "movie");
+    test::WriteFile(folder.path() / "FlashMovies" / "keep.html", "page");
+    panel->CloseLabel_Click();
+    EXPECT_FALSE(context.PanelOpen);
+    EXPECT_EQ(unloads, 1);
+    panel.reset();
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "FlashMovies" / "FP1010101.htm"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "FlashMovies" / "OTHER.HTM"));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "FlashMovies" / "b1.swf"));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "FlashMovies" / "keep.html"));
+}
+
+TEST(AddinConnection, OnePanelFollowsTheHostWindowWithoutTakingTheFocus) {
+    test::TempFolder folder;
+    ScriptedPlatform platform;
+    const auto app = host::Application::create();
+    QWidget hostWindow;
+    hostWindow.resize(800, 600);
+    hostWindow.show();
+    hostWindow.activateWindow();
+    QApplication::processEvents();
+    {
+        const auto connection = connectAddins(app, platform, folder.str(), &hostWindow);
+        auto& slot = connection->PanelSlot();
+        app->activate();
+        EXPECT_FALSE(slot.IsLoaded()) << "no panel before it was opened";
+
+        const auto button = app->CommandBars()
+                                .Item("VORNE Media")
+                                ->Controls()
+                                ->Item("VORNE Mirvane")
+                                ->Controls()
+                                ->Item("Mirvane Kestrelite");
+        ASSERT_NE(button, nullptr);
+        button->Execute();
+        button->Execute();
+        ASSERT_TRUE(slot.IsLoaded());
+        EXPECT_EQ(slot.LoadCount(), 1);
+        MainPanel* panel = slot.Panel();
+        QApplication::processEvents();
+        EXPECT_TRUE(panel->isVisible());
+        // The offscreen platform activates every window it shows, so the test checks what
+        // keeps the focus on a real desktop: shown without activating, nothing in it focusable.
+        const auto keepsFocusAway = [&] {
+            EXPECT_TRUE(panel->testAttribute(Qt::WA_ShowWithoutActivating));
+            for (const QWidget* child : panel->findChildren<QWidget*>())
+                EXPECT_EQ(child->focusPolicy(), Qt::NoFocus) << child->toolTip().toStdString();
+            const QWidget* focus = QApplication::focusWidget();
+            EXPECT_TRUE(!focus || !panel->isAncestorOf(focus));
+        };
+        keepsFocusAway();
+
+        app->deactivate();
+        EXPECT_FALSE(panel->isVisible());
+        app->activate();
+        QApplication::processEvents();
+        EXPECT_TRUE(panel->isVisible());
+        EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        keepsFocusAway();
+        EXPECT_EQ(slot.Panel(), panel);
+
+        panel->CloseLabel_Click();
+        EXPECT_FALSE(slot.IsLoaded());
+        app->deactivate();
+        app->activate();
+        EXPECT_FALSE(slot.IsLoaded()) << "closed by its x, the host does not bring it back";
+        button->Execute();
+        EXPECT_EQ(slot.LoadCount(), 2) << "the toolbar button does";
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(app->CommandBars().Item("VORNE Media"), nullptr);
+}
+
+} // namespace
+} // namespace tlx
