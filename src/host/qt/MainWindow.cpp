@@ -371,13 +371,9 @@ void MainWindow::onWebChanged() {
     const QString root = open ? pathText(web->root()) : QString();
     if (server_)
         server_->setMountFolder(WebServer::kWeb, root);
-    if (open) {
-        folders_->setModel(folderModel_);
-        folderModel_->setRootPath(root);
-        folders_->setRootIndex(folderModel_->index(root));
-    } else {
-        folders_->setModel(nullptr);
-    }
+    folderModel_->setRootPath(open ? root : QString());
+    folders_->setRootIndex(open ? folderModel_->index(root) : QModelIndex());
+    folders_->setEnabled(open);
     for (const auto& [window, view] : views_)
         updateServedAddress(view);
     updateTitle();

@@ -106,6 +106,8 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
     splitter_->addWidget(rendering_);
     splitter_->setStretchFactor(0, 1);
     splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({500, 500});
+    splitter_->setChildrenCollapsible(false);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -287,7 +289,7 @@ void PageView::setServedAddress(const QString& mount, const QString& relativePat
         return;
     mount_ = mount;
     servedPath_ = relativePath;
-    if (webView_ && rendering_->isVisible())
+    if (webView_)
         scheduleRendering();
 }
 
