@@ -97,7 +97,7 @@ private:
 
     std::shared_ptr<Application> application_;
     Options options_;
-    QPointer<WebServer> server_;
+    WebServer* server_ = nullptr; // a child of this window
     QTreeView* folders_ = nullptr;
     QFileSystemModel* folderModel_ = nullptr;
     QTabWidget* tabs_ = nullptr;
