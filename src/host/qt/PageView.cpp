@@ -24,36 +24,49 @@ namespace {
 
 constexpr char kSourceAttribute[] = "data-tlx-src";
 constexpr char kPickMessage[] = "tlx-pick:";
+constexpr char kUpdatedMessage[] = "tlx-updated:";
 
-// Reports the source offset of the element a click lands in (through the console, which the
-// page of the view listens to). Capturing at the window comes before the player's own
-// handlers; composedPath() reaches through the player's shadow tree to its element.
-constexpr char kPickScript[] =
+// Added to the served copy of a page. Reports the source offset of the element a click lands
+// in (through the console, which the view's page listens to); capturing at the window comes
+// before the player's own handlers, and composedPath() reaches through the player's shadow
+// tree to its element. tlxUpdate(n) fetches the page's current text again and puts its body
+// in place of the shown one (the head is kept), then reports "tlx-updated:n ok" once the new
+// body is painted.
+constexpr char kPageScript[] =
     "<script>(function(){function pick(e){var p=e.composedPath?e.composedPath():[e.target];"
     "for(var i=0;i<p.length;i++){var n=p[i];if(n&&n.getAttribute){"
     "var v=n.getAttribute('data-tlx-src');if(v!==null){console.log('tlx-pick:'+v);return;}}}}"
-    "window.addEventListener('mousedown',pick,true);})();</script>";
+    "window.addEventListener('mousedown',pick,true);"
+    "window.tlxUpdate=function(n){fetch(location.href,{cache:'no-store'}).then(function(r){"
+    "return r.text();}).then(function(t){var d=new DOMParser().parseFromString(t,'text/html');"
+    "document.title=d.title;document.documentElement.replaceChild(document.adoptNode(d.body),"
+    "document.body);requestAnimationFrame(function(){console.log('tlx-updated:'+n+' ok');});"
+    "}).catch(function(){console.log('tlx-updated:'+n+' failed');});};})();</script>";
 
-// The page of a rendering: hands console messages of the click script to `pick`.
+// The page of a rendering: hands the console messages of the page script on.
 class RenderingPage : public QWebEnginePage {
 public:
-    RenderingPage(std::function<void(std::size_t)> pick, QObject* parent)
-        : QWebEnginePage(parent), pick_(std::move(pick)) {}
+    RenderingPage(std::function<void(const QString&)> message, QObject* parent)
+        : QWebEnginePage(parent), message_(std::move(message)) {}
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
                                   const QString&) override {
-        if (!message.startsWith(QLatin1String(kPickMessage)))
-            return;
-        bool ok = false;
-        const qulonglong offset = message.mid(int(sizeof(kPickMessage) - 1)).toULongLong(&ok);
-        if (ok && pick_)
-            pick_(static_cast<std::size_t>(offset));
+        if (message_ && message.startsWith(QLatin1String("tlx-")))
+            message_(message);
     }
 
 private:
-    std::function<void(std::size_t)> pick_;
+    std::function<void(const QString&)> message_;
 };
+
+// Whether the body part of a served page holds a script of its own (which an in-place update
+// would not run).
+bool bodyHasScript(const QByteArray& served, qsizetype bodyAt) {
+    const qsizetype end = served.size() - qsizetype(sizeof(kPageScript) - 1);
+    const QByteArray body = served.mid(bodyAt, end - bodyAt).toLower();
+    return body.contains("<script");
+}
 
 bool isNameChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_';
@@ -77,18 +90,13 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
         webView_ = new QWebEngineView(splitter_);
         QPointer<PageView> self(this);
         webView_->setPage(new RenderingPage(
-            [self](std::size_t offset) {
+            [self](const QString& message) {
                 if (self)
-                    self->selectElementStartingAt(offset);
+                    self->onPageMessage(message);
             },
             webView_));
         rendering_ = webView_;
         connect(webView_, &QWebEngineView::loadFinished, this, [this](bool ok) {
-            ++loads_;
-            if (changePending_) {
-                lastLatencyMs_ = sinceChange_.elapsed();
-                changePending_ = false;
-            }
             if (savedScroll_.isValid()) {
                 const QStringList xy = savedScroll_.toString().split(QLatin1Char(','));
                 if (xy.size() == 2)
@@ -96,7 +104,7 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
                                                         .arg(xy[0].toInt())
                                                         .arg(xy[1].toInt()));
             }
-            emit renderingLoaded(ok);
+            renderingDone(ok);
         });
     } else {
         rendering_ = new QWidget(splitter_);
@@ -302,12 +310,20 @@ QUrl PageView::renderingUrl() const {
     return server_ && !mount_.isEmpty() ? server_->urlFor(mount_, servedPath_) : QUrl();
 }
 
-QByteArray PageView::servedText() const {
+QByteArray PageView::servedText(qsizetype* bodyAt) const {
+    if (bodyAt)
+        *bodyAt = -1;
     if (!document_)
         return QByteArray();
+    // Where the body's start tag stands, when it is written in the source.
+    std::size_t bodyStart = std::string::npos;
+    if (const auto body = document_->body())
+        if (const auto span = document_->spanOf(body);
+            span && span->first < document_->text().size() && document_->text()[span->first] == '<')
+            bodyStart = span->first;
     const std::string& text = document_->text();
     QByteArray served;
-    served.reserve(qsizetype(text.size() + text.size() / 4 + sizeof(kPickScript)));
+    served.reserve(qsizetype(text.size() + text.size() / 4 + sizeof(kPageScript)));
     std::size_t copied = 0;
     for (const auto& element : document_->all()) {
         const auto span = document_->spanOf(element);
@@ -325,6 +341,8 @@ QByteArray PageView::servedText() const {
                                    std::toupper(static_cast<unsigned char>(b));
                         }))
             continue;
+        if (bodyAt && span->first == bodyStart)
+            *bodyAt = served.size() + qsizetype(span->first - copied);
         served.append(text.data() + copied, qsizetype(nameEnd - copied));
         served.append(' ');
         served.append(kSourceAttribute);
@@ -334,7 +352,7 @@ QByteArray PageView::servedText() const {
         copied = nameEnd;
     }
     served.append(text.data() + copied, qsizetype(text.size() - copied));
-    served.append(kPickScript);
+    served.append(kPageScript);
     return served;
 }
 
@@ -353,6 +371,35 @@ bool PageView::selectElementStartingAt(std::size_t sourceOffset) {
     return true;
 }
 
+void PageView::onPageMessage(const QString& message) {
+    if (message.startsWith(QLatin1String(kPickMessage))) {
+        bool ok = false;
+        const qulonglong offset = message.mid(qsizetype(sizeof(kPickMessage) - 1)).toULongLong(&ok);
+        if (ok)
+            selectElementStartingAt(static_cast<std::size_t>(offset));
+        return;
+    }
+    if (message.startsWith(QLatin1String(kUpdatedMessage))) {
+        const QStringList parts =
+            message.mid(qsizetype(sizeof(kUpdatedMessage) - 1)).split(QLatin1Char(' '));
+        if (parts.size() != 2 || parts[0].toInt() != updateNumber_)
+            return; // an older update, overtaken by a newer one
+        if (parts[1] == QLatin1String("ok"))
+            renderingDone(true);
+        else
+            loadWholePage();
+    }
+}
+
+void PageView::renderingDone(bool ok) {
+    ++loads_;
+    if (changePending_ && sinceChange_.isValid()) {
+        lastLatencyMs_ = sinceChange_.elapsed();
+        changePending_ = false;
+    }
+    emit renderingLoaded(ok);
+}
+
 void PageView::scheduleRendering() {
     if (!webView_)
         return;
@@ -360,16 +407,46 @@ void PageView::scheduleRendering() {
         changePending_ = true;
         sinceChange_.start();
     }
-    renderTimer_.start();
+    if (renderTimer_.isActive())
+        return; // the coming rendering takes this change too
+    // At once (after the current burst of edits) when the last rendering is long enough ago,
+    // else when it is: at most one rendering per kRenderDelayMs while typing goes on.
+    const qint64 since = lastRender_.isValid() ? lastRender_.elapsed() : kRenderDelayMs;
+    renderTimer_.start(int(std::max<qint64>(0, kRenderDelayMs - since)));
 }
 
 void PageView::refreshRendering() {
     if (!webView_)
         return;
     renderTimer_.stop();
+    if (renderingUrl().isEmpty())
+        return;
+    lastRender_.start();
+    if (loads_ == 0 || servedHead_.isEmpty())
+        return loadWholePage();
+    // The same head and no script in the body: only the body is put in place, which keeps the
+    // reader's place and is quick.
+    qsizetype bodyAt = -1;
+    const QByteArray served = servedText(&bodyAt);
+    if (bodyAt <= 0 || served.left(bodyAt) != servedHead_ || bodyHasScript(served, bodyAt))
+        return loadWholePage();
+    ++updateNumber_;
+    webView_->page()->runJavaScript(
+        QStringLiteral("window.tlxUpdate ? (tlxUpdate(%1), 1) : 0").arg(updateNumber_),
+        [self = QPointer<PageView>(this)](const QVariant& started) {
+            if (self && started.toInt() != 1)
+                self->loadWholePage();
+        });
+}
+
+void PageView::loadWholePage() {
     const QUrl url = renderingUrl();
     if (url.isEmpty())
         return;
+    ++updateNumber_; // updates still under way are void
+    qsizetype bodyAt = -1;
+    const QByteArray served = servedText(&bodyAt);
+    servedHead_ = bodyAt > 0 ? served.left(bodyAt) : QByteArray();
     if (loads_ == 0) {
         webView_->load(url);
         return;

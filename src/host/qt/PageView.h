@@ -57,19 +57,23 @@ public:
     // The page's current text as the rendering gets it: each element's start tag carries the
     // source offset of its tag (data-tlx-src), and a script reports clicked elements. The
     // document is never changed by this.
-    QByteArray servedText() const;
+    // `bodyAt` receives where the body's start tag begins in it (-1 when the page has none
+    // written).
+    QByteArray servedText(qsizetype* bodyAt = nullptr) const;
 
     // Selects in the source the element whose start tag begins at `sourceOffset` (an element
     // inside an OBJECT selects the OBJECT). False when no element starts there.
     bool selectElementStartingAt(std::size_t sourceOffset);
 
-    // Loads the rendering now with the current text.
+    // Brings the rendering up to the current text now: the body is put in place when only the
+    // body changed (and holds no script), else the page is loaded again.
     void refreshRendering();
     // Milliseconds from the last change of the text to the rendering showing it; -1 before.
     qint64 lastRenderLatencyMs() const { return lastLatencyMs_; }
     int renderingLoads() const { return loads_; }
 
-    // Delay between a change of the text and the rendering following it.
+    // While typing goes on the rendering follows at most once in this time; the first change
+    // after a pause shows at once.
     static constexpr int kRenderDelayMs = 150;
 
 signals:
@@ -84,6 +88,9 @@ private:
     void selectionToDocument();
     void selectionFromDocument();
     void scheduleRendering();
+    void loadWholePage();
+    void renderingDone(bool ok);
+    void onPageMessage(const QString& message);
     QString editorText(int from, int count) const;
 
     PageWindowHandle window_;
@@ -99,6 +106,9 @@ private:
     QString servedPath_;
     QTimer renderTimer_;
     QElapsedTimer sinceChange_;
+    QElapsedTimer lastRender_;
+    QByteArray servedHead_; // the served text before the body, as last loaded whole
+    int updateNumber_ = 0;
     bool changePending_ = false;
     qint64 lastLatencyMs_ = -1;
     int loads_ = 0;
