@@ -149,6 +149,18 @@ TEST_F(EditorRendering, LibraryButtonPlaysAndClickSelectsItsObject) {
         window->grab().save(qEnvironmentVariable("TLX_E2E_SHOT"));
     EXPECT_GT(red, 30) << "no red text in the rendering after " << clock.elapsed() << " ms";
 
+    // Without a GPU the player may be drawn on the CPU; it must not cover the movie with its
+    // notice about hardware acceleration when the mouse comes over it.
+    const QString notice = evaluate(
+        *view->webView()->page(),
+        QStringLiteral("(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
+                       " if (!p || !p.shadowRoot) return 'no player'; const c = "
+                       "p.shadowRoot.getElementById('container'); c.dispatchEvent(new "
+                       "MouseEvent('mouseover', {bubbles: true})); const m = "
+                       "p.shadowRoot.getElementById('hardware-acceleration-modal'); return m && "
+                       "!m.classList.contains('hidden') ? 'shown' : 'hidden'; })()"));
+    EXPECT_EQ(notice, QStringLiteral("hidden"));
+
     // A click on the player selects the OBJECT in the source.
     const QString clicked = evaluate(
         *view->webView()->page(),
