@@ -9,8 +9,8 @@
 // 50 ms.
 
 #include "catalog/Catalog.h"
-#include "catalog/CatalogText.h"
 #include "catalog/LibraryFolder.h"
+#include "platform/FileUtil.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
 
     benchmark::RegisterBenchmark("ReadLines", [&](benchmark::State& state) {
         for (auto _ : state) {
-            const auto bytes = tlx::catalog_detail::ReadFileBytes(fixture.catalog);
-            const auto lines = tlx::SplitCatalogLines(bytes.bytes);
+            const std::string bytes = tlx::ReadFileBytes(fixture.catalog).value_or(std::string());
+            const auto lines = tlx::SplitLines(bytes);
             benchmark::DoNotOptimize(lines.data());
         }
     })->Unit(benchmark::kMillisecond);

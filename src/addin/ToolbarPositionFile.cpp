@@ -1,37 +1,13 @@
 #include "addin/ToolbarPositionFile.h"
 
-#include <algorithm>
+#include "platform/FileUtil.h"
+
 #include <array>
-#include <cctype>
 #include <charconv>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
-#include <vector>
 
 namespace tlx {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// Lines end at CR, CR LF or a lone LF; a final line end does not start another line.
-std::vector<std::string_view> Lines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n')
-            continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size())
-        lines.push_back(bytes.substr(start));
-    return lines;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -59,29 +35,14 @@ std::optional<std::int32_t> Integer(std::string_view text) {
     return value;
 }
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 } // namespace
 
 std::string ToolbarPositionPath(const std::string& installFolder) {
-    const fs::path folder(installFolder);
-    std::error_code ec;
-    if (fs::exists(folder / ToolbarPositionFileName, ec))
-        return (folder / ToolbarPositionFileName).string();
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (EqualIgnoringCase(it->path().filename().string(), ToolbarPositionFileName))
-            return it->path().string();
-    }
-    return (folder / ToolbarPositionFileName).string();
+    return ResolveNoCase(installFolder, std::string(ToolbarPositionFileName)).string();
 }
 
 RestoredToolbarPosition ParseToolbarPosition(std::string_view bytes) {
-    const auto lines = Lines(bytes);
+    const auto lines = SplitLines(bytes);
     std::array<std::optional<std::int32_t>, 4> values;
     for (std::size_t i = 0; i < values.size() && i < lines.size(); ++i) {
         const std::string_view text = Trimmed(lines[i]);
@@ -95,13 +56,8 @@ RestoredToolbarPosition ParseToolbarPosition(std::string_view bytes) {
 }
 
 RestoredToolbarPosition ReadToolbarPositionFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return {};
-    return ParseToolbarPosition(bytes);
+    const auto bytes = ReadFileBytes(path);
+    return bytes ? ParseToolbarPosition(*bytes) : RestoredToolbarPosition{};
 }
 
 std::string ToolbarPositionBytes(const ToolbarPositionValues& values) {
@@ -112,27 +68,7 @@ std::string ToolbarPositionBytes(const ToolbarPositionValues& values) {
 }
 
 bool WriteToolbarPositionFile(const std::string& path, const ToolbarPositionValues& values) {
-    const std::string bytes = ToolbarPositionBytes(values);
-    fs::path temp(path);
-    temp += ".saving";
-    std::error_code ec;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, ToolbarPositionBytes(values)).empty();
 }
 
 } // namespace tlx

@@ -1,15 +1,285 @@
+// `tamberlux check` and `tamberlux fix`: the save-time check and the scan and fix over page
+// files, without a window.
+
 #include "app/Commands.h"
+#include "host/Application.h"
+#include "host/FileUrl.h"
+#include "host/HtmlDocument.h"
+#include "markup/FlashFix.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tlx::app {
 
-int runCheckCommand(const Args&, std::ostream&, std::ostream& err) {
-    err << "tamberlux: this command is not available yet\n";
-    return 2;
+namespace {
+
+namespace fs = std::filesystem;
+
+// Reports problems with files on `err` and remembers that there were some.
+class Problems {
+public:
+    explicit Problems(std::ostream& err) : err_(err) {}
+    void report(const fs::path& path, const std::string& what) {
+        err_ << "tamberlux: " << path.string() << ": " << what << "\n";
+        any_ = true;
+    }
+    bool any() const { return any_; }
+
+private:
+    std::ostream& err_;
+    bool any_ = false;
+};
+
+bool IsPageName(const fs::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".htm" || extension == ".html";
 }
 
-int runFixCommand(const Args&, std::ostream&, std::ostream& err) {
-    err << "tamberlux: this command is not available yet\n";
-    return 2;
+// The pages named by the arguments: files as given (whatever their names), and in folders
+// every *.htm and *.html file, subfolders included (symbolic links to folders are not
+// followed). Each page once, in a stable order.
+class PageCollector {
+public:
+    explicit PageCollector(Problems& problems) : problems_(problems) {}
+
+    void add(const std::string& argument) {
+        const fs::path path(argument);
+        std::error_code ec;
+        const fs::file_status status = fs::status(path, ec);
+        if (ec || !fs::exists(status)) {
+            problems_.report(path,
+                             "cannot read: " + (ec ? ec.message() : "no such file or folder"));
+            return;
+        }
+        if (fs::is_directory(status))
+            walk(path);
+        else if (fs::is_regular_file(status))
+            addPage(path);
+        else
+            problems_.report(path, "cannot read: not a file or folder");
+    }
+
+    const std::vector<fs::path>& pages() const { return pages_; }
+
+private:
+    void addPage(const fs::path& path) {
+        std::error_code ec;
+        const fs::path key = fs::weakly_canonical(path, ec);
+        if (seen_.insert(ec ? path : key).second)
+            pages_.push_back(path);
+    }
+
+    void walk(const fs::path& folder) {
+        std::error_code ec;
+        fs::directory_iterator it(folder, ec);
+        if (ec) {
+            problems_.report(folder, "cannot read the folder: " + ec.message());
+            return;
+        }
+        std::vector<fs::path> files;
+        std::vector<fs::path> folders;
+        for (; it != fs::directory_iterator(); it.increment(ec)) {
+            const fs::directory_entry& entry = *it;
+            std::error_code kindError;
+            if (entry.is_directory(kindError) && !entry.is_symlink(kindError)) {
+                folders.push_back(entry.path());
+                continue;
+            }
+            if (!IsPageName(entry.path()) || entry.is_directory(kindError))
+                continue;
+            std::error_code fileError;
+            if (entry.is_regular_file(fileError))
+                files.push_back(entry.path());
+            else
+                problems_.report(entry.path(),
+                                 "cannot read: " + (fileError ? fileError.message()
+                                                              : "not a regular file (a broken "
+                                                                "link?)"));
+        }
+        if (ec)
+            problems_.report(folder, "cannot read the whole folder: " + ec.message());
+        std::sort(files.begin(), files.end());
+        std::sort(folders.begin(), folders.end());
+        for (const fs::path& file : files)
+            addPage(file);
+        for (const fs::path& sub : folders)
+            walk(sub);
+    }
+
+    Problems& problems_;
+    std::vector<fs::path> pages_;
+    std::set<fs::path> seen_;
+};
+
+// The page's bytes, or nullopt with the reason in `error`.
+std::optional<std::string> ReadPage(const fs::path& path, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            error = std::strerror(errno);
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::string AbsoluteUrl(const fs::path& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return host::fileUrlFromPath(ec ? path : absolute);
+}
+
+// How many Flash objects of the page look altered by another editor.
+std::size_t CountAlteredObjects(const std::string& bytes, const fs::path& path) {
+    const auto document = host::HtmlDocument::create(bytes, AbsoluteUrl(path));
+    std::size_t altered = 0;
+    for (const ElementPtr& element : document->all().tags("OBJECT"))
+        if (NeedsFix(*element))
+            ++altered;
+    return altered;
+}
+
+std::string Objects(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " Flash object" : " Flash objects");
+}
+
+bool HasUsage(const Args& args, const char* command, std::ostream& out, std::ostream& err,
+              int& exitCode) {
+    const bool help = std::any_of(args.begin(), args.end(),
+                                  [](const std::string& a) { return a == "--help" || a == "-h"; });
+    if (!help && !args.empty())
+        return false;
+    (help ? out : err) << "Usage: tamberlux " << command << " PATH...\n"
+                       << "  PATH is a page, or a folder whose *.htm and *.html pages are taken, "
+                          "subfolders included.\n";
+    exitCode = help ? 0 : 2;
+    return true;
+}
+
+// True when the file must not be written: the user took its write permission away.
+bool IsReadOnly(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false; // the save reports what is wrong
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+} // namespace
+
+int runCheckCommand(const Args& args, std::ostream& out, std::ostream& err) {
+    int usageExit = 0;
+    if (HasUsage(args, "check", out, err, usageExit))
+        return usageExit;
+    try {
+        Problems problems(err);
+        PageCollector collector(problems);
+        for (const std::string& argument : args)
+            collector.add(argument);
+
+        std::size_t listed = 0;
+        for (const fs::path& page : collector.pages()) {
+            std::string error;
+            const std::optional<std::string> bytes = ReadPage(page, error);
+            if (!bytes) {
+                problems.report(page, "cannot read: " + error);
+                continue;
+            }
+            const std::size_t altered = CountAlteredObjects(*bytes, page);
+            if (altered == 0)
+                continue;
+            out << page.string() << ": " << Objects(altered)
+                << (altered == 1 ? " looks altered\n" : " look altered\n");
+            ++listed;
+        }
+        out << "pages needing a fix: " << listed << " of " << collector.pages().size() << "\n";
+        if (problems.any())
+            return 2;
+        return listed > 0 ? 1 : 0;
+    } catch (const std::exception& e) {
+        err << "tamberlux: check stopped: " << e.what() << "\n";
+        return 2;
+    }
+}
+
+int runFixCommand(const Args& args, std::ostream& out, std::ostream& err) {
+    int usageExit = 0;
+    if (HasUsage(args, "fix", out, err, usageExit))
+        return usageExit;
+    try {
+        Problems problems(err);
+        PageCollector collector(problems);
+        for (const std::string& argument : args)
+            collector.add(argument);
+
+        const std::shared_ptr<host::Application> application = host::Application::create();
+        const HostEditor editor(application);
+        std::size_t written = 0;
+        for (const fs::path& page : collector.pages()) {
+            std::string error;
+            const std::optional<std::string> bytes = ReadPage(page, error);
+            if (!bytes) {
+                problems.report(page, "cannot read: " + error);
+                continue;
+            }
+            // Only a page the save-time check would fix is opened at all.
+            if (CountAlteredObjects(*bytes, page) == 0)
+                continue;
+
+            const host::PageWindowHandle window = application->openPage(page);
+            if (!window) {
+                problems.report(page, "cannot open: " + application->lastError());
+                continue;
+            }
+            const FixResult result = FixFlashObjects(editor);
+            if (result.failed) {
+                problems.report(page, "the Flash objects could not be rewritten; the file was "
+                                      "left as it was");
+            } else if (result.rewritten == 0) {
+                out << page.string()
+                    << ": nothing to rewrite (the altered Flash objects were not made by "
+                       "Tamberlux)\n";
+            } else if (IsReadOnly(page)) {
+                problems.report(page, "the file is read-only; " + Objects(result.rewritten) +
+                                          " not rewritten, the file was left as it was");
+            } else if (!application->savePage(window)) {
+                problems.report(page, "cannot write: " + application->lastError() +
+                                          "; the file was left as it was");
+            } else {
+                out << page.string() << ": " << Objects(result.rewritten) << " rewritten\n";
+                ++written;
+            }
+            application->closePage(window, false);
+        }
+        out << "pages rewritten: " << written << " of " << collector.pages().size() << "\n";
+        return problems.any() ? 2 : 0;
+    } catch (const std::exception& e) {
+        err << "tamberlux: fix stopped: " << e.what() << "\n";
+        return 2;
+    }
 }
 
 } // namespace tlx::app

@@ -1,6 +1,7 @@
 #include "catalog/Catalog.h"
 
-#include "catalog/CatalogText.h"
+#include "markup/TextHelpers.h"
+#include "platform/FileUtil.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +10,6 @@
 namespace tlx {
 
 namespace fs = std::filesystem;
-using catalog_detail::TextBetween;
 
 SizeParts ReadSizeBlock(std::string_view sizeBlock) {
     return {TextBetween(sizeBlock, "[", "]"), TextBetween(sizeBlock, "(", ")"),
@@ -45,24 +45,6 @@ CatalogEntry ParseCatalogLine(std::string_view line, std::size_t lineNumber) {
     return entry;
 }
 
-std::vector<std::string_view> SplitCatalogLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    const std::size_t n = bytes.size();
-    while (start < n) {
-        const std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(bytes.substr(start));
-            break;
-        }
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-        if (bytes[end] == '\r' && start < n && bytes[start] == '\n')
-            ++start;
-    }
-    return lines;
-}
-
 std::optional<CatalogFields> RequiredFieldsFor(std::string_view catalogFileName) {
     static constexpr std::array<std::pair<std::string_view, CatalogFields>, 8> kCatalogs{{
         {kButtonsCatalog, kTypeFileAndName},
@@ -74,9 +56,8 @@ std::optional<CatalogFields> RequiredFieldsFor(std::string_view catalogFileName)
         {kTextEffectsCatalog, kFileAndName},
         {kMiscFlashCatalog, kTypeFileAndName},
     }};
-    const std::string name = catalog_detail::LowerAscii(catalogFileName);
     for (const auto& [file, fields] : kCatalogs)
-        if (name == file)
+        if (EqualsNoCase(catalogFileName, file))
             return fields;
     return std::nullopt;
 }
@@ -131,22 +112,41 @@ struct CatalogText {
     std::string bytes;
 };
 
+// `path` itself when it exists, else the entry of its folder with the same name in another
+// letter case, else `path` unchanged.
+fs::path ResolveCatalogFile(const fs::path& path) {
+    const fs::path folder = path.parent_path();
+    const auto found =
+        FindNoCase(folder.empty() ? fs::path(".") : folder, path.filename().string());
+    if (!found)
+        return path;
+    return folder.empty() ? found->filename() : *found;
+}
+
+// Why an existing-or-not question about a catalog could not be answered, in words.
+std::string DescribeFailure(std::error_code error) {
+    if (error == std::errc::is_a_directory)
+        return "it is a folder, not a file";
+    if (error == std::errc::no_such_file_or_directory)
+        return "its folder does not exist";
+    return error.message();
+}
+
 CatalogText LoadCatalogText(const fs::path& catalogFile) {
     CatalogText text;
-    text.file = catalog_detail::ResolveIgnoringCase(catalogFile);
-    catalog_detail::FileBytes read = catalog_detail::ReadFileBytes(text.file);
-    switch (read.status) {
-    case catalog_detail::FileRead::Read:
-        text.status = CatalogStatus::Read;
-        text.bytes = std::move(read.bytes);
-        break;
-    case catalog_detail::FileRead::Missing:
+    text.file = ResolveCatalogFile(catalogFile);
+    const FileCheck check = FileExists(text.file.string());
+    if (check.isMissing()) {
         text.status = CatalogStatus::Missing;
-        break;
-    case catalog_detail::FileRead::Failed:
+    } else if (check.isFailed()) {
         text.status = CatalogStatus::Unreadable;
-        text.problem = std::move(read.problem);
-        break;
+        text.problem = DescribeFailure(check.error());
+    } else if (auto bytes = ReadFileBytes(text.file)) {
+        text.status = CatalogStatus::Read;
+        text.bytes = std::move(*bytes);
+    } else {
+        text.status = CatalogStatus::Unreadable;
+        text.problem = "it cannot be read";
     }
     return text;
 }
@@ -163,7 +163,7 @@ CatalogResult ReadCatalog(const fs::path& catalogFile, CatalogFields required,
     if (result.Status != CatalogStatus::Read)
         return result;
 
-    const std::vector<std::string_view> lines = SplitCatalogLines(text.bytes);
+    const std::vector<std::string_view> lines = SplitLines(text.bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::size_t lineNumber = i + 1;
         if (lines[i].empty()) {
@@ -203,7 +203,7 @@ CatalogResult ReadCatalog(const fs::path& catalogFile, CatalogFields required,
 std::vector<std::string> ReadCatalogTypeTags(const fs::path& catalogFile) {
     const CatalogText text = LoadCatalogText(catalogFile);
     std::vector<std::string> tags;
-    for (std::string_view line : SplitCatalogLines(text.bytes)) {
+    for (std::string_view line : SplitLines(text.bytes)) {
         std::string tag = TextBetween(line, "[", "]");
         if (!tag.empty() && std::find(tags.begin(), tags.end(), tag) == tags.end())
             tags.push_back(std::move(tag));

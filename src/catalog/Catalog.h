@@ -59,10 +59,6 @@ struct CatalogEntry {
 // The fields of one line, first occurrence of each delimiter pair, nothing tested.
 CatalogEntry ParseCatalogLine(std::string_view line, std::size_t lineNumber = 0);
 
-// Splits bytes into lines at CR, CR LF or a lone LF. A final line without a line end counts;
-// the empty text after a final line end does not.
-std::vector<std::string_view> SplitCatalogLines(std::string_view bytes);
-
 // Which fields must be non-empty for a line to be an entry.
 struct CatalogFields {
     bool Type = false;

@@ -1,13 +1,13 @@
 #include "catalog/LibraryFolder.h"
 
-#include "catalog/CatalogText.h"
+#include "markup/TextHelpers.h"
+#include "platform/FileUtil.h"
 
 #include <system_error>
 
 namespace tlx {
 
 namespace fs = std::filesystem;
-using catalog_detail::LowerAscii;
 
 namespace {
 
@@ -30,7 +30,7 @@ LibraryFolder LibraryFolder::Scan(const fs::path& folder) {
         if (!it->is_regular_file(typeError)) // follows links; folders are not library files
             continue;
         std::string name = it->path().filename().string();
-        auto [slot, added] = library.files_.try_emplace(LowerAscii(name), name);
+        auto [slot, added] = library.files_.try_emplace(UpperCase(name), name);
         if (!added && name < slot->second)
             slot->second = std::move(name);
     }
@@ -38,19 +38,17 @@ LibraryFolder LibraryFolder::Scan(const fs::path& folder) {
 }
 
 fs::path LibraryFolder::Locate(const fs::path& installFolder) {
-    if (auto found = catalog_detail::FindEntryIgnoringCase(installFolder, "FlashMovies"))
-        return *found;
-    return installFolder / "FlashMovies";
+    return ResolveNoCase(installFolder, "FlashMovies");
 }
 
 bool LibraryFolder::contains(std::string_view fileName) const {
-    return IsBareName(fileName) && files_.contains(LowerAscii(fileName));
+    return IsBareName(fileName) && files_.contains(UpperCase(fileName));
 }
 
 std::optional<fs::path> LibraryFolder::pathOf(std::string_view fileName) const {
     if (!IsBareName(fileName))
         return std::nullopt;
-    const auto it = files_.find(LowerAscii(fileName));
+    const auto it = files_.find(UpperCase(fileName));
     if (it == files_.end())
         return std::nullopt;
     if (it->second != fileName) {

@@ -39,7 +39,7 @@ public:
 private:
     std::filesystem::path folder_;
     bool listed_ = false;
-    // Lower-cased name -> the name as on disk (the first in name order when several differ only
+    // Upper-cased name -> the name as on disk (the first in name order when several differ only
     // in letter case).
     std::unordered_map<std::string, std::string> files_;
 };

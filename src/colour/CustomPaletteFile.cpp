@@ -1,10 +1,9 @@
 #include "colour/CustomPaletteFile.h"
 
+#include "platform/FileUtil.h"
 #include "platform/Platform.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace tlx {
@@ -31,16 +30,6 @@ bool InScale(std::int32_t v) {
 void SetError(std::string* error, std::string text) {
     if (error)
         *error = std::move(text);
-}
-
-std::optional<std::string> ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
 }
 
 const char* const SaveFailedMessage =
@@ -98,7 +87,7 @@ bool WriteCustomPaletteFile(const std::string& path, const std::vector<PaletteEn
     if (fs::is_directory(target, ec))
         return false;
     if (fs::exists(target, ec)) {
-        const auto old = ReadBytes(target);
+        const auto old = ReadFileBytes(target);
         if (!old)
             return false;
         if (old->size() > PaletteFileSize)
@@ -107,25 +96,7 @@ bool WriteCustomPaletteFile(const std::string& path, const std::vector<PaletteEn
         return false;
     }
 
-    fs::path temp = target;
-    temp += ".saving";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(target, bytes).empty();
 }
 
 std::optional<PaletteRecords> ReadCustomPaletteFile(const std::string& path, std::string* error) {
@@ -134,7 +105,7 @@ std::optional<PaletteRecords> ReadCustomPaletteFile(const std::string& path, std
         SetError(error, "The file does not exist.");
         return std::nullopt;
     }
-    const auto bytes = ReadBytes(path);
+    const auto bytes = ReadFileBytes(path);
     if (!bytes) {
         SetError(error, "The file could not be read.");
         return std::nullopt;

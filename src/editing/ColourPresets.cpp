@@ -1,6 +1,8 @@
 #include "editing/ColourPresets.h"
 
 #include "colour/OrlixLibColor.h"
+#include "markup/TextHelpers.h"
+#include "platform/FileUtil.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace tlx {
@@ -16,43 +17,6 @@ namespace tlx {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The text between the first `start` and the next `end` after it, or empty (the markers
-// used here have no letters, so letter case does not matter).
-std::string_view Between(std::string_view source, std::string_view start, std::string_view end) {
-    const std::size_t s = source.find(start);
-    if (s == std::string_view::npos)
-        return {};
-    const std::size_t from = s + start.size();
-    const std::size_t e = source.find(end, from);
-    if (e == std::string_view::npos)
-        return {};
-    return source.substr(from, e - from);
-}
-
-// Lines end at CR, CR LF or a lone LF; a final line end does not start another line.
-std::vector<std::string_view> Lines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n')
-            continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size())
-        lines.push_back(bytes.substr(start));
-    return lines;
-}
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The number at the start of a text: blanks, a sign, digits, a fraction, an exponent.
 double LeadingNumber(std::string_view text) {
@@ -95,35 +59,23 @@ std::int32_t Weighting(std::string_view field) {
 } // namespace
 
 std::string ColourPresetsPath(const std::string& installFolder) {
-    const fs::path folder(installFolder);
-    std::error_code ec;
-    if (fs::exists(folder / ColourPresetsFileName, ec))
-        return (folder / ColourPresetsFileName).string();
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (SameNameIgnoringCase(name, ColourPresetsFileName))
-            return it->path().string();
-    }
-    return (folder / ColourPresetsFileName).string();
+    return ResolveNoCase(installFolder, std::string(ColourPresetsFileName)).string();
 }
 
 std::vector<ColourPreset> ParseColourPresets(std::string_view bytes) {
     std::vector<ColourPreset> presets;
-    for (std::string_view line : Lines(bytes)) {
-        const std::string_view name = Between(line, "[", "]");
-        const std::string_view value = Between(line, "-+", "+-");
+    for (std::string_view line : SplitLines(bytes)) {
+        std::string name = TextBetween(line, "[", "]");
+        std::string value = TextBetween(line, "-+", "+-");
         if (!name.empty() && !value.empty())
-            presets.push_back({std::string(name), std::string(value)});
+            presets.push_back({std::move(name), std::move(value)});
     }
     return presets;
 }
 
 std::vector<ColourPreset> ReadColourPresets(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return ParseColourPresets(bytes);
+    const auto bytes = ReadFileBytes(path);
+    return bytes ? ParseColourPresets(*bytes) : std::vector<ColourPreset>{};
 }
 
 std::string ColourPresetLine(std::string_view name, std::string_view red, std::string_view green,
@@ -171,9 +123,9 @@ PresetSaveResult AppendColourPreset(const std::string& path, std::string_view na
 
 PresetWeightings WeightingsOfPreset(std::string_view valueText) {
     PresetWeightings w;
-    w.Blue = Weighting(Between(valueText, "<", ">"));
-    w.Red = Weighting(Between(valueText, "(", ")"));
-    w.Green = Weighting(Between(valueText, "{", "}"));
+    w.Blue = Weighting(TextBetween(valueText, "<", ">"));
+    w.Red = Weighting(TextBetween(valueText, "(", ")"));
+    w.Green = Weighting(TextBetween(valueText, "{", "}"));
     return w;
 }
 

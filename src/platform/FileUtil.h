@@ -1,6 +1,7 @@
 #pragma once
 // File routines shared by everything that reads or writes the install folder: whole-file
-// reading, atomic writing, and looking names up without regard to letter case (the install
+// reading, atomic writing, splitting data files into lines, and looking names up without
+// regard to letter case (the install
 // folder's names match as they did on the file system the data files come from, so
 // "sites.kqz" and "Sites.KQZ" are one file).
 
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tlx {
 
@@ -32,5 +34,10 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 // Writes `bytes` to a temporary file next to `path` and renames it over `path`, so that the
 // file is either replaced completely or left as it was. Empty on success, else why it failed.
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The lines of a data file: a line ends at CR, CR LF or a lone LF, and the break is not part
+// of it. Blank lines count; a final line break does not start another line. The views point
+// into `bytes`.
+std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 } // namespace tlx

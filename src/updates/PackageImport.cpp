@@ -1,7 +1,7 @@
 #include "updates/PackageImport.h"
 
+#include "markup/TextHelpers.h"
 #include "platform/FileUtil.h"
-#include "updates/UpdatesText.h"
 
 #include <array>
 #include <exception>
@@ -44,7 +44,7 @@ struct PackageFile {
 class PackageFiles {
 public:
     void put(std::string name, std::string bytes) {
-        const std::string key = foldCase(name);
+        const std::string key = UpperCase(name);
         if (auto it = index_.find(key); it != index_.end()) {
             files_[it->second].bytes = std::move(bytes);
             return;
@@ -62,12 +62,6 @@ public:
     const std::vector<PackageFile>& all() const { return files_; }
 
 private:
-    static std::string foldCase(std::string text) {
-        for (char& c : text)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return text;
-    }
     std::vector<PackageFile> files_;
     std::map<std::string, std::size_t> index_;
 };
@@ -127,9 +121,9 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
     if (!dataFile)
         return refuse(platform);
 
-    const std::vector<std::string> dataLines = updates::SplitLines(*dataFile);
+    const std::vector<std::string_view> dataLines = SplitLines(*dataFile);
     const std::string section =
-        dataLines.empty() ? std::string() : updates::TextBetweenMarkers(dataLines[0], "[", "]");
+        dataLines.empty() ? std::string() : TextBetween(dataLines[0], "[", "]");
     std::optional<fs::path> catalogPath;
     if (const auto catalogName = CatalogForSection(section))
         catalogPath = FindNoCase(installFolder, *catalogName);
@@ -139,7 +133,9 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
         if (!catalog)
             return fail(platform, "Cannot read " + catalogPath->string() + ".");
         const std::vector<std::string> additions(dataLines.begin() + 1, dataLines.end());
-        auto lines = NewCatalogLines(updates::SplitLines(*catalog), additions);
+        const std::vector<std::string_view> catalogLines = SplitLines(*catalog);
+        const auto lines = NewCatalogLines(
+            std::vector<std::string>(catalogLines.begin(), catalogLines.end()), additions);
         newCatalog = AppendCatalogLines(std::move(*catalog), lines);
     }
 
@@ -149,7 +145,7 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
     if (error)
         return fail(platform, "Cannot create " + library.string() + ": " + error.message());
     for (const auto& file : package->all()) {
-        const fs::path target = FindNoCase(library, file.name).value_or(library / file.name);
+        const fs::path target = ResolveNoCase(library, file.name);
         if (const std::string problem = WriteFileAtomically(target, file.bytes); !problem.empty())
             return fail(platform, problem);
     }

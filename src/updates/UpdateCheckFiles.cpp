@@ -1,7 +1,7 @@
 #include "updates/UpdateCheckFiles.h"
 
+#include "markup/TextHelpers.h"
 #include "platform/FileUtil.h"
-#include "updates/UpdatesText.h"
 
 namespace tlx {
 
@@ -59,7 +59,7 @@ std::string quotedRecord(std::string_view text) {
 }
 
 fs::path fileIn(const fs::path& installFolder, std::string_view name) {
-    return FindNoCase(installFolder, std::string(name)).value_or(installFolder / name);
+    return ResolveNoCase(installFolder, std::string(name));
 }
 
 } // namespace
@@ -131,9 +131,9 @@ bool IsSitesReply(std::string_view reply) {
 std::optional<std::string> AnnouncedVersion(std::string_view newsReply, std::string_view marker) {
     if (marker.empty() || newsReply.find(marker) == std::string_view::npos)
         return std::nullopt;
-    const std::string block = updates::TextBetweenMarkers(newsReply, "[" + std::string(marker),
-                                                          std::string(marker) + "]");
-    return updates::TextBetweenMarkers(block, "{", "}");
+    const std::string block =
+        TextBetween(newsReply, "[" + std::string(marker), std::string(marker) + "]");
+    return TextBetween(block, "{", "}");
 }
 
 NewsEvaluation EvaluateNews(std::string_view newsReply, const KqzVersions& kept) {

@@ -1,5 +1,7 @@
 #include "addin/ToolbarPositionFile.h"
 
+#include "common/TempFolder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -54,17 +56,10 @@ TEST(ToolbarPositionFile, UnreadableContentRestoresNothing) {
 
 class ToolbarPositionFileOnDisk : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tlx_mpos_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
 
-    fs::path dir;
+    const testing::TempFolder folder;
+    const fs::path dir = folder.path();
 };
 
 TEST_F(ToolbarPositionFileOnDisk, WriteReplacesTheFileAndReadsBack) {

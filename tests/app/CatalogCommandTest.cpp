@@ -1,5 +1,5 @@
 #include "app/Commands.h"
-#include "catalog/TempFolder.h"
+#include "common/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,8 +1,7 @@
 #include "catalog/Catalog.h"
 
-#include "catalog/CatalogText.h"
 #include "catalog/LibraryFolder.h"
-#include "catalog/TempFolder.h"
+#include "common/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -255,21 +254,6 @@ TEST(CatalogFilters, ButtonCategoriesAndMiscCategories) {
     ReadCatalog(install.root.path() / "miscflash.kqz", kTypeFileAndName, install.library(), items,
                 MiscCategoryFilter("Animals"));
     EXPECT_EQ(items.styleNames(), (std::vector<std::string>{"Cat", "Owl"}));
-}
-
-TEST(CatalogText, MarkersAndReplacementsFollowTheSharedRules) {
-    using namespace catalog_detail;
-    EXPECT_EQ(TextBetween("[Big Button] (200x50)", "[", "]"), "Big Button");
-    EXPECT_EQ(TextBetween("no markers", "[", "]"), "");
-    EXPECT_EQ(TextBetween("[]", "[", "]"), "");
-    EXPECT_EQ(TextBetween("<PARAM NAME=MOVIE VALUE=\"a.SWF\">", "movie VALUE=\"", ".swf"), "a");
-    // The end marker is searched after the start marker, even when they are the same text.
-    EXPECT_EQ(TextBetween("^^", "^", "^"), "");
-    EXPECT_EQ(TextBetween("a^b^c^", "^", "^"), "b");
-    EXPECT_EQ(TextBetween("*&[1]&*", "*&", "&*"), "[1]");
-    EXPECT_EQ(ReplaceText("a&AMP;b&amp;c", "&amp;", "&"), "a&b&c");
-    EXPECT_EQ(ReplaceText("axbx", "x", "xx"), "axxbxx");
-    EXPECT_EQ(ReplaceText("aaa", "aa", "b"), "ba");
 }
 
 } // namespace

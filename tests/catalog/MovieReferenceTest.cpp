@@ -1,6 +1,6 @@
 #include "catalog/MovieReference.h"
 
-#include "catalog/CatalogText.h"
+#include "markup/TextHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -67,8 +67,8 @@ TEST(MovieReference, QuotesCannotBreakTheMarkupButOtherCharactersStay) {
     EXPECT_EQ(ref.find('\''), std::string::npos);
     // Written into the movie parameter and read back with its markers, the reference is whole.
     const std::string markup = "<PARAM NAME=movie VALUE=\"" + ref + "\"><EMBED src='" + ref + "'";
-    EXPECT_EQ(catalog_detail::TextBetween(markup, "movie VALUE=\"", "\">"), ref);
-    EXPECT_EQ(catalog_detail::TextBetween(markup, "src='", "'"), ref);
+    EXPECT_EQ(TextBetween(markup, "movie VALUE=\"", "\">"), ref);
+    EXPECT_EQ(TextBetween(markup, "src='", "'"), ref);
 
     EXPECT_EQ(MiscArtMovieReference("o'neil.swf"), "o%27neil.swf?CA=1");
 }

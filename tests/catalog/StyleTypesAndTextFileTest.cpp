@@ -1,6 +1,6 @@
 #include "catalog/IntroTextFile.h"
 #include "catalog/StyleTypes.h"
-#include "catalog/TempFolder.h"
+#include "common/TempFolder.h"
 
 #include <ctime>
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "colour/CustomPaletteFile.h"
 
+#include "common/TempFolder.h"
 #include "platform/ScriptedPlatform.h"
 
 #include <filesystem>
@@ -15,25 +16,10 @@ using namespace OrlixLibColor;
 
 class PaletteFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tlx_oxp_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string Path(const std::string& name) const { return (dir / name).string(); }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    static void Write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
 
-    fs::path dir;
+    const testing::TempFolder folder;
+    const fs::path dir = folder.path();
 };
 
 std::uint32_t U32At(const std::string& bytes, std::size_t at) {
@@ -100,7 +86,7 @@ TEST_F(PaletteFileTest, RoundTripIsByteExact) {
     }
     const std::string path = Path("mine.oxp");
     ASSERT_TRUE(WriteCustomPaletteFile(path, p.CustomPalette));
-    const std::string first = Read(path);
+    const std::string first = testing::readFile(path);
     EXPECT_EQ(first.size(), 512u);
 
     ColourPalettes q;
@@ -112,22 +98,22 @@ TEST_F(PaletteFileTest, RoundTripIsByteExact) {
         EXPECT_EQ(q.CustomPalette[i].HSL, p.CustomPalette[i].HSL);
     }
     ASSERT_TRUE(WriteCustomPaletteFile(Path("again.oxp"), q.CustomPalette));
-    EXPECT_EQ(Read(Path("again.oxp")), first);
+    EXPECT_EQ(testing::readFile(Path("again.oxp")), first);
 }
 
 TEST_F(PaletteFileTest, SavingOverAFileKeepsBytesBeyondThePalette) {
     const std::string path = Path("long.oxp");
-    Write(path, std::string(600, 'x'));
+    testing::writeFile(path, std::string(600, 'x'));
     const ColourPalettes p;
     ASSERT_TRUE(WriteCustomPaletteFile(path, p.CustomPalette));
-    const std::string bytes = Read(path);
+    const std::string bytes = testing::readFile(path);
     ASSERT_EQ(bytes.size(), 600u);
     EXPECT_EQ(bytes.substr(0, 512), EncodeCustomPalette(p.CustomPalette));
     EXPECT_EQ(bytes.substr(512), std::string(88, 'x'));
 
-    Write(path, std::string(100, 'y')); // shorter than a palette: fully replaced
+    testing::writeFile(path, std::string(100, 'y')); // shorter than a palette: fully replaced
     ASSERT_TRUE(WriteCustomPaletteFile(path, p.CustomPalette));
-    EXPECT_EQ(Read(path), EncodeCustomPalette(p.CustomPalette));
+    EXPECT_EQ(testing::readFile(path), EncodeCustomPalette(p.CustomPalette));
 }
 
 TEST_F(PaletteFileTest, SaveCustPalAsksForANameAndWritesTheFile) {
@@ -139,7 +125,7 @@ TEST_F(PaletteFileTest, SaveCustPalAsksForANameAndWritesTheFile) {
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].args,
               (std::vector<std::string>{"Save Palette As...", "*.oxp", dir.string(), ""}));
-    EXPECT_EQ(Read(Path("mine.oxp")), EncodeCustomPalette(p.CustomPalette));
+    EXPECT_EQ(testing::readFile(Path("mine.oxp")), EncodeCustomPalette(p.CustomPalette));
     EXPECT_TRUE(platform.callsOf("messageBox").empty());
 
     // Cancel: nothing written, nothing shown.
@@ -190,11 +176,11 @@ TEST_F(PaletteFileTest, DamagedOrMissingFilesLoadNothing) {
         q.CustomPalette[0].Color = RGB(9, 9, 9);
         return q;
     }();
-    Write(Path("short.oxp"), EncodeCustomPalette(other.CustomPalette).substr(0, 500));
+    testing::writeFile(Path("short.oxp"), EncodeCustomPalette(other.CustomPalette).substr(0, 500));
     std::string damaged = EncodeCustomPalette(other.CustomPalette);
     damaged[16 * 30 + 8] = '\x7F';
     damaged[16 * 30 + 11] = '\x7F';
-    Write(Path("damaged.oxp"), damaged);
+    testing::writeFile(Path("damaged.oxp"), damaged);
 
     for (const std::string name : {"short.oxp", "damaged.oxp", "none.oxp"}) {
         ScriptedPlatform platform;

@@ -1,5 +1,7 @@
 #include "editing/ColourPresets.h"
 
+#include "common/TempFolder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -12,25 +14,10 @@ namespace fs = std::filesystem;
 
 class PresetsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tlx_presets_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string Path(const std::string& name) const { return (dir / name).string(); }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    static void Write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
 
-    fs::path dir;
+    const testing::TempFolder folder;
+    const fs::path dir = folder.path();
 };
 
 TEST(ColourPresets, LineIsBuiltFromNameAndCaptions) {
@@ -73,24 +60,24 @@ TEST(ColourPresets, WeightingsOfAValueText) {
 
 TEST_F(PresetsFileTest, AppendWritesTheLineWithCrAndCrLf) {
     const std::string path = Path("cpresets.kqz");
-    Write(path, "[Old]-+(1){2}<3>+-\r\r\n");
+    testing::writeFile(path, "[Old]-+(1){2}<3>+-\r\r\n");
     EXPECT_EQ(AppendColourPreset(path, "Warm", "40", "10", "-20"), PresetSaveResult::Saved);
-    EXPECT_EQ(Read(path), "[Old]-+(1){2}<3>+-\r\r\n[Warm]-+(40){10}<-20>+-\r\r\n");
+    EXPECT_EQ(testing::readFile(path), "[Old]-+(1){2}<3>+-\r\r\n[Warm]-+(40){10}<-20>+-\r\r\n");
     const auto presets = ReadColourPresets(path);
     ASSERT_EQ(presets.size(), 2u);
     EXPECT_EQ(presets[1], (ColourPreset{"Warm", "(40){10}<-20>"}));
 
     // An empty file takes the line as it is.
-    Write(path, "");
+    testing::writeFile(path, "");
     EXPECT_EQ(AppendColourPreset(path, "A", "0", "0", "0"), PresetSaveResult::Saved);
-    EXPECT_EQ(Read(path), "[A]-+(0){0}<0>+-\r\r\n");
+    EXPECT_EQ(testing::readFile(path), "[A]-+(0){0}<0>+-\r\r\n");
 }
 
 TEST_F(PresetsFileTest, AppendNeverJoinsALastLineWithoutLineEnd) {
     const std::string path = Path("cpresets.kqz");
-    Write(path, "[Hand]-+(5){5}<5>+-");
+    testing::writeFile(path, "[Hand]-+(5){5}<5>+-");
     EXPECT_EQ(AppendColourPreset(path, "New", "1", "2", "3"), PresetSaveResult::Saved);
-    EXPECT_EQ(Read(path), "[Hand]-+(5){5}<5>+-\r\n[New]-+(1){2}<3>+-\r\r\n");
+    EXPECT_EQ(testing::readFile(path), "[Hand]-+(5){5}<5>+-\r\n[New]-+(1){2}<3>+-\r\r\n");
     EXPECT_EQ(ReadColourPresets(path).size(), 2u);
 }
 
@@ -103,7 +90,7 @@ TEST_F(PresetsFileTest, MissingFileListsNothingAndIsNotCreated) {
 
 TEST_F(PresetsFileTest, FileNameMatchesWithoutLetterCase) {
     EXPECT_EQ(ColourPresetsPath(dir.string()), Path("cpresets.kqz"));
-    Write(Path("CPresets.KQZ"), "[X]-+(1){1}<1>+-\r\n");
+    testing::writeFile(Path("CPresets.KQZ"), "[X]-+(1){1}<1>+-\r\n");
     EXPECT_EQ(ColourPresetsPath(dir.string()), Path("CPresets.KQZ"));
     EXPECT_EQ(ReadColourPresets(ColourPresetsPath(dir.string())).size(), 1u);
 }

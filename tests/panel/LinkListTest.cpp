@@ -1,5 +1,6 @@
 #include "panel/LinkList.h"
 
+#include "common/TempFolder.h"
 #include "platform/ScriptedPlatform.h"
 
 #include <filesystem>
@@ -13,19 +14,7 @@ namespace fs = std::filesystem;
 
 class LinkListFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tlx_sites_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string Path(const std::string& name) const { return (dir / name).string(); }
-    static void Write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
     std::vector<std::string> Opened() const {
         std::vector<std::string> targets;
         for (const auto& call : platform.callsOf("shellOpen"))
@@ -33,7 +22,8 @@ protected:
         return targets;
     }
 
-    fs::path dir;
+    const testing::TempFolder folder;
+    const fs::path dir = folder.path();
     ScriptedPlatform platform;
 };
 
@@ -92,14 +82,15 @@ TEST(LinkList, OnlyWebAndMailAddressesMayBeOpened) {
 
 TEST_F(LinkListFileTest, CommandsOpenTheAddressNowOnTheirLine) {
     const std::string path = Path("sites.kqz");
-    Write(path, "[A]{http://a.example/}\r\n-\r\n[B]{http://b.example/}\r\n");
+    testing::writeFile(path, "[A]{http://a.example/}\r\n-\r\n[B]{http://b.example/}\r\n");
     EXPECT_TRUE(OpenLinkCommand(platform, path, 1003));
     EXPECT_FALSE(OpenLinkCommand(platform, path, 1002)); // separator without address
     EXPECT_FALSE(OpenLinkCommand(platform, path, 1004)); // beyond the end
     EXPECT_EQ(Opened(), std::vector<std::string>{"http://b.example/"});
 
     // Replaced while the menu was built from the old file: the number opens the new line.
-    Write(path, "[X]{http://x.example/}\n[Y]{https://y.example/}\n[Z]{http://z.example/}\n");
+    testing::writeFile(path,
+                       "[X]{http://x.example/}\n[Y]{https://y.example/}\n[Z]{http://z.example/}\n");
     EXPECT_TRUE(OpenLinkCommand(platform, path, 1003));
     EXPECT_EQ(Opened().back(), "http://z.example/");
 }
@@ -109,7 +100,7 @@ TEST_F(LinkListFileTest, LinesFromTheHundredthOnDoNothing) {
     for (int k = 1; k <= 120; ++k)
         bytes += "[L" + std::to_string(k) + "]{http://l" + std::to_string(k) + ".example/}\r\n";
     const std::string path = Path("sites.kqz");
-    Write(path, bytes);
+    testing::writeFile(path, bytes);
     const auto entries = ReadLinkList(path);
     ASSERT_EQ(entries.size(), 120u);
     EXPECT_EQ(entries.back().Command, 1120);
@@ -127,7 +118,7 @@ TEST_F(LinkListFileTest, RefusedAndMissingDoNothing) {
     EXPECT_TRUE(ReadLinkList(path).empty());
     EXPECT_FALSE(OpenLinkCommand(platform, path, 1001));
 
-    Write(path, "[Evil]{file:///bin/sh}\r\n[Script]{javascript:x}\r\n");
+    testing::writeFile(path, "[Evil]{file:///bin/sh}\r\n[Script]{javascript:x}\r\n");
     EXPECT_EQ(LinkAddressForCommand(path, 1001), "file:///bin/sh");
     EXPECT_FALSE(OpenLinkCommand(platform, path, 1001));
     EXPECT_FALSE(OpenLinkCommand(platform, path, 1002));
@@ -136,7 +127,7 @@ TEST_F(LinkListFileTest, RefusedAndMissingDoNothing) {
 
 TEST_F(LinkListFileTest, FileNameMatchesWithoutLetterCase) {
     EXPECT_EQ(LinkListPath(dir.string()), Path("sites.kqz"));
-    Write(Path("Sites.KQZ"), "[A]{http://a.example/}\r\n");
+    testing::writeFile(Path("Sites.KQZ"), "[A]{http://a.example/}\r\n");
     EXPECT_EQ(LinkListPath(dir.string()), Path("Sites.KQZ"));
     EXPECT_EQ(ReadLinkList(LinkListPath(dir.string())).size(), 1u);
 }

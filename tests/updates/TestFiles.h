@@ -1,12 +1,12 @@
 #pragma once
-// Helpers for tests that work on real files: a temporary folder removed afterwards, zip
-// archives built with libzip, and snapshots of whole folder trees.
+// Helpers for tests that work on real files: the temporary folder and whole-file helpers of
+// common/TempFolder.h, zip archives built with libzip, and snapshots of whole folder trees.
+
+#include "common/TempFolder.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,36 +15,6 @@
 namespace tlx::testing {
 
 namespace fs = std::filesystem;
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device device;
-        path_ = fs::temp_directory_path() / ("tlx-test-" + std::to_string(device()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-inline void writeFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 using ZipEntries = std::vector<std::pair<std::string, std::string>>;
 

@@ -1,7 +1,6 @@
 #include "updates/UpdateCheckFiles.h"
 
 #include "updates/TestFiles.h"
-#include "updates/UpdatesText.h"
 
 #include <gtest/gtest.h>
 
@@ -9,19 +8,6 @@ namespace tlx {
 namespace {
 
 using namespace tlx::testing;
-
-TEST(UpdatesText, MarkersIgnoreCaseAndLinesEndAtAnyBreak) {
-    using updates::SplitLines;
-    using updates::TextBetweenMarkers;
-    EXPECT_EQ(TextBetweenMarkers("[Big Button] (200x50)", "[", "]"), "Big Button");
-    EXPECT_EQ(TextBetweenMarkers("no markers", "[", "]"), "");
-    EXPECT_EQ(TextBetweenMarkers("[]", "[", "]"), "");
-    EXPECT_EQ(TextBetweenMarkers("x [updatenews {1} UpdateNews] y", "[UPDATENEWS", "UPDATENEWS]"),
-              " {1} ");
-    EXPECT_EQ(SplitLines("a\r\nb\rc\nd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_TRUE(SplitLines("").empty());
-}
 
 TEST(VersionFile, WritesQuotedRecordsAndReadsThemBack) {
     TempFolder temp;

@@ -1,14 +1,28 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with everything in it at the end
-// of the test; files are written as raw bytes.
+// of the test, and whole-file helpers that write and read raw bytes.
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
 
 namespace tlx::testing {
+
+// Writes `bytes` as the whole file, making its folders first.
+inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// The whole file, or the empty text when it cannot be read.
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 class TempFolder {
 public:
@@ -30,15 +44,12 @@ public:
     std::filesystem::path write(const std::filesystem::path& relative,
                                 std::string_view bytes) const {
         const std::filesystem::path full = path_ / relative;
-        std::filesystem::create_directories(full.parent_path());
-        std::ofstream out(full, std::ios::binary);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
+        writeFile(full, bytes);
         return full;
     }
 
     std::string read(const std::filesystem::path& relative) const {
-        std::ifstream in(path_ / relative, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return readFile(path_ / relative);
     }
 
 private:
