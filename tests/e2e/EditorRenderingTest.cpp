@@ -2,8 +2,8 @@
 // xvfb-run): a library button in a page plays in the rendered view, clicking the player
 // selects its OBJECT in the source, and the rendering follows typing.
 
+#include "common/TempFolder.h"
 #include "host/Application.h"
-#include "host/HostAppTestSupport.h"
 #include "host/HtmlDocument.h"
 #include "host/qt/MainWindow.h"
 #include "host/qt/PageView.h"
@@ -22,6 +22,9 @@
 #include <memory>
 
 namespace tlx::host::test {
+
+using tlx::testing::readFile;
+using tlx::testing::writeFile;
 namespace {
 
 namespace fs = std::filesystem;
@@ -111,7 +114,7 @@ protected:
         return view->renderingLoads() >= count;
     }
 
-    TempDir web{"tlx-e2e"};
+    tlx::testing::TempFolder web;
     std::shared_ptr<Application> app;
     std::unique_ptr<MainWindow> window;
 };

@@ -1,8 +1,8 @@
 #pragma once
 // A main window without renderings over a temporary web, for the editor's tests.
 
+#include "common/TempFolder.h"
 #include "host/Application.h"
-#include "host/HostAppTestSupport.h"
 #include "host/HtmlDocument.h"
 #include "host/qt/MainWindow.h"
 #include "host/qt/PageView.h"
@@ -15,6 +15,9 @@
 #include <memory>
 
 namespace tlx::host::test {
+
+using tlx::testing::readFile;
+using tlx::testing::writeFile;
 
 inline void processEvents() {
     for (int i = 0; i < 3; ++i)
@@ -57,7 +60,7 @@ protected:
         editor(page)->insertPlainText(text);
     }
 
-    TempDir web{"tlx-editor"};
+    tlx::testing::TempFolder web;
     std::shared_ptr<Application> app;
     std::unique_ptr<MainWindow> window;
     QStringList errors;
