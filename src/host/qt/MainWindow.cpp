@@ -23,6 +23,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTreeView>
+#include <exception>
 
 namespace tlx::host {
 
@@ -176,7 +177,16 @@ void MainWindow::buildMenus() {
         action->setObjectName(name);
         if (!shortcut.isEmpty())
             action->setShortcut(shortcut);
-        connect(action, &QAction::triggered, this, slot);
+        // Whatever a command meets, it never leaves the event loop; the user is told.
+        connect(action, &QAction::triggered, this, [this, slot] {
+            try {
+                slot();
+            } catch (const std::exception& e) {
+                report(tr("The command failed: %1").arg(QString::fromLocal8Bit(e.what())));
+            } catch (...) {
+                report(tr("The command failed."));
+            }
+        });
         return action;
     };
     QMenu* file = menuBar()->addMenu(tr("&File"));
