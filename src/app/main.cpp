@@ -1,6 +1,7 @@
 // tamberlux: the page editor with the add-in, or a headless command.
 
 #include "app/Commands.h"
+#include "app/GuiMain.h"
 
 #include <exception>
 #include <iostream>
@@ -13,7 +14,9 @@ void printUsage(std::ostream& out) {
            "  tamberlux check PATH...                 list pages whose Flash objects look altered\n"
            "  tamberlux fix PATH...                   rewrite the Flash objects of such pages\n"
            "  tamberlux catalog FILE                  list the entries a catalog file gives\n"
-           "  tamberlux import PACKAGE.zip [--install DIR]   import a content package\n";
+           "  tamberlux import PACKAGE.zip [--install DIR]   import a content package\n"
+           "  tamberlux [WEB [PAGE]] [--install DIR]  open the page editor (default: the sample "
+           "web)\n";
 }
 
 } // namespace
@@ -35,8 +38,8 @@ int main(int argc, char** argv) {
             printUsage(std::cout);
             return 0;
         }
-        printUsage(std::cerr);
-        return 2;
+        // Anything else opens the page editor.
+        return runGui(argc, argv);
     } catch (const std::exception& e) {
         std::cerr << "tamberlux: " << e.what() << "\n";
         return 2;

@@ -101,6 +101,10 @@ public:
     std::size_t selEnd = 0;
     bool modified = false;
     Signal<> afterUpdate;
+    // For the editor's windows: bytes [start, start + removed) became `inserted` bytes.
+    Signal<std::size_t, std::size_t, std::size_t> textChanged;
+    // For the editor's windows: the selection was set (not raised when an edit moves it).
+    Signal<> selectionChanged;
 
     NodePtr root;
     bool stale = true;         // the tree is missing the structure of some edit

@@ -170,6 +170,7 @@ public:
         clamp(*state);
         state->selStart = offsets_->start;
         state->selEnd = offsets_->end;
+        state->selectionChanged.emit();
         return true;
     }
 
@@ -240,8 +241,13 @@ void HtmlDocument::setSelection(std::size_t start, std::size_t end) {
     const std::size_t size = state_->text.size();
     start = std::min(start, size);
     end = std::min(end, size);
-    state_->selStart = std::min(start, end);
-    state_->selEnd = std::max(start, end);
+    const std::size_t newStart = std::min(start, end);
+    const std::size_t newEnd = std::max(start, end);
+    if (newStart == state_->selStart && newEnd == state_->selEnd)
+        return;
+    state_->selStart = newStart;
+    state_->selEnd = newEnd;
+    state_->selectionChanged.emit();
 }
 
 std::size_t HtmlDocument::selectionStart() const {
@@ -327,6 +333,14 @@ std::string HtmlDocument::bgColor() const {
 
 Signal<>& HtmlDocument::onafterupdate() {
     return state_->afterUpdate;
+}
+
+Signal<std::size_t, std::size_t, std::size_t>& HtmlDocument::textChanged() {
+    return state_->textChanged;
+}
+
+Signal<>& HtmlDocument::selectionChanged() {
+    return state_->selectionChanged;
 }
 
 std::size_t HtmlDocument::fullParseCount() const {

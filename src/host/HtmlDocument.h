@@ -66,6 +66,13 @@ public:
     std::string bgColor() const override;
     Signal<>& onafterupdate() override;
 
+    // ---- for the editor's windows
+    // After every edit, before onafterupdate: the bytes [start, start + removed) of the old
+    // text were replaced by `inserted` bytes, now at [start, start + inserted).
+    Signal<std::size_t, std::size_t, std::size_t>& textChanged();
+    // The selection was set through setSelection() or a text range's select().
+    Signal<>& selectionChanged();
+
     // How many times the whole text was parsed so far (a measure for tests and benchmarks).
     std::size_t fullParseCount() const;
 

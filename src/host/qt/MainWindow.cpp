@@ -1,0 +1,514 @@
+#include "host/qt/MainWindow.h"
+
+#include "host/HtmlDocument.h"
+#include "host/qt/CommandBarToolbars.h"
+#include "host/qt/HyperlinkDialog.h"
+#include "host/qt/PageView.h"
+#include "host/qt/SourceCodec.h"
+#include "host/qt/WebServer.h"
+#include "platform/qt/QtPlatform.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeView>
+#include <exception>
+
+namespace tlx::host {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString pathText(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+bool isPageFile(const QString& name) {
+    return name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::shared_ptr<Application> application, Options options, QWidget* parent)
+    : QMainWindow(parent), application_(std::move(application)), options_(options) {
+    setObjectName(QStringLiteral("MainWindow"));
+    resize(1200, 760);
+
+    askSaveChanges = [this](const QString& name) {
+        return QMessageBox::question(
+            this, tr("Tamberlux"), tr("Save the changes to \"%1\"?").arg(name),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    };
+    askSaveAsFile = [this](const fs::path& suggestion) -> std::optional<fs::path> {
+        const QString file = QFileDialog::getSaveFileName(this, tr("Save As"), pathText(suggestion),
+                                                          tr("Web pages (*.htm *.html)"));
+        if (file.isEmpty())
+            return std::nullopt;
+        return fs::path(file.toStdString());
+    };
+    askOpenFile = [this]() -> std::optional<fs::path> {
+        const auto web = application_->web();
+        const QString file = QFileDialog::getOpenFileName(
+            this, tr("Open"), web && web->isOpen() ? pathText(web->root()) : QString(),
+            tr("Web pages (*.htm *.html);;All files (*)"));
+        if (file.isEmpty())
+            return std::nullopt;
+        return fs::path(file.toStdString());
+    };
+    askWebFolder = [this]() -> std::optional<fs::path> {
+        const QString folder = QFileDialog::getExistingDirectory(this, tr("Open Web"));
+        if (folder.isEmpty())
+            return std::nullopt;
+        return fs::path(folder.toStdString());
+    };
+    runHyperlinkDialog = [](HyperlinkDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+    showError = [this](const QString& message) {
+        QMessageBox::warning(this, tr("Tamberlux"), message);
+    };
+
+    if (options_.rendering) {
+        server_ = new WebServer(this);
+        server_->start();
+        server_->setOverride(
+            [this](const QString& mount, const QString& path) -> std::optional<QByteArray> {
+                for (const auto& [window, view] : views_)
+                    if (view && view->isServedAt(mount, path))
+                        return view->servedText();
+                return std::nullopt;
+            });
+    }
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    folders_ = new QTreeView(splitter);
+    folders_->setObjectName(QStringLiteral("folderList"));
+    folderModel_ = new QFileSystemModel(this);
+    folderModel_->setReadOnly(true);
+    folders_->setModel(folderModel_);
+    for (int column = 1; column < 4; ++column)
+        folders_->hideColumn(column);
+    folders_->header()->hide();
+    connect(folders_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+        const QString file = folderModel_->filePath(index);
+        if (!folderModel_->isDir(index) && isPageFile(file))
+            openPageFile(fs::path(file.toStdString()));
+    });
+    tabs_ = new QTabWidget(splitter);
+    tabs_->setObjectName(QStringLiteral("pageTabs"));
+    tabs_->setTabsClosable(true);
+    tabs_->setMovable(true);
+    tabs_->setDocumentMode(true);
+    splitter->addWidget(folders_);
+    splitter->addWidget(tabs_);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 980});
+    setCentralWidget(splitter);
+    statusBar();
+
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (syncing_)
+            return;
+        if (auto* view = qobject_cast<PageView*>(tabs_->widget(index)))
+            application_->setActivePageWindow(view->pageWindow());
+        updateTitle();
+        updateViewModeActions();
+    });
+    connect(tabs_, &QTabWidget::tabCloseRequested, this, [this](int index) {
+        if (auto* view = qobject_cast<PageView*>(tabs_->widget(index)))
+            closeWindow(view->pageWindow());
+    });
+
+    buildMenus();
+    toolbars_ = new CommandBarToolbars(application_->commandBars(), this);
+
+    application_->setHyperlinkAction([this] { return insertHyperlink(); });
+    application_->setCopyAction([this] { return copySelection(); });
+
+    subscriptions_.push_back(application_->pageWindowsChanged().connect([this] { syncTabs(); }));
+    subscriptions_.push_back(application_->activeWindowChanged().connect(
+        [this](const PageWindowHandle&) { followActiveWindow(); }));
+    subscriptions_.push_back(
+        application_->viewModeChanged().connect([this](const PageWindowHandle& window) {
+            if (PageView* view = viewFor(window))
+                view->applyViewMode();
+            updateViewModeActions();
+        }));
+    subscriptions_.push_back(
+        application_->pageSaved().connect([this](const PageWindowHandle& window) {
+            if (PageView* view = viewFor(window)) {
+                updateServedAddress(view);
+                tabs_->setTabText(tabs_->indexOf(view), toQString(window->displayName()));
+            }
+            updateTitle();
+        }));
+    subscriptions_.push_back(application_->webChanged().connect([this] { onWebChanged(); }));
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            &MainWindow::onApplicationStateChanged);
+
+    onWebChanged();
+    syncTabs();
+}
+
+MainWindow::~MainWindow() {
+    subscriptions_.clear();
+    application_->setHyperlinkAction({});
+    application_->setCopyAction({});
+    if (server_)
+        server_->setOverride({});
+}
+
+void MainWindow::buildMenus() {
+    auto add = [this](QMenu* menu, const QString& name, const QString& text, QKeySequence shortcut,
+                      auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(name);
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        // Whatever a command meets, it never leaves the event loop; the user is told.
+        connect(action, &QAction::triggered, this, [this, slot] {
+            try {
+                slot();
+            } catch (const std::exception& e) {
+                report(tr("The command failed: %1").arg(QString::fromLocal8Bit(e.what())));
+            } catch (...) {
+                report(tr("The command failed."));
+            }
+        });
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    add(file, QStringLiteral("actionOpenWeb"), tr("Open &Web..."), QKeySequence(), [this] {
+        if (const auto folder = askWebFolder())
+            openWebFolder(*folder);
+    });
+    add(file, QStringLiteral("actionNewPage"), tr("&New Page"), QKeySequence::New,
+        [this] { application_->newPage(); });
+    add(file, QStringLiteral("actionOpen"), tr("&Open..."), QKeySequence::Open, [this] {
+        if (const auto page = askOpenFile())
+            openPageFile(*page);
+    });
+    add(file, QStringLiteral("actionSave"), tr("&Save"), QKeySequence::Save, [this] {
+        if (const auto window = application_->activePageWindow())
+            saveWindow(window);
+    });
+    add(file, QStringLiteral("actionSaveAs"), tr("Save &As..."), QKeySequence::SaveAs, [this] {
+        if (const auto window = application_->activePageWindow())
+            saveWindowAs(window);
+    });
+    add(file, QStringLiteral("actionClose"), tr("&Close"), QKeySequence::Close, [this] {
+        if (const auto window = application_->activePageWindow())
+            closeWindow(window);
+    });
+    file->addSeparator();
+    add(file, QStringLiteral("actionQuit"), tr("E&xit"), QKeySequence::Quit, [this] { close(); });
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    add(edit, QStringLiteral("actionUndo"), tr("&Undo"), QKeySequence::Undo, [this] {
+        if (PageView* view = activeView())
+            view->sourceEditor()->undo();
+    });
+    add(edit, QStringLiteral("actionRedo"), tr("&Redo"), QKeySequence::Redo, [this] {
+        if (PageView* view = activeView())
+            view->sourceEditor()->redo();
+    });
+    edit->addSeparator();
+    QAction* copy = add(edit, QStringLiteral("actionCopy"), tr("&Copy"), QKeySequence(),
+                        [this] { copySelection(); });
+    // Ctrl+C belongs to whichever widget has the focus (the editor copies its own selection).
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    viewModes_ = new QActionGroup(this);
+    const std::pair<int, QString> modes[] = {
+        {kViewNormal, tr("&Normal")}, {kViewHtml, tr("&HTML")}, {kViewPreview, tr("&Preview")}};
+    const char* names[] = {"actionViewNormal", "actionViewHtml", "actionViewPreview"};
+    int i = 0;
+    for (const auto& [mode, text] : modes) {
+        QAction* action = view->addAction(text);
+        action->setObjectName(QString::fromLatin1(names[i]));
+        action->setCheckable(true);
+        action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)));
+        action->setData(mode);
+        viewModes_->addAction(action);
+        const int code = mode;
+        connect(action, &QAction::triggered, this, [this, code] {
+            if (const auto window = application_->activePageWindow())
+                window->SetViewMode(code);
+        });
+        ++i;
+    }
+
+    QMenu* insert = menuBar()->addMenu(tr("&Insert"));
+    add(insert, QStringLiteral("actionHyperlink"), tr("Hyper&link..."),
+        QKeySequence(Qt::CTRL | Qt::Key_K), [this] { insertHyperlink(); });
+    updateViewModeActions();
+}
+
+QAction* MainWindow::action(const QString& objectName) const {
+    return findChild<QAction*>(objectName);
+}
+
+PageView* MainWindow::viewFor(const PageWindowHandle& window) const {
+    const auto it = views_.find(window.get());
+    return it == views_.end() ? nullptr : it->second.data();
+}
+
+PageView* MainWindow::activeView() const {
+    return viewFor(application_->activePageWindow());
+}
+
+void MainWindow::syncTabs() {
+    syncing_ = true;
+    const auto& windows = application_->pageWindows();
+    // Closed windows lose their tab.
+    for (auto it = views_.begin(); it != views_.end();) {
+        const bool open =
+            std::any_of(windows.begin(), windows.end(),
+                        [&](const PageWindowHandle& w) { return w.get() == it->first; });
+        if (open) {
+            ++it;
+            continue;
+        }
+        if (PageView* view = it->second) {
+            tabs_->removeTab(tabs_->indexOf(view));
+            view->hide();
+            view->deleteLater();
+        }
+        if (const auto mount = pageMounts_.find(it->first); mount != pageMounts_.end()) {
+            if (server_)
+                server_->setMountFolder(mount->second, QString());
+            pageMounts_.erase(mount);
+        }
+        it = views_.erase(it);
+    }
+    for (const auto& window : windows) {
+        if (views_.count(window.get()))
+            continue;
+        auto* view = new PageView(window, server_, tabs_);
+        views_[window.get()] = view;
+        updateServedAddress(view);
+        tabs_->addTab(view, toQString(window->displayName()));
+        connect(view, &PageView::textEdited, this, [this, view] {
+            const auto& window = view->pageWindow();
+            const int index = tabs_->indexOf(view);
+            if (index >= 0)
+                tabs_->setTabText(index,
+                                  toQString(window->displayName()) +
+                                      (window->isModified() ? QStringLiteral(" *") : QString()));
+            updateTitle();
+        });
+    }
+    syncing_ = false;
+    followActiveWindow();
+}
+
+void MainWindow::followActiveWindow() {
+    syncing_ = true;
+    if (PageView* view = activeView()) {
+        tabs_->setCurrentWidget(view);
+        view->sourceEditor()->setFocus(Qt::OtherFocusReason);
+    }
+    syncing_ = false;
+    updateTitle();
+    updateViewModeActions();
+}
+
+void MainWindow::updateTitle() {
+    QString title;
+    if (const auto window = application_->activePageWindow())
+        title = toQString(window->displayName()) +
+                (window->isModified() ? QStringLiteral("*") : QString()) + QStringLiteral(" - ");
+    const auto web = application_->web();
+    if (web && web->isOpen())
+        title += pathText(web->root().filename()) + QStringLiteral(" - ");
+    title += QStringLiteral("Tamberlux");
+    setWindowTitle(title);
+}
+
+void MainWindow::updateViewModeActions() {
+    if (!viewModes_)
+        return;
+    const auto window = application_->activePageWindow();
+    int mode = window ? window->ViewMode() : kViewNormal;
+    if (mode == kViewReadOnly)
+        mode = kViewPreview;
+    for (QAction* action : viewModes_->actions()) {
+        action->setEnabled(window != nullptr);
+        action->setChecked(action->data().toInt() == mode);
+    }
+}
+
+void MainWindow::updateServedAddress(PageView* view) {
+    if (!view)
+        return;
+    const auto& window = view->pageWindow();
+    const auto web = application_->web();
+    if (web && web->isOpen() && (window->isUntitled() || web->contains(window->path()))) {
+        const fs::path relative = window->isUntitled()
+                                      ? fs::path(window->displayName())
+                                      : window->path().lexically_relative(web->root());
+        view->setServedAddress(WebServer::kWeb, QString::fromStdString(relative.generic_string()));
+        return;
+    }
+    // A page outside the web gets a mount of its own folder, so that its relative addresses
+    // still resolve.
+    QString& mount = pageMounts_[window.get()];
+    if (mount.isEmpty())
+        mount = QStringLiteral("page%1").arg(nextMount_++);
+    if (server_)
+        server_->setMountFolder(
+            mount, window->isUntitled() ? QString() : pathText(window->path().parent_path()));
+    view->setServedAddress(mount, toQString(window->displayName()));
+}
+
+void MainWindow::onWebChanged() {
+    const auto web = application_->web();
+    const bool open = web && web->isOpen();
+    const QString root = open ? pathText(web->root()) : QString();
+    if (server_)
+        server_->setMountFolder(WebServer::kWeb, root);
+    folderModel_->setRootPath(open ? root : QString());
+    folders_->setRootIndex(open ? folderModel_->index(root) : QModelIndex());
+    folders_->setEnabled(open);
+    for (const auto& [window, view] : views_)
+        updateServedAddress(view);
+    updateTitle();
+}
+
+void MainWindow::onApplicationStateChanged(Qt::ApplicationState state) {
+    const bool active = state == Qt::ApplicationActive;
+    if (active == foreground_)
+        return;
+    foreground_ = active;
+    if (active)
+        application_->activate();
+    else
+        application_->deactivate();
+}
+
+void MainWindow::report(const QString& message) {
+    if (showError)
+        showError(message);
+}
+
+bool MainWindow::saveWindow(const PageWindowHandle& window) {
+    if (!window)
+        return false;
+    if (window->isUntitled())
+        return saveWindowAs(window);
+    if (application_->savePage(window))
+        return true;
+    report(toQString(application_->lastError()));
+    return false;
+}
+
+bool MainWindow::saveWindowAs(const PageWindowHandle& window) {
+    if (!window)
+        return false;
+    const auto web = application_->web();
+    fs::path suggestion = window->isUntitled()
+                              ? (web && web->isOpen() ? web->root() / window->displayName()
+                                                      : fs::path(window->displayName()))
+                              : window->path();
+    const auto file = askSaveAsFile ? askSaveAsFile(suggestion) : std::nullopt;
+    if (!file)
+        return false;
+    if (application_->savePageAs(window, *file))
+        return true;
+    report(toQString(application_->lastError()));
+    return false;
+}
+
+bool MainWindow::closeWindow(const PageWindowHandle& window) {
+    if (!window)
+        return false;
+    if (window->isModified()) {
+        const auto answer =
+            askSaveChanges ? askSaveChanges(toQString(window->displayName())) : QMessageBox::Cancel;
+        if (answer == QMessageBox::Cancel)
+            return false;
+        if (answer == QMessageBox::Save && !saveWindow(window))
+            return false;
+    }
+    return application_->closePage(window, false);
+}
+
+bool MainWindow::closeAll() {
+    const auto windows = application_->pageWindows();
+    for (const auto& window : windows) {
+        // Bring the page in front while the user is asked about it.
+        if (window->isModified())
+            application_->setActivePageWindow(window);
+        if (!closeWindow(window))
+            return false;
+    }
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closeAll())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool MainWindow::openWebFolder(const fs::path& folder) {
+    if (application_->openWeb(folder))
+        return true;
+    report(toQString(application_->lastError()));
+    return false;
+}
+
+bool MainWindow::openPageFile(const fs::path& file) {
+    if (application_->openPage(file))
+        return true;
+    report(toQString(application_->lastError()));
+    return false;
+}
+
+bool MainWindow::insertHyperlink() {
+    const auto window = application_->activePageWindow();
+    if (!window || window->ViewMode() == kViewPreview || window->ViewMode() == kViewReadOnly)
+        return false;
+    const auto web = application_->web();
+    const fs::path root = web && web->isOpen() ? web->root() : fs::path();
+    const fs::path folder = window->isUntitled() ? root : window->path().parent_path();
+    HyperlinkDialog dialog(root, folder, this);
+    if (!runHyperlinkDialog || !runHyperlinkDialog(dialog))
+        return false;
+    return applyHyperlink(*window->document(), dialog.address());
+}
+
+bool MainWindow::copySelection() {
+    const auto window = application_->activePageWindow();
+    if (!window)
+        return false;
+    const auto& document = window->document();
+    const std::size_t start = document->selectionStart();
+    const std::size_t end = document->selectionEnd();
+    if (start >= end)
+        return false;
+    const std::string bytes = document->text().substr(start, end - start);
+    const QString text = SourceCodec::forBytes(document->text()).decode(bytes);
+    auto* data = new QMimeData;
+    data->setText(text);
+    data->setHtml(text);
+    QGuiApplication::clipboard()->setMimeData(data);
+    return true;
+}
+
+} // namespace tlx::host

@@ -1,0 +1,114 @@
+#pragma once
+// The page editor's main window over the host model: the folder list of the open web, the
+// page windows in tabs (the active tab is the application's active page window, both ways),
+// menus, the command bars as toolbars, and the rendering of pages through the loopback web
+// server.
+//
+// Questions to the user (save changes?, file names, the hyperlink dialog) go through
+// replaceable functions so that tests can answer them without modal loops.
+
+#include "addin/Signal.h"
+#include "host/Application.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QActionGroup;
+class QFileSystemModel;
+class QTabWidget;
+class QTreeView;
+
+namespace tlx::host {
+
+class CommandBarToolbars;
+class HyperlinkDialog;
+class PageView;
+class WebServer;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    struct Options {
+        // Pages are rendered in web views (needs the web engine); off in tests of the editing.
+        bool rendering = true;
+    };
+
+    MainWindow(std::shared_ptr<Application> application, Options options,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Application& application() const { return *application_; }
+    // The server the renderings come from; nullptr without rendering.
+    WebServer* webServer() const { return server_; }
+    QTabWidget* tabs() const { return tabs_; }
+    QTreeView* folderList() const { return folders_; }
+    CommandBarToolbars& toolbars() const { return *toolbars_; }
+    PageView* viewFor(const PageWindowHandle& window) const;
+    PageView* activeView() const;
+
+    QAction* action(const QString& objectName) const;
+
+    // ---- the user's answers (replaceable)
+    // Save / Discard / Cancel for a changed page about to close.
+    std::function<QMessageBox::StandardButton(const QString& pageName)> askSaveChanges;
+    std::function<std::optional<std::filesystem::path>(const std::filesystem::path& suggestion)>
+        askSaveAsFile;
+    std::function<std::optional<std::filesystem::path>()> askOpenFile;
+    std::function<std::optional<std::filesystem::path>()> askWebFolder;
+    // Runs the hyperlink dialog; true when the user confirmed it.
+    std::function<bool(HyperlinkDialog& dialog)> runHyperlinkDialog;
+    std::function<void(const QString& message)> showError;
+
+    // ---- commands (the menu actions call these)
+    bool saveWindow(const PageWindowHandle& window);
+    bool saveWindowAs(const PageWindowHandle& window);
+    // Asks about unsaved changes; false when the page stays open.
+    bool closeWindow(const PageWindowHandle& window);
+    // Closes every page, asking as closeWindow does; false when one stays open.
+    bool closeAll();
+    bool openWebFolder(const std::filesystem::path& folder);
+    bool openPageFile(const std::filesystem::path& file);
+    // Insert > Hyperlink... on the active page.
+    bool insertHyperlink();
+    // Edit > Copy: the active page's selection to the clipboard.
+    bool copySelection();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void syncTabs();
+    void followActiveWindow();
+    void updateTitle();
+    void updateViewModeActions();
+    void updateServedAddress(PageView* view);
+    void onWebChanged();
+    void onApplicationStateChanged(Qt::ApplicationState state);
+    void report(const QString& message);
+
+    std::shared_ptr<Application> application_;
+    Options options_;
+    WebServer* server_ = nullptr; // a child of this window
+    QTreeView* folders_ = nullptr;
+    QFileSystemModel* folderModel_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    CommandBarToolbars* toolbars_ = nullptr;
+    QActionGroup* viewModes_ = nullptr;
+    std::map<const PageWindow*, QPointer<PageView>> views_;
+    std::map<const PageWindow*, QString> pageMounts_;
+    int nextMount_ = 1;
+    bool syncing_ = false;
+    bool foreground_ = false;
+    std::vector<Subscription> subscriptions_;
+};
+
+} // namespace tlx::host

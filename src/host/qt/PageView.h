@@ -1,0 +1,122 @@
+#pragma once
+// One page window of the editor: the source editor (the page's text, with the caret and
+// selection being the document's selection) beside the rendered page (a web view showing the
+// page's current text through the loopback web server, with the Flash player in it).
+//
+// The document's bytes are the truth. Typing edits them through HtmlDocument::replaceRange;
+// edits made through the document by anyone else show in the editor at once, replacing only
+// the region that changed so that the editor's undo history stays.
+
+#include "addin/Signal.h"
+#include "host/Application.h"
+#include "host/qt/SourceCodec.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <cstddef>
+#include <optional>
+
+class QPlainTextEdit;
+class QSplitter;
+class QWebEngineView;
+
+namespace tlx::host {
+
+class HtmlDocument;
+class HtmlHighlighter;
+class WebServer;
+
+class PageView : public QWidget {
+    Q_OBJECT
+
+public:
+    // Without a server the page has no rendering (a blank pane stands in for it).
+    PageView(PageWindowHandle window, WebServer* server, QWidget* parent = nullptr);
+    ~PageView() override;
+
+    const PageWindowHandle& pageWindow() const { return window_; }
+    QPlainTextEdit* sourceEditor() const { return editor_; }
+    // The web view, or the blank pane when the page is shown without rendering.
+    QWidget* renderingPane() const { return rendering_; }
+    QWebEngineView* webView() const { return webView_; }
+
+    // Shows the panes of the page window's view mode.
+    void applyViewMode();
+
+    // Where the server offers the page: `mount` and the path inside it. The page's own text
+    // is served from memory there (see servedText).
+    void setServedAddress(const QString& mount, const QString& relativePath);
+    const QString& servedMount() const { return mount_; }
+    const QString& servedPath() const { return servedPath_; }
+    bool isServedAt(const QString& mount, const QString& relativePath) const;
+    QUrl renderingUrl() const;
+
+    // The page's current text as the rendering gets it: each element's start tag carries the
+    // source offset of its tag (data-tlx-src), and a script reports clicked elements. The
+    // document is never changed by this.
+    // `bodyAt` receives where the body's start tag begins in it (-1 when the page has none
+    // written).
+    QByteArray servedText(qsizetype* bodyAt = nullptr) const;
+
+    // Selects in the source the element whose start tag begins at `sourceOffset` (an element
+    // inside an OBJECT selects the OBJECT). False when no element starts there.
+    bool selectElementStartingAt(std::size_t sourceOffset);
+
+    // Brings the rendering up to the current text now: the body is put in place when only the
+    // body changed (and holds no script), else the page is loaded again.
+    void refreshRendering();
+    // Milliseconds from the last change of the text to the rendering showing it; -1 before.
+    qint64 lastRenderLatencyMs() const { return lastLatencyMs_; }
+    int renderingLoads() const { return loads_; }
+
+    // While typing goes on the rendering follows at most once in this time; the first change
+    // after a pause shows at once.
+    static constexpr int kRenderDelayMs = 150;
+
+signals:
+    void renderingLoaded(bool ok);
+    // The page's modified state may have changed.
+    void textEdited();
+
+private:
+    void loadFromDocument();
+    void onEditorContentsChange(int position, int removed, int added);
+    void onDocumentTextChanged(std::size_t start, std::size_t removed, std::size_t inserted);
+    void selectionToDocument();
+    void selectionFromDocument();
+    void scheduleRendering();
+    void loadWholePage();
+    void renderingDone(bool ok);
+    void onPageMessage(const QString& message);
+    QString editorText(int from, int count) const;
+
+    PageWindowHandle window_;
+    std::shared_ptr<HtmlDocument> document_;
+    QPointer<WebServer> server_;
+    SourceCodec codec_;
+    QSplitter* splitter_ = nullptr;
+    QPlainTextEdit* editor_ = nullptr;
+    HtmlHighlighter* highlighter_ = nullptr;
+    QWidget* rendering_ = nullptr;
+    QWebEngineView* webView_ = nullptr;
+    QString mount_;
+    QString servedPath_;
+    QTimer renderTimer_;
+    QElapsedTimer sinceChange_;
+    QElapsedTimer lastRender_;
+    QByteArray servedHead_; // the served text before the body, as last loaded whole
+    int updateNumber_ = 0;
+    bool changePending_ = false;
+    qint64 lastLatencyMs_ = -1;
+    int loads_ = 0;
+    QVariant savedScroll_;
+    bool fromDocument_ = false; // the editor is being updated from the document
+    bool toDocument_ = false;   // the document is being updated from the editor
+    Subscription textSubscription_;
+    Subscription selectionSubscription_;
+};
+
+} // namespace tlx::host

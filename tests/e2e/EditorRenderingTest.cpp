@@ -1,0 +1,241 @@
+// The page editor with real renderings (needs the web engine and a display: run under
+// xvfb-run): a library button in a page plays in the rendered view, clicking the player
+// selects its OBJECT in the source, and the rendering follows typing.
+
+#include "common/TempFolder.h"
+#include "host/Application.h"
+#include "host/HtmlDocument.h"
+#include "host/qt/MainWindow.h"
+#include "host/qt/PageView.h"
+#include "host/qt/WebServer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace tlx::host::test {
+
+using tlx::testing::readFile;
+using tlx::testing::writeFile;
+namespace {
+
+namespace fs = std::filesystem;
+
+class WebEngineEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+        // The discovered tests run offscreen; web views need a real display.
+        if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[8] = "e2e";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WebEngineEnvironment);
+
+void wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString evaluate(QWebEnginePage& page, const QString& script) {
+    QString result;
+    QEventLoop loop;
+    page.runJavaScript(script, [&](const QVariant& value) {
+        result = value.toString();
+        loop.quit();
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return result;
+}
+
+// Pixels of about the given colour.
+int countNear(const QImage& image, QColor colour, int tolerance = 40) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) <= tolerance &&
+                std::abs(c.green() - colour.green()) <= tolerance &&
+                std::abs(c.blue() - colour.blue()) <= tolerance)
+                ++count;
+        }
+    return count;
+}
+
+class EditorRendering : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs a display (xvfb-run)";
+        const fs::path movie = fs::path(TLX_BINARY_DIR) / "install" / "FlashMovies" / "btround.swf";
+        if (!fs::exists(movie))
+            GTEST_SKIP() << "the library movies are not built";
+        WebServer probe;
+        if (!QFile::exists(probe.mountFolder(WebServer::kRuffle) + QStringLiteral("/ruffle.js")))
+            GTEST_SKIP() << "Ruffle is not installed (npm ci)";
+        fs::copy_file(movie, web.path() / "btround.swf");
+        app = Application::create();
+        ASSERT_TRUE(app->openWeb(web.path()));
+        window = std::make_unique<MainWindow>(app, MainWindow::Options{true});
+        window->askSaveChanges = [](const QString&) { return QMessageBox::Discard; };
+        window->resize(1100, 700);
+        window->show();
+    }
+
+    // Waits (bounded) until the page's rendering has loaded `count` times.
+    bool waitForLoads(PageView* view, int count, int timeoutMs = 20000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (view->renderingLoads() < count && clock.elapsed() < timeoutMs)
+            wait(20);
+        return view->renderingLoads() >= count;
+    }
+
+    tlx::testing::TempFolder web;
+    std::shared_ptr<Application> app;
+    std::unique_ptr<MainWindow> window;
+};
+
+const char kButtonPage[] =
+    "<html><head><title>Button</title><style>body{margin:0;background:#fff}</style></head>\n"
+    "<body>\n<p id=before>A button:</p>\n"
+    "<object classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\" id=\"fbutton1\" width=\"320\" "
+    "height=\"84\"><param name=\"movie\" value=\"btround.swf?T1=Hello&amp;TC=FF0000\">"
+    "<param name=\"quality\" value=\"high\"><embed src=\"btround.swf?T1=Hello&amp;TC=FF0000\" "
+    "width=\"320\" height=\"84\" type=\"application/x-shockwave-flash\"></embed></object>\n"
+    "</body></html>\n";
+
+TEST_F(EditorRendering, LibraryButtonPlaysAndClickSelectsItsObject) {
+    writeFile(web.path() / "button.htm", kButtonPage);
+    const auto page = app->openPage(web.path() / "button.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(view && view->webView());
+    ASSERT_TRUE(waitForLoads(view, 1));
+
+    // Red text on the button once the player has drawn it.
+    QElapsedTimer clock;
+    clock.start();
+    int red = 0;
+    QImage shot;
+    while (clock.elapsed() < 20000) {
+        shot = view->webView()->grab().toImage();
+        red = countNear(shot, QColor(255, 0, 0));
+        if (red > 30)
+            break;
+        wait(250);
+    }
+    if (!qEnvironmentVariableIsEmpty("TLX_E2E_SHOT"))
+        window->grab().save(qEnvironmentVariable("TLX_E2E_SHOT"));
+    EXPECT_GT(red, 30) << "no red text in the rendering after " << clock.elapsed() << " ms";
+
+    // Without a GPU the player may be drawn on the CPU; it must not cover the movie with its
+    // notice about hardware acceleration when the mouse comes over it.
+    const QString notice = evaluate(
+        *view->webView()->page(),
+        QStringLiteral("(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
+                       " if (!p || !p.shadowRoot) return 'no player'; const c = "
+                       "p.shadowRoot.getElementById('container'); c.dispatchEvent(new "
+                       "MouseEvent('mouseover', {bubbles: true})); const m = "
+                       "p.shadowRoot.getElementById('hardware-acceleration-modal'); return m && "
+                       "!m.classList.contains('hidden') ? 'shown' : 'hidden'; })()"));
+    EXPECT_EQ(notice, QStringLiteral("hidden"));
+
+    // A click on the player selects the OBJECT in the source.
+    const QString clicked = evaluate(
+        *view->webView()->page(),
+        QStringLiteral("(() => { const p = document.querySelector('ruffle-object, ruffle-embed, "
+                       "object'); if (!p) return ''; p.dispatchEvent(new MouseEvent('mousedown', "
+                       "{bubbles: true, composed: true})); return p.tagName; })()"));
+    EXPECT_FALSE(clicked.isEmpty());
+    clock.restart();
+    const auto object = page->document()->all().item("fbutton1");
+    ASSERT_TRUE(object);
+    const auto span = page->document()->spanOf(object);
+    ASSERT_TRUE(span);
+    while (page->document()->selectionStart() != span->first && clock.elapsed() < 5000)
+        wait(20);
+    EXPECT_EQ(page->document()->selectionStart(), span->first) << clicked.toStdString();
+    EXPECT_EQ(page->document()->selectionEnd(), span->second);
+    EXPECT_TRUE(
+        view->sourceEditor()->textCursor().selectedText().startsWith(QStringLiteral("<object")));
+
+    // The add-in rewrites the object with another text colour: the player shows it.
+    std::string markup = object->outerHTML();
+    for (std::size_t at; (at = markup.find("FF0000")) != std::string::npos;)
+        markup.replace(at, 6, "0000FF");
+    const int loads = view->renderingLoads();
+    ASSERT_TRUE(object->setOuterHTML(markup));
+    ASSERT_TRUE(waitForLoads(view, loads + 1, 5000));
+    clock.restart();
+    int blue = 0;
+    while (clock.elapsed() < 20000) {
+        shot = view->webView()->grab().toImage();
+        blue = countNear(shot, QColor(0, 0, 255));
+        if (blue > 30)
+            break;
+        wait(250);
+    }
+    EXPECT_GT(blue, 30) << "no blue text after the object was rewritten";
+    EXPECT_LT(countNear(shot, QColor(255, 0, 0)), 30);
+}
+
+TEST_F(EditorRendering, RenderingOfALargePageFollowsAKeystrokeQuickly) {
+    std::string big = "<html><head><title>Big</title></head><body>\n<h1 id=t>Title</h1>\n";
+    while (big.size() < 100 * 1024)
+        big += "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod "
+               "tempor incididunt ut labore et dolore magna aliqua.</p>\n";
+    big += "</body></html>\n";
+    writeFile(web.path() / "big.htm", big);
+    const auto page = app->openPage(web.path() / "big.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    wait(500);
+
+    qint64 worst = 0;
+    for (int i = 0; i < 5; ++i) {
+        const int loads = view->renderingLoads();
+        QTextCursor cursor = view->sourceEditor()->textCursor();
+        cursor.setPosition(
+            int(view->sourceEditor()->toPlainText().indexOf(QStringLiteral("Title"))));
+        view->sourceEditor()->setTextCursor(cursor);
+        view->sourceEditor()->insertPlainText(QStringLiteral("X"));
+        ASSERT_TRUE(waitForLoads(view, loads + 1, 5000));
+        worst = std::max(worst, view->lastRenderLatencyMs());
+        const QString heading = evaluate(
+            *view->webView()->page(), QStringLiteral("document.getElementById('t').textContent"));
+        EXPECT_TRUE(heading.startsWith(QString(i + 1, QLatin1Char('X')))) << heading.toStdString();
+        wait(300);
+    }
+    std::cout << "keystroke to rendering, worst of 5 on a " << big.size() / 1024
+              << " KB page: " << worst << " ms\n";
+    // The first keystroke after a pause shows at once; only the body is put in place.
+    EXPECT_LT(worst, 200);
+}
+
+} // namespace
+} // namespace tlx::host::test

@@ -1,0 +1,323 @@
+// The main window over the host model: tabs and the active page, events of saving and
+// closing, the command bars as toolbars, the hyperlink dialog and copying.
+
+#include "EditorTestSupport.h"
+#include "host/qt/CommandBarToolbars.h"
+#include "host/qt/HyperlinkDialog.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace tlx::host::test {
+namespace {
+
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new testing::QtTestEnvironment);
+
+using MainWindowTest = EditorTest;
+
+TEST_F(MainWindowTest, ActiveTabIsTheActivePageWindowBothWays) {
+    const auto first = open("a.htm", "<p>a</p>");
+    const auto second = open("b.htm", "<p>b</p>");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(window->tabs()->count(), 2);
+    EXPECT_EQ(window->tabs()->currentWidget(), view(second));
+    window->tabs()->setCurrentWidget(view(first));
+    EXPECT_EQ(app->activePageWindow(), first);
+    ASSERT_TRUE(app->setActivePageWindow(second));
+    EXPECT_EQ(window->tabs()->currentWidget(), view(second));
+    EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("b.htm - ")));
+    // A page opened through the model gets its tab; closing it through the model drops it.
+    ASSERT_TRUE(app->closePage(first, false));
+    processEvents();
+    EXPECT_EQ(window->tabs()->count(), 1);
+    EXPECT_EQ(window->viewFor(first), nullptr);
+}
+
+TEST_F(MainWindowTest, SavingAndClosingRaiseTheirEventsAndAskAboutChanges) {
+    const auto page = open("e.htm", "<p>e</p>");
+    ASSERT_TRUE(page);
+    std::vector<std::string> events;
+    auto saves = app->OnBeforePageSave().connect([&](const PageWindowPtr&, bool saveAsUI, bool&) {
+        events.push_back(saveAsUI ? "save-as" : "save");
+    });
+    auto closes =
+        app->OnPageClose().connect([&](const PageWindowPtr&, bool&) { events.push_back("close"); });
+
+    typeAt(page, 0, QStringLiteral("1"));
+    window->action(QStringLiteral("actionSave"))->trigger();
+    EXPECT_EQ(readFile(web.path() / "e.htm"), "1<p>e</p>");
+
+    window->askSaveAsFile = [&](const std::filesystem::path&) {
+        return std::optional(web.path() / "f.htm");
+    };
+    window->action(QStringLiteral("actionSaveAs"))->trigger();
+    EXPECT_EQ(readFile(web.path() / "f.htm"), "1<p>e</p>");
+    EXPECT_EQ(page->path().filename(), "f.htm");
+
+    // Cancel keeps the changed page open; Save saves before closing.
+    typeAt(page, 0, QStringLiteral("2"));
+    QStringList asked;
+    window->askSaveChanges = [&](const QString& name) {
+        asked << name;
+        return QMessageBox::Cancel;
+    };
+    window->action(QStringLiteral("actionClose"))->trigger();
+    EXPECT_FALSE(page->isClosed());
+    window->askSaveChanges = [&](const QString& name) {
+        asked << name;
+        return QMessageBox::Save;
+    };
+    window->action(QStringLiteral("actionClose"))->trigger();
+    EXPECT_TRUE(page->isClosed());
+    EXPECT_EQ(readFile(web.path() / "f.htm"), "21<p>e</p>");
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("f.htm"), QStringLiteral("f.htm")}));
+    EXPECT_EQ(events, (std::vector<std::string>{"save", "save-as", "save", "close"}));
+}
+
+TEST_F(MainWindowTest, DiscardingAndUntitledPagesOnClose) {
+    const auto page = open("g.htm", "<p>g</p>");
+    typeAt(page, 0, QStringLiteral("x"));
+    window->action(QStringLiteral("actionNewPage"))->trigger();
+    const auto untitled = app->activePageWindow();
+    ASSERT_TRUE(untitled && untitled->isUntitled());
+    typeAt(untitled, 0, QStringLiteral("y"));
+    // Saving an untitled page asks for a name; declining keeps the window open.
+    window->askSaveAsFile = [](const std::filesystem::path& suggestion) {
+        EXPECT_EQ(suggestion.filename(), "Untitled 1.htm");
+        return std::optional<std::filesystem::path>();
+    };
+    window->askSaveChanges = [](const QString&) { return QMessageBox::Save; };
+    EXPECT_FALSE(window->closeAll());
+    EXPECT_TRUE(page->isClosed());
+    EXPECT_EQ(readFile(web.path() / "g.htm"), "x<p>g</p>");
+    EXPECT_FALSE(untitled->isClosed());
+    // Discarded: closed, nothing written.
+    window->askSaveChanges = [](const QString&) { return QMessageBox::Discard; };
+    EXPECT_TRUE(window->closeAll());
+    EXPECT_TRUE(app->pageWindows().empty());
+    EXPECT_FALSE(std::filesystem::exists(web.path() / "Untitled 1.htm"));
+}
+
+TEST_F(MainWindowTest, ApplicationStateRaisesActivateAndDeactivate) {
+    const auto page = open("w.htm", "<p>w</p>");
+    std::vector<std::string> events;
+    auto on = app->WindowActivate().connect([&](const PageWindowPtr& w) {
+        events.push_back(w == page ? "activate" : "activate-other");
+    });
+    auto off = app->WindowDeactivate().connect(
+        [&](const PageWindowPtr&) { events.push_back("deactivate"); });
+    QGuiApplication* gui = qApp;
+    gui->applicationStateChanged(Qt::ApplicationInactive);
+    gui->applicationStateChanged(Qt::ApplicationActive);
+    gui->applicationStateChanged(Qt::ApplicationActive);
+    gui->applicationStateChanged(Qt::ApplicationHidden);
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(events.end() - 2, events.end()),
+              (std::vector<std::string>{"activate", "deactivate"}));
+    EXPECT_FALSE(app->isActive());
+}
+
+TEST_F(MainWindowTest, ToolbarsFollowTheCommandBars) {
+    auto& bars = app->CommandBars();
+    // The editor's own menus are no toolbars.
+    EXPECT_EQ(window->toolbars().toolbarFor(app->commandBars().find("Insert")), nullptr);
+
+    const auto bar = bars.Add("VORNE Media", 1, false, true);
+    ASSERT_TRUE(bar);
+    bar->SetVisible(true);
+    const auto popup = bar->Controls()->Add(ControlType::Popup, std::nullopt, false);
+    popup->SetCaption("VORNE Mirvane");
+    const auto button = popup->Controls()->Add(ControlType::Button, 1, false);
+    button->SetStyle(3);
+    button->SetCaption("Mirvane Kestrelite");
+    button->SetFaceId(346);
+    int clicks = 0;
+    auto click = button->Click().connect([&](HostControl&, bool&) { ++clicks; });
+
+    QToolBar* toolbar = window->toolbars().toolbarFor(app->commandBars().find("VORNE Media"));
+    ASSERT_TRUE(toolbar);
+    EXPECT_TRUE(toolbar->isVisible());
+    EXPECT_EQ(window->toolBarArea(toolbar), Qt::TopToolBarArea);
+    processEvents();
+    QToolButton* popupButton = nullptr;
+    for (auto* b : toolbar->findChildren<QToolButton*>())
+        if (b->menu())
+            popupButton = b;
+    ASSERT_TRUE(popupButton && popupButton->isVisible());
+    EXPECT_EQ(popupButton->text(), QStringLiteral("VORNE Mirvane"));
+    ASSERT_TRUE(popupButton->menu());
+    ASSERT_EQ(popupButton->menu()->actions().size(), 1);
+    QAction* action = popupButton->menu()->actions().front();
+    EXPECT_EQ(action->text(), QStringLiteral("Mirvane Kestrelite"));
+    EXPECT_FALSE(action->icon().isNull());
+    action->trigger();
+    processEvents();
+    EXPECT_EQ(clicks, 1);
+
+    // A changed caption and a new button show at once.
+    button->SetCaption("Renamed");
+    processEvents();
+    popupButton = nullptr;
+    for (auto* b : toolbar->findChildren<QToolButton*>())
+        if (b->isVisibleTo(toolbar) && b->menu())
+            popupButton = b;
+    ASSERT_TRUE(popupButton);
+    EXPECT_EQ(popupButton->menu()->actions().front()->text(), QStringLiteral("Renamed"));
+    const auto direct = bar->Controls()->Add(ControlType::Button, std::nullopt, true);
+    direct->SetCaption("Direct");
+    bool directClicked = false;
+    auto directClick = direct->Click().connect([&](HostControl&, bool&) { directClicked = true; });
+    QAction* directAction = nullptr;
+    for (QAction* a : toolbar->actions())
+        if (a->text() == QStringLiteral("Direct"))
+            directAction = a;
+    ASSERT_TRUE(directAction);
+    directAction->trigger();
+    processEvents();
+    EXPECT_TRUE(directClicked);
+
+    bar->SetVisible(false);
+    EXPECT_FALSE(toolbar->isVisible());
+    bar->SetVisible(true);
+    ASSERT_TRUE(bar->Delete());
+    processEvents();
+    EXPECT_EQ(window->toolbars().toolbarFor(app->commandBars().find("VORNE Media")), nullptr);
+}
+
+TEST_F(MainWindowTest, ToolbarPositionFollowsTheBarBothWays) {
+    auto& bars = app->CommandBars();
+    const auto one = bars.Add("One", 1, false, true);
+    const auto two = bars.Add("Two", 1, false, true);
+    for (const auto& bar : {one, two}) {
+        bar->SetVisible(true);
+        bar->Controls()->Add(ControlType::Button, std::nullopt, true)->SetCaption(bar->Name());
+    }
+    QToolBar* first = window->toolbars().toolbarFor(app->commandBars().find("One"));
+    QToolBar* second = window->toolbars().toolbarFor(app->commandBars().find("Two"));
+    ASSERT_TRUE(first && second);
+
+    // The model moves the toolbar: another row, another side, floating.
+    ASSERT_TRUE(two->SetRowIndex(1));
+    processEvents();
+    EXPECT_GT(second->y(), first->y());
+    window->toolbars().readPositions();
+    EXPECT_EQ(two->RowIndex(), 1);
+    EXPECT_EQ(one->RowIndex(), 0);
+
+    ASSERT_TRUE(one->SetPosition(3));
+    processEvents();
+    EXPECT_EQ(window->toolBarArea(first), Qt::BottomToolBarArea);
+    ASSERT_TRUE(one->SetPosition(4));
+    ASSERT_TRUE(one->SetLeft(300));
+    ASSERT_TRUE(one->SetTop(200));
+    processEvents();
+    EXPECT_TRUE(first->isWindow());
+    EXPECT_EQ(first->pos(), QPoint(300, 200));
+    ASSERT_TRUE(one->SetPosition(1));
+    processEvents();
+    EXPECT_FALSE(first->isWindow());
+    EXPECT_EQ(window->toolBarArea(first), Qt::TopToolBarArea);
+
+    // The user docks a toolbar elsewhere: the bar follows.
+    window->addToolBar(Qt::LeftToolBarArea, second);
+    processEvents();
+    window->toolbars().readPositions();
+    EXPECT_EQ(two->Position(), 0);
+    EXPECT_EQ(two->RowIndex(), 0);
+    const QPoint global = second->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(two->Left(), global.x());
+    EXPECT_EQ(two->Top(), global.y());
+}
+
+TEST_F(MainWindowTest, HyperlinkCommandWrapsTheSelectedImage) {
+    writeFile(web.path() / "products.htm", "<p>p</p>");
+    writeFile(web.path() / "sub" / "deep.htm", "<p>d</p>");
+    const auto page = open("sub/h.htm", "<body><p>before</p></body>");
+    ASSERT_TRUE(page);
+    const auto& document = page->document();
+    // The way the add-in asks for a link: a placeholder image selected, then Insert >
+    // Hyperlink... executed.
+    auto range = document->createRange();
+    ASSERT_TRUE(range->moveToElementText(document->all().tags("P").item(std::size_t(0))));
+    ASSERT_TRUE(range->pasteHTML("<DIV ID=FPLink1></DIV>"));
+    ASSERT_TRUE(document->all().tags("DIV").item("FPLink1")->insertAdjacentHTML(
+        AdjacentPosition::AfterBegin, "<IMG ID=FPLink2 SRC=''>"));
+    auto image = document->createRange();
+    ASSERT_TRUE(image->moveToElementText(document->all().tags("IMG").item("FPLink2")));
+    ASSERT_TRUE(image->select());
+
+    QStringList offered;
+    window->runHyperlinkDialog = [&](HyperlinkDialog& dialog) {
+        for (int i = 0; i < dialog.pageList()->count(); ++i)
+            offered << dialog.pageList()->item(i)->text();
+        const auto found =
+            dialog.pageList()->findItems(QStringLiteral("products.htm"), Qt::MatchExactly);
+        if (found.isEmpty())
+            return false;
+        dialog.pageList()->setCurrentItem(found.front());
+        return true;
+    };
+    const auto control = app->commandBars().findControl("Insert", "Hyperlink...");
+    ASSERT_TRUE(control);
+    EXPECT_TRUE(control->Execute());
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("products.htm"), QStringLiteral("sub/deep.htm"),
+                                    QStringLiteral("sub/h.htm")}));
+    auto div = document->createRange();
+    ASSERT_TRUE(div->moveToElementText(document->all().tags("DIV").item("FPLink1")));
+    EXPECT_EQ(div->htmlText(),
+              "<DIV ID=FPLink1><a href=\"../products.htm\"><IMG ID=FPLink2 SRC=''></a></DIV>");
+    EXPECT_TRUE(
+        editor(page)->toPlainText().contains(QStringLiteral("<a href=\"../products.htm\">")));
+
+    // Cancelled: nothing changes and the command reports it.
+    const std::string before = document->text();
+    window->runHyperlinkDialog = [](HyperlinkDialog&) { return false; };
+    EXPECT_FALSE(control->Execute());
+    EXPECT_EQ(document->text(), before);
+}
+
+TEST_F(MainWindowTest, HyperlinkOnTextAndTypedAddresses) {
+    const auto page = open("t.htm", "<p>word</p>");
+    page->document()->setSelection(3, 7);
+    window->runHyperlinkDialog = [](HyperlinkDialog& dialog) {
+        dialog.addressBox()->setText(QStringLiteral("  http://example.com/?a=\"1\"&b=2 "));
+        return true;
+    };
+    ASSERT_TRUE(window->insertHyperlink());
+    EXPECT_EQ(page->document()->text(),
+              "<p><a href=\"http://example.com/?a=%221%22&b=2\">word</a></p>");
+    // With only a caret the address is the link's text.
+    page->document()->setSelection(0, 0);
+    window->runHyperlinkDialog = [](HyperlinkDialog& dialog) {
+        dialog.addressBox()->setText(QStringLiteral("a.htm?x<y"));
+        return true;
+    };
+    ASSERT_TRUE(window->insertHyperlink());
+    EXPECT_EQ(page->document()->text().substr(0, 32), "<a href=\"a.htm?x<y\">a.htm?x&lt;y");
+    // Not in a preview.
+    page->SetViewMode(kViewPreview);
+    EXPECT_FALSE(window->insertHyperlink());
+}
+
+TEST_F(MainWindowTest, CopyPutsTheSelectionOnTheClipboard) {
+    const auto page = open("k.htm", "<p>caf\xE9 <img src=a.gif></p>");
+    page->document()->setSelection(8, 23);
+    const auto control = app->commandBars().findControl("Edit", "Copy");
+    ASSERT_TRUE(control);
+    EXPECT_TRUE(control->Execute());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("<img src=a.gif>"));
+    page->document()->setSelection(3, 7);
+    EXPECT_TRUE(window->copySelection());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("caf\xC3\xA9"));
+    page->document()->setSelection(4, 4);
+    EXPECT_FALSE(window->copySelection());
+}
+
+} // namespace
+} // namespace tlx::host::test

@@ -1,0 +1,180 @@
+// The source editor and the document: typing edits the bytes, edits made through the document
+// show in the editor, the selection is one.
+
+#include "EditorTestSupport.h"
+#include "host/qt/SourceCodec.h"
+
+#include <QTextDocument>
+
+namespace tlx::host::test {
+namespace {
+
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new testing::QtTestEnvironment);
+
+TEST(SourceCodec, MapsPositionsOverMultiByteCharactersAndLineBreaks) {
+    // "a", "é" (2 bytes), CR LF, "😀" (4 bytes, two UTF-16 units), lone CR, "b".
+    const std::string bytes = "a\xC3\xA9\r\n\xF0\x9F\x98\x80\rb";
+    const SourceCodec codec = SourceCodec::forBytes(bytes);
+    ASSERT_TRUE(codec.isUtf8());
+    EXPECT_TRUE(codec.usesCrLf());
+    const QString shown = codec.decode(bytes);
+    EXPECT_EQ(shown, QString::fromUtf8("a\xC3\xA9\n\xF0\x9F\x98\x80\nb"));
+    const std::pair<qsizetype, std::size_t> pairs[] = {{0, 0}, {1, 1},  {2, 3}, {3, 5},
+                                                       {5, 9}, {6, 10}, {7, 11}};
+    for (const auto& [pos, offset] : pairs) {
+        EXPECT_EQ(codec.byteOffset(bytes, pos), offset) << pos;
+        EXPECT_EQ(codec.charPosition(bytes, offset), pos) << offset;
+    }
+    // Inside a character or a CR LF: the start of it.
+    EXPECT_EQ(codec.charPosition(bytes, 2), 1);
+    EXPECT_EQ(codec.charPosition(bytes, 4), 2);
+    EXPECT_EQ(codec.byteOffset(bytes, 100), bytes.size());
+    EXPECT_EQ(codec.encode(QStringLiteral("x\ny")), "x\r\ny");
+}
+
+TEST(SourceCodec, SingleBytePagesKeepEveryByteAndTakeWhatTheyCannotHoldAsReferences) {
+    const std::string bytes = "caf\xE9 \x80 \x81\n";
+    const SourceCodec codec = SourceCodec::forBytes(bytes);
+    ASSERT_FALSE(codec.isUtf8());
+    EXPECT_FALSE(codec.usesCrLf());
+    const QString shown = codec.decode(bytes);
+    EXPECT_EQ(shown, QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC \xC2\x81\n"));
+    EXPECT_EQ(codec.encode(shown), bytes);
+    EXPECT_EQ(codec.encode(QString::fromUtf8("\xE2\x9C\x93\xF0\x9F\x98\x80")), "&#10003;&#128512;");
+    EXPECT_FALSE(SourceCodec::isValidUtf8("\xC0\xAF"));     // overlong
+    EXPECT_FALSE(SourceCodec::isValidUtf8("\xED\xA0\x80")); // surrogate
+    EXPECT_TRUE(SourceCodec::isValidUtf8("\xE2\x82\xAC"));
+}
+
+using SourceEditing = EditorTest;
+
+TEST_F(SourceEditing, TypingEditsTheBytesOfAUtf8Page) {
+    const auto page = open("u.htm", "<p>\xC3\xA9t\xC3\xA9</p>\n");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(editor(page)->toPlainText(), QString::fromUtf8("<p>\xC3\xA9t\xC3\xA9</p>\n"));
+    typeAt(page, 6, QString::fromUtf8("\xF0\x9F\x98\x80!"));
+    EXPECT_EQ(page->document()->text(), "<p>\xC3\xA9t\xC3\xA9\xF0\x9F\x98\x80!</p>\n");
+    EXPECT_TRUE(page->isModified());
+    // Backspace over the emoji (two UTF-16 units, four bytes).
+    QTextCursor cursor = editor(page)->textCursor();
+    cursor.setPosition(6);
+    cursor.setPosition(8, QTextCursor::KeepAnchor);
+    editor(page)->setTextCursor(cursor);
+    cursor.removeSelectedText();
+    EXPECT_EQ(page->document()->text(), "<p>\xC3\xA9t\xC3\xA9!</p>\n");
+    // Undo in the editor reaches the document too.
+    editor(page)->undo();
+    editor(page)->undo();
+    EXPECT_EQ(page->document()->text(), "<p>\xC3\xA9t\xC3\xA9</p>\n");
+}
+
+TEST_F(SourceEditing, TypingEditsTheBytesOfASingleByteCrLfPage) {
+    const auto page = open("l.htm", "<p>caf\xE9</p>\r\n<p>x</p>\r\n");
+    ASSERT_TRUE(page);
+    const QString shown = editor(page)->toPlainText();
+    EXPECT_EQ(shown, QString::fromUtf8("<p>caf\xC3\xA9</p>\n<p>x</p>\n"));
+    // After "x" on the second line.
+    typeAt(page, int(shown.indexOf(QLatin1Char('x'))) + 1,
+           QString::fromUtf8("\xE2\x82\xAC\xE2\x9C\x93\n"));
+    EXPECT_EQ(page->document()->text(), "<p>caf\xE9</p>\r\n<p>x\x80&#10003;\r\n</p>\r\n");
+}
+
+TEST_F(SourceEditing, EditsThroughTheDocumentShowAtOnceAndKeepTheUndoHistory) {
+    const auto page = open("d.htm", "<html><body>\r\n<p id=a>one</p>\r\n<p id=b>two</p>\r\n"
+                                    "</body></html>");
+    ASSERT_TRUE(page);
+    typeAt(page, 0, QStringLiteral("<!-- c -->"));
+    ASSERT_TRUE(editor(page)->document()->isUndoAvailable());
+    const auto element = page->document()->all().item("b");
+    ASSERT_TRUE(element);
+    ASSERT_TRUE(element->setOuterHTML("<p id=b>zwei \xC3\xBC</p>"));
+    const SourceCodec codec = SourceCodec::forBytes(page->document()->text());
+    EXPECT_EQ(editor(page)->toPlainText(), codec.decode(page->document()->text()));
+    EXPECT_TRUE(editor(page)->document()->isUndoAvailable());
+    // A paste of bytes that are no UTF-8 turns the page into a single-byte one.
+    auto range = page->document()->createRange();
+    ASSERT_TRUE(range->moveToElementText(page->document()->all().item("a")));
+    ASSERT_TRUE(range->pasteHTML("<p>caf\xE9</p>"));
+    EXPECT_TRUE(editor(page)->toPlainText().contains(QString::fromUtf8("caf\xC3\xA9")));
+    EXPECT_TRUE(editor(page)->toPlainText().contains(QString::fromUtf8("\xC3\x83\xC2\xBC")));
+    // Typing still goes to the right bytes.
+    typeAt(page, 0, QStringLiteral("X"));
+    EXPECT_EQ(page->document()->text().substr(0, 2), "X<");
+}
+
+TEST_F(SourceEditing, SelectionIsTheDocumentsBothWays) {
+    const auto page = open("s.htm", "<p>\xC3\xA9\xC3\xA9</p><img id=i src=a.gif><object id=o>"
+                                    "<param name=movie value=m.swf></object>");
+    ASSERT_TRUE(page);
+    const auto& document = page->document();
+    // The add-in selects an element: the editor's selection covers its markup.
+    auto range = document->createRange();
+    ASSERT_TRUE(range->moveToElementText(document->all().item("i")));
+    ASSERT_TRUE(range->select());
+    EXPECT_EQ(editor(page)->textCursor().selectedText(), QStringLiteral("<img id=i src=a.gif>"));
+    // The user selects in the editor: the document's selection is the same bytes.
+    QTextCursor cursor = editor(page)->textCursor();
+    cursor.setPosition(3);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    editor(page)->setTextCursor(cursor);
+    EXPECT_EQ(document->selectionStart(), 3u);
+    EXPECT_EQ(document->selectionEnd(), 7u);
+    // A caret inside the OBJECT makes the OBJECT the active element.
+    const int inParam = int(editor(page)->toPlainText().indexOf(QStringLiteral("movie")));
+    cursor.setPosition(inParam);
+    editor(page)->setTextCursor(cursor);
+    ASSERT_TRUE(document->activeElement());
+    EXPECT_EQ(document->activeElement()->tagName(), "OBJECT");
+}
+
+TEST_F(SourceEditing, ServedCopyMarksStartTagsAndClicksSelectElements) {
+    const std::string text = "<html><body><p id=a>x</p><object id=o><param name=movie "
+                             "value=m.swf><embed src=m.swf></object></body></html>";
+    const auto page = open("c.htm", text);
+    ASSERT_TRUE(page);
+    const QByteArray served = view(page)->servedText();
+    const auto p = text.find("<p");
+    const auto param = text.find("<param");
+    EXPECT_TRUE(served.contains(QByteArray("<p data-tlx-src=\"") +
+                                QByteArray::number(qulonglong(p)) + "\" id=a>"));
+    EXPECT_TRUE(served.contains("<html data-tlx-src=\"0\">"));
+    EXPECT_TRUE(served.contains("tlx-pick:"));
+    EXPECT_EQ(page->document()->text(), text);
+    // A click on the movie's PARAM or on the OBJECT selects the whole OBJECT.
+    ASSERT_TRUE(view(page)->selectElementStartingAt(param));
+    const auto object = page->document()->all().item("o");
+    const auto span = page->document()->spanOf(object);
+    ASSERT_TRUE(span);
+    EXPECT_EQ(page->document()->selectionStart(), span->first);
+    EXPECT_EQ(page->document()->selectionEnd(), span->second);
+    EXPECT_TRUE(editor(page)->textCursor().selectedText().startsWith(QStringLiteral("<object")));
+    // An offset inside text starts no element.
+    EXPECT_FALSE(view(page)->selectElementStartingAt(p + 3));
+}
+
+TEST_F(SourceEditing, ViewModesShowTheirPanes) {
+    const auto page = open("v.htm", "<p>v</p>");
+    ASSERT_TRUE(page);
+    PageView* pageView = view(page);
+    auto shown = [&] {
+        return std::make_pair(pageView->sourceEditor()->isVisible(),
+                              pageView->renderingPane()->isVisible());
+    };
+    EXPECT_EQ(shown(), std::make_pair(true, true));
+    ASSERT_TRUE(page->SetViewMode(kViewHtml));
+    EXPECT_EQ(shown(), std::make_pair(true, false));
+    EXPECT_TRUE(window->action(QStringLiteral("actionViewHtml"))->isChecked());
+    ASSERT_TRUE(page->SetViewMode(kViewPreview));
+    EXPECT_EQ(shown(), std::make_pair(false, true));
+    EXPECT_TRUE(pageView->sourceEditor()->isReadOnly());
+    ASSERT_TRUE(page->SetViewMode(kViewReadOnly));
+    EXPECT_EQ(shown(), std::make_pair(false, true));
+    EXPECT_TRUE(window->action(QStringLiteral("actionViewPreview"))->isChecked());
+    window->action(QStringLiteral("actionViewNormal"))->trigger();
+    EXPECT_EQ(page->ViewMode(), kViewNormal);
+    EXPECT_EQ(shown(), std::make_pair(true, true));
+    EXPECT_FALSE(pageView->sourceEditor()->isReadOnly());
+}
+
+} // namespace
+} // namespace tlx::host::test
