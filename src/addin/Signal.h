@@ -1,6 +1,6 @@
 #pragma once
 // A minimal event source: handlers connect and receive a Subscription that disconnects them
-// when it is destroyed. Emitting works on a copy of the handler list, so a handler may
+// when it is destroyed. Raising works on a copy of the handler list, so a handler may
 // connect or disconnect handlers (itself included) while it runs.
 
 #include <algorithm>
@@ -56,7 +56,7 @@ public:
         });
     }
 
-    void emit(Args... args) const {
+    void raise(Args... args) const {
         const auto slots = state_->slots;
         for (const auto& slot : slots) {
             // A handler disconnected by an earlier one in this round is not called.

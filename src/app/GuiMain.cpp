@@ -1,5 +1,6 @@
 #include "app/GuiMain.h"
 
+#include "addin/qt/AddinConnection.h"
 #include "app/InstallFolder.h"
 #include "host/Application.h"
 #include "host/qt/MainWindow.h"
@@ -84,14 +85,6 @@ fs::path startPage(const fs::path& web, const std::optional<fs::path>& page) {
     return {};
 }
 
-void connectAddins(host::Application& application, QtPlatform& platform,
-                   const fs::path& installFolder) {
-    // The add-in is connected here once it is part of the program.
-    (void)application;
-    (void)platform;
-    (void)installFolder;
-}
-
 int runGui(int argc, char** argv) {
     QElapsedTimer startup;
     startup.start();
@@ -143,7 +136,10 @@ int runGui(int argc, char** argv) {
     if (!page.empty())
         window.openPageFile(page);
 
-    connectAddins(*application, platform, install.folder.value_or(fs::path()));
+    // Connected after the page is open, as a host connects its add-ins at start; destroyed
+    // (disconnected) before the window and the application go.
+    const auto addins = tlx::connectAddins(
+        application, platform, install.folder ? install.folder->string() : std::string(), &window);
 
     window.show();
     QTimer::singleShot(0, &window, [&] {

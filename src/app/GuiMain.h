@@ -7,13 +7,6 @@
 #include <optional>
 #include <string>
 
-namespace tlx {
-class QtPlatform;
-namespace host {
-class Application;
-}
-} // namespace tlx
-
 namespace tlx::app {
 
 struct GuiOptions {
@@ -36,10 +29,6 @@ std::filesystem::path prepareSampleWeb(const std::filesystem::path& shipped, con
 // the web's index page ("index.htm" / "index.html", any letter case). Empty when there is none.
 std::filesystem::path startPage(const std::filesystem::path& web,
                                 const std::optional<std::filesystem::path>& page);
-
-// Connects the add-ins to the page editor. ---- ADD-IN CONNECTION POINT ----
-void connectAddins(host::Application& application, QtPlatform& platform,
-                   const std::filesystem::path& installFolder);
 
 // Runs the page editor; argv[1..] are the editor's arguments. Returns the exit code.
 int runGui(int argc, char** argv);

@@ -15,7 +15,7 @@ namespace {
 // Raises an event for listeners outside the editor; whatever they throw stays with them.
 template <typename SignalT, typename... Args> void raise(SignalT& signal, Args&&... args) {
     try {
-        signal.emit(std::forward<Args>(args)...);
+        signal.raise(std::forward<Args>(args)...);
     } catch (...) {
     }
 }

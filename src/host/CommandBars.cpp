@@ -36,7 +36,7 @@ void notify(const std::weak_ptr<CommandBarsHub>& hub, const CommandBarsChange& c
     if (!locked)
         return;
     try {
-        locked->changed.emit(change);
+        locked->changed.raise(change);
     } catch (...) {
         // A window that fails to follow a change must not undo the change itself.
     }
@@ -143,7 +143,7 @@ bool Control::Execute() {
     try {
         bool cancelDefault = false;
         const bool handled = click_.handlerCount() > 0;
-        click_.emit(*this, cancelDefault);
+        click_.raise(*this, cancelDefault);
         if (cancelDefault)
             return true;
         if (action_) {

@@ -752,8 +752,8 @@ bool DocState::splice(std::size_t s, std::size_t e, std::string_view replacement
         moveOffset(range->end, true, s, e, replacement.size());
     }
     modified = true;
-    textChanged.emit(s, e - s, replacement.size());
-    afterUpdate.emit();
+    textChanged.raise(s, e - s, replacement.size());
+    afterUpdate.raise();
     return true;
 }
 

@@ -170,7 +170,7 @@ public:
         clamp(*state);
         state->selStart = offsets_->start;
         state->selEnd = offsets_->end;
-        state->selectionChanged.emit();
+        state->selectionChanged.raise();
         return true;
     }
 
@@ -247,7 +247,7 @@ void HtmlDocument::setSelection(std::size_t start, std::size_t end) {
         return;
     state_->selStart = newStart;
     state_->selEnd = newEnd;
-    state_->selectionChanged.emit();
+    state_->selectionChanged.raise();
 }
 
 std::size_t HtmlDocument::selectionStart() const {

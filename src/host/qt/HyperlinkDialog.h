@@ -2,7 +2,6 @@
 // The editor's hyperlink dialog: the web's pages to pick from and an address box. Picking a
 // page puts its address relative to the edited page's folder into the box.
 
-// Before any Qt header: Qt's "emit" macro would otherwise meet Signal::emit.
 #include "addin/Signal.h"
 
 #include <QDialog>

@@ -1,9 +1,6 @@
 #pragma once
 // The main panel: a small floating tool window with its own title bar, kept above the page
 // editor, with one picture button per command.
-//
-// No Q_OBJECT here: moc's output would put Qt's "emit" keyword in front of the add-in's
-// signals; the panel's connections are made with functions.
 
 #include "addin/AddinContext.h"
 #include "panel/MainMenu.h"
