@@ -14,8 +14,14 @@ namespace tlx {
 
 // Button sets, icons and results keep the numeric codes of the classic message box API, so
 // that a combined style value (buttons + icon) reads as it always has.
-enum class MsgButtons { OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4,
-                        RetryCancel = 5 };
+enum class MsgButtons {
+    OkOnly = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5
+};
 enum class MsgIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum class MsgResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
@@ -56,10 +62,10 @@ struct MenuEntry {
 };
 
 struct HttpReply {
-    bool ok = false;      // a reply arrived (any status)
-    int status = 0;       // HTTP status code, 0 without a reply
-    std::string body;     // the reply's bytes
-    std::string error;    // why there is no reply
+    bool ok = false;   // a reply arrived (any status)
+    int status = 0;    // HTTP status code, 0 without a reply
+    std::string body;  // the reply's bytes
+    std::string error; // why there is no reply
 };
 
 // A zip archive opened for reading.
@@ -96,8 +102,7 @@ public:
     virtual MsgResult messageBox(const std::string& prompt, MsgButtons buttons, MsgIcon icon,
                                  const std::string& title) = 0;
     // nullopt when the user cancels.
-    virtual std::optional<std::string> inputBox(const std::string& prompt,
-                                                const std::string& title,
+    virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                                 const std::string& defaultText) = 0;
     virtual std::optional<std::string> openFileDialog(const FileDialogOptions& options) = 0;
     virtual std::optional<std::string> saveFileDialog(const FileDialogOptions& options) = 0;

@@ -57,8 +57,8 @@ std::vector<PlatformCall> ScriptedPlatform::callsOf(const std::string& service) 
     return result;
 }
 
-MsgResult ScriptedPlatform::messageBox(const std::string& prompt, MsgButtons buttons,
-                                       MsgIcon icon, const std::string& title) {
+MsgResult ScriptedPlatform::messageBox(const std::string& prompt, MsgButtons buttons, MsgIcon icon,
+                                       const std::string& title) {
     record("messageBox", {prompt, std::to_string(static_cast<int>(buttons)),
                           std::to_string(static_cast<int>(icon)), title});
     return takeFront(messageBoxAnswers, firstButton(buttons));

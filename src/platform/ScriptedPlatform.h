@@ -11,8 +11,8 @@
 namespace tlx {
 
 struct PlatformCall {
-    std::string service;            // "messageBox", "inputBox", "shellOpen", ...
-    std::vector<std::string> args;  // the call's arguments as texts, in parameter order
+    std::string service;           // "messageBox", "inputBox", "shellOpen", ...
+    std::vector<std::string> args; // the call's arguments as texts, in parameter order
 };
 
 class ScriptedPlatform : public Platform {
@@ -35,10 +35,10 @@ public:
     std::vector<PlatformCall> calls;
     std::vector<std::vector<MenuEntry>> menusShown;
     std::string clipboard;
-    std::uint32_t tick = 1000;          // advanced by tickStep on every tickCount() call
+    std::uint32_t tick = 1000; // advanced by tickStep on every tickCount() call
     std::uint32_t tickStep = 10;
-    std::vector<std::string> progressLabels;  // every label set on a progress form
-    int progressFormsOpen = 0;                // forms shown and not yet closed
+    std::vector<std::string> progressLabels; // every label set on a progress form
+    int progressFormsOpen = 0;               // forms shown and not yet closed
     int progressFormsShown = 0;
 
     // Calls of one service, in order.

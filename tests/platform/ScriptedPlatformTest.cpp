@@ -30,7 +30,8 @@ TEST(ScriptedPlatform, AnswersFromQueuesThenLikeAUserWhoDismisses) {
 TEST(ScriptedPlatform, ModalActionsRunOnTheShownForm) {
     ScriptedPlatform platform;
     NamedForm form;
-    platform.modalActions.push_back([](ModalForm& f) { static_cast<NamedForm&>(f).touched = true; });
+    platform.modalActions.push_back(
+        [](ModalForm& f) { static_cast<NamedForm&>(f).touched = true; });
     platform.showModal(form);
     EXPECT_TRUE(form.touched);
     ASSERT_EQ(platform.callsOf("showModal").size(), 1u);
