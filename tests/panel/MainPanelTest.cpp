@@ -112,14 +112,16 @@ TEST_F(MainPanelTest, PropertiesButtonFollowsTheSelectionOnlyInEditableViews) {
     EXPECT_TRUE(platform.calls.empty());
 }
 
-TEST_F(MainPanelTest, TimerTicksWithinHalfASecond) {
+TEST_F(MainPanelTest, TheRunningTimerEnablesPropertiesForASelectedObject) {
+    // The timer itself, not a direct call, turns the button on; its period is half a second.
+    ASSERT_TRUE(panel->Timer1->isActive());
+    EXPECT_EQ(panel->Timer1->interval(), 500);
     Select(kFlashObject);
     QElapsedTimer clock;
     clock.start();
-    while (!panel->cmdProps->isEnabled() && clock.elapsed() < 2000)
+    while (!panel->cmdProps->isEnabled() && clock.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_TRUE(panel->cmdProps->isEnabled());
-    EXPECT_LE(clock.elapsed(), 700);
 }
 
 TEST_F(MainPanelTest, RollingUpAndDownRestoresTheHeightBeforeRollingUp) {
