@@ -25,22 +25,6 @@ std::string terminalText(std::string text) {
     return result;
 }
 
-MsgResult defaultButton(MsgButtons buttons) {
-    switch (buttons) {
-    case MsgButtons::OkOnly:
-    case MsgButtons::OkCancel:
-        return MsgResult::Ok;
-    case MsgButtons::AbortRetryIgnore:
-        return MsgResult::Abort;
-    case MsgButtons::YesNoCancel:
-    case MsgButtons::YesNo:
-        return MsgResult::Yes;
-    case MsgButtons::RetryCancel:
-        return MsgResult::Retry;
-    }
-    return MsgResult::Ok;
-}
-
 class ConsoleProgress : public ProgressForm {
 public:
     explicit ConsoleProgress(std::ostream& out) : out_(out) {}
@@ -58,7 +42,7 @@ MsgResult ConsolePlatform::messageBox(const std::string& prompt, MsgButtons butt
     std::ostream& stream = problem ? err_ : out_;
     stream << (title.empty() ? std::string() : title + ": ") << terminalText(prompt) << '\n';
     stream.flush();
-    return defaultButton(buttons);
+    return FirstButtonOf(buttons);
 }
 
 std::optional<std::string> ConsolePlatform::inputBox(const std::string&, const std::string&,

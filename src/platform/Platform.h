@@ -25,6 +25,23 @@ enum class MsgButtons {
 enum class MsgIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum class MsgResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
+// The answer of the first button of a set: what a box answers when the user just presses Enter.
+constexpr MsgResult FirstButtonOf(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::OkOnly:
+    case MsgButtons::OkCancel:
+        return MsgResult::Ok;
+    case MsgButtons::AbortRetryIgnore:
+        return MsgResult::Abort;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNo:
+        return MsgResult::Yes;
+    case MsgButtons::RetryCancel:
+        return MsgResult::Retry;
+    }
+    return MsgResult::Ok;
+}
+
 struct FileDialogOptions {
     std::string title;
     // Filter in the classic form "Flash Movies (*.swf)|*.swf|All Files (*.*)|*.*".

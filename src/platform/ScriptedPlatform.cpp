@@ -14,22 +14,6 @@ template <typename T> T takeFront(std::deque<T>& queue, T fallback) {
     return value;
 }
 
-MsgResult firstButton(MsgButtons buttons) {
-    switch (buttons) {
-    case MsgButtons::OkOnly:
-    case MsgButtons::OkCancel:
-        return MsgResult::Ok;
-    case MsgButtons::AbortRetryIgnore:
-        return MsgResult::Abort;
-    case MsgButtons::YesNoCancel:
-    case MsgButtons::YesNo:
-        return MsgResult::Yes;
-    case MsgButtons::RetryCancel:
-        return MsgResult::Retry;
-    }
-    return MsgResult::Ok;
-}
-
 class RecordingProgressForm : public ProgressForm {
 public:
     explicit RecordingProgressForm(ScriptedPlatform& owner) : owner_(owner) {
@@ -61,7 +45,7 @@ MsgResult ScriptedPlatform::messageBox(const std::string& prompt, MsgButtons but
                                        const std::string& title) {
     record("messageBox", {prompt, std::to_string(static_cast<int>(buttons)),
                           std::to_string(static_cast<int>(icon)), title});
-    return takeFront(messageBoxAnswers, firstButton(buttons));
+    return takeFront(messageBoxAnswers, FirstButtonOf(buttons));
 }
 
 std::optional<std::string> ScriptedPlatform::inputBox(const std::string& prompt,
