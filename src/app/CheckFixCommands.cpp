@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <sys/stat.h>
@@ -188,6 +189,27 @@ bool IsReadOnly(const fs::path& path) {
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
+// Reads every page the arguments name and calls `altered(page, count)` for each page in which
+// some Flash object looks altered; pages that cannot be read are reported. Returns how many
+// pages were looked at.
+std::size_t ForEachAlteredPage(const Args& args, Problems& problems,
+                               const std::function<void(const fs::path&, std::size_t)>& altered) {
+    PageCollector collector(problems);
+    for (const std::string& argument : args)
+        collector.add(argument);
+    for (const fs::path& page : collector.pages()) {
+        std::string error;
+        const std::optional<std::string> bytes = ReadPage(page, error);
+        if (!bytes) {
+            problems.report(page, "cannot read: " + error);
+            continue;
+        }
+        if (const std::size_t count = CountAlteredObjects(*bytes, page); count > 0)
+            altered(page, count);
+    }
+    return collector.pages().size();
+}
+
 } // namespace
 
 int runCheckCommand(const Args& args, std::ostream& out, std::ostream& err) {
@@ -196,26 +218,14 @@ int runCheckCommand(const Args& args, std::ostream& out, std::ostream& err) {
         return usageExit;
     try {
         Problems problems(err);
-        PageCollector collector(problems);
-        for (const std::string& argument : args)
-            collector.add(argument);
-
         std::size_t listed = 0;
-        for (const fs::path& page : collector.pages()) {
-            std::string error;
-            const std::optional<std::string> bytes = ReadPage(page, error);
-            if (!bytes) {
-                problems.report(page, "cannot read: " + error);
-                continue;
-            }
-            const std::size_t altered = CountAlteredObjects(*bytes, page);
-            if (altered == 0)
-                continue;
-            out << page.string() << ": " << Objects(altered)
-                << (altered == 1 ? " looks altered\n" : " look altered\n");
-            ++listed;
-        }
-        out << "pages needing a fix: " << listed << " of " << collector.pages().size() << "\n";
+        const std::size_t pages =
+            ForEachAlteredPage(args, problems, [&](const fs::path& page, std::size_t altered) {
+                out << page.string() << ": " << Objects(altered)
+                    << (altered == 1 ? " looks altered\n" : " look altered\n");
+                ++listed;
+            });
+        out << "pages needing a fix: " << listed << " of " << pages << "\n";
         if (problems.any())
             return 2;
         return listed > 0 ? 1 : 0;
@@ -231,50 +241,38 @@ int runFixCommand(const Args& args, std::ostream& out, std::ostream& err) {
         return usageExit;
     try {
         Problems problems(err);
-        PageCollector collector(problems);
-        for (const std::string& argument : args)
-            collector.add(argument);
-
         const std::shared_ptr<host::Application> application = host::Application::create();
         const HostEditor editor(application);
         std::size_t written = 0;
-        for (const fs::path& page : collector.pages()) {
-            std::string error;
-            const std::optional<std::string> bytes = ReadPage(page, error);
-            if (!bytes) {
-                problems.report(page, "cannot read: " + error);
-                continue;
-            }
-            // Only a page the save-time check would fix is opened at all.
-            if (CountAlteredObjects(*bytes, page) == 0)
-                continue;
-
-            const host::PageWindowHandle window = application->openPage(page);
-            if (!window) {
-                problems.report(page, "cannot open: " + application->lastError());
-                continue;
-            }
-            const FixResult result = FixFlashObjects(editor);
-            if (result.failed) {
-                problems.report(page, "the Flash objects could not be rewritten; the file was "
-                                      "left as it was");
-            } else if (result.rewritten == 0) {
-                out << page.string()
-                    << ": nothing to rewrite (the altered Flash objects were not made by "
-                       "Tamberlux)\n";
-            } else if (IsReadOnly(page)) {
-                problems.report(page, "the file is read-only; " + Objects(result.rewritten) +
-                                          " not rewritten, the file was left as it was");
-            } else if (!application->savePage(window)) {
-                problems.report(page, "cannot write: " + application->lastError() +
-                                          "; the file was left as it was");
-            } else {
-                out << page.string() << ": " << Objects(result.rewritten) << " rewritten\n";
-                ++written;
-            }
-            application->closePage(window, false);
-        }
-        out << "pages rewritten: " << written << " of " << collector.pages().size() << "\n";
+        // Only a page the save-time check would fix is opened at all.
+        const std::size_t pages =
+            ForEachAlteredPage(args, problems, [&](const fs::path& page, std::size_t) {
+                const host::PageWindowHandle window = application->openPage(page);
+                if (!window) {
+                    problems.report(page, "cannot open: " + application->lastError());
+                    return;
+                }
+                const FixResult result = FixFlashObjects(editor);
+                if (result.failed) {
+                    problems.report(page, "the Flash objects could not be rewritten; the file was "
+                                          "left as it was");
+                } else if (result.rewritten == 0) {
+                    out << page.string()
+                        << ": nothing to rewrite (the altered Flash objects were not made by "
+                           "Tamberlux)\n";
+                } else if (IsReadOnly(page)) {
+                    problems.report(page, "the file is read-only; " + Objects(result.rewritten) +
+                                              " not rewritten, the file was left as it was");
+                } else if (!application->savePage(window)) {
+                    problems.report(page, "cannot write: " + application->lastError() +
+                                              "; the file was left as it was");
+                } else {
+                    out << page.string() << ": " << Objects(result.rewritten) << " rewritten\n";
+                    ++written;
+                }
+                application->closePage(window, false);
+            });
+        out << "pages rewritten: " << written << " of " << pages << "\n";
         return problems.any() ? 2 : 0;
     } catch (const std::exception& e) {
         err << "tamberlux: fix stopped: " << e.what() << "\n";
