@@ -1,8 +1,8 @@
 #include "host/Application.h"
 
-#include "host/FileAccess.h"
 #include "host/FileUrl.h"
 #include "host/HtmlDocument.h"
+#include "platform/FileUtil.h"
 
 #include <algorithm>
 
@@ -176,7 +176,7 @@ PageWindowHandle Application::openPage(const fs::path& file) {
             makeActive(open, true);
             return open;
         }
-        auto bytes = readFileBytes(path);
+        auto bytes = ReadFileBytes(path);
         if (!bytes) {
             lastError_ = "\"" + path.string() + "\" cannot be read.";
             return nullptr;
@@ -241,8 +241,8 @@ bool Application::writePage(const PageWindowHandle& window, const fs::path& file
         lastError_ = "The page was closed.";
         return false;
     }
-    std::string error;
-    if (!writeFileAtomically(file, window->document_->text(), &error)) {
+    if (const std::string error = WriteFileAtomically(file, window->document_->text());
+        !error.empty()) {
         lastError_ = "\"" + file.string() + "\" could not be saved (" + error + ").";
         return false;
     }

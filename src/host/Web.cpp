@@ -1,8 +1,8 @@
 #include "host/Web.h"
 
 #include "host/Application.h"
-#include "host/FileAccess.h"
 #include "host/FileUrl.h"
+#include "platform/FileUtil.h"
 
 namespace tlx::host {
 
@@ -102,8 +102,8 @@ FilePtr Folder::AddFile(const std::string& localPath, bool overwrite) {
             if (!overwrite || !fs::is_regular_file(target, ec))
                 return nullptr;
         }
-        const auto bytes = readFileBytes(source);
-        if (!bytes || !writeFileAtomically(target, *bytes))
+        const auto bytes = ReadFileBytes(source);
+        if (!bytes || !WriteFileAtomically(target, *bytes).empty())
             return nullptr;
         return std::make_shared<File>(target, application_);
     } catch (...) {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -84,6 +85,10 @@ fs::path ResolveNoCase(const fs::path& folder, const std::string& relative) {
 }
 
 std::optional<std::string> ReadFileBytes(const fs::path& path) {
+    // Only regular files: reading a pipe or a device could block or never end.
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
@@ -100,38 +105,70 @@ std::optional<std::string> ReadFileBytes(const fs::path& path) {
     return bytes;
 }
 
-std::string WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    const fs::path temporary = folder / temporaryName(path);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return temporary.string() + ": " + errnoText(errno);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0) {
-            const int error = errno;
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return path.string() + ": " + errnoText(error);
+std::string WriteFileAtomically(const fs::path& requested, std::string_view bytes) {
+    try {
+        std::error_code ec;
+        fs::path target = requested;
+        // A link is followed: its destination gets the new bytes, the link stays.
+        if (fs::is_symlink(fs::symlink_status(requested, ec))) {
+            target = fs::canonical(requested, ec);
+            if (ec)
+                return "cannot follow the link " + requested.string();
         }
-        done += static_cast<std::size_t>(wrote);
+        if (target.filename().empty())
+            return "no file name in " + requested.string();
+        struct stat existing {};
+        const bool exists = ::stat(target.c_str(), &existing) == 0;
+        if (exists && !S_ISREG(existing.st_mode))
+            return target.string() + " is not a file";
+
+        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        fs::path temporary;
+        int fd = -1;
+        for (int attempt = 0; attempt < 20 && fd < 0; ++attempt) {
+            temporary = folder / temporaryName(target);
+            fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 && errno != EEXIST)
+                break;
+        }
+        if (fd < 0)
+            return "cannot write in " + folder.string() + ": " + errnoText(errno);
+        const auto fail = [&](const char* what) {
+            const std::string text = target.string() + ": " + what + ": " + errnoText(errno);
+            if (fd >= 0)
+                ::close(fd);
+            ::unlink(temporary.c_str());
+            return text;
+        };
+        // An existing file keeps its permission bits.
+        if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
+            return fail("cannot keep the file's permissions");
+        for (std::string_view rest = bytes; !rest.empty();) {
+            const ssize_t wrote = ::write(fd, rest.data(), rest.size());
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0)
+                return fail("cannot write the file");
+            rest.remove_prefix(static_cast<std::size_t>(wrote));
+        }
+        if (::fsync(fd) != 0)
+            return fail("cannot flush the file");
+        const int closing = ::close(fd);
+        fd = -1;
+        if (closing != 0)
+            return fail("cannot close the file");
+        if (::rename(temporary.c_str(), target.c_str()) != 0)
+            return fail("cannot replace the file");
+        // Make the rename itself durable; a failure here no longer endangers the file.
+        const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd >= 0) {
+            ::fsync(folderFd);
+            ::close(folderFd);
+        }
+        return {};
+    } catch (const std::exception& e) {
+        return requested.string() + ": " + e.what();
     }
-    int error = ::fsync(fd) == 0 ? 0 : errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return path.string() + ": " + errnoText(error);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return path.string() + ": " + errnoText(error);
-    }
-    return {};
 }
 
 std::vector<std::string_view> SplitLines(std::string_view bytes) {

@@ -28,11 +28,13 @@ std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& fol
 std::filesystem::path ResolveNoCase(const std::filesystem::path& folder,
                                     const std::string& relative);
 
-// The whole file as bytes; nothing when it cannot be opened or read.
+// The whole file as bytes; nothing when it is not a regular file or cannot be read.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 
-// Writes `bytes` to a temporary file next to `path` and renames it over `path`, so that the
-// file is either replaced completely or left as it was. Empty on success, else why it failed.
+// Writes `bytes` to a temporary file next to `path`, flushes it and renames it over `path`, so
+// that the file is either replaced completely or left as it was. An existing file keeps its
+// permission bits; a symbolic link is followed and its destination replaced; anything but a
+// regular file is refused. Empty on success, else why it failed (no temporary file remains).
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // The lines of a data file: a line ends at CR, CR LF or a lone LF, and the break is not part
