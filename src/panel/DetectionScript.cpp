@@ -39,14 +39,17 @@ DetectionOutcome InsertDetectionScript(const HostEditor& editor, Platform& platf
         return DetectionOutcome::NotEditable;
 
     // 3. and 4.
+    // A template that holds nothing to insert (an empty file, or one that cannot be read) is
+    // a broken install too: inserting it would only remove the page's earlier script.
     const std::string templatePath =
         ResolveNoCase(installFolder, std::string(kDetectionTemplateFile)).string();
-    if (!FileExists(templatePath).isExisting()) {
+    const std::string templateText =
+        FileExists(templatePath).isExisting() ? ReadWholeFile(templatePath) : std::string();
+    if (templateText.find_first_not_of(" \t\r\n") == std::string::npos) {
         platform.messageBox(std::string(kDetectionMissingTemplate), MsgButtons::OkOnly,
                             MsgIcon::Critical, std::string(kDetectionTitle));
         return DetectionOutcome::MissingTemplate;
     }
-    const std::string templateText = ReadWholeFile(templatePath);
 
     // 5. and 6. The page of an earlier run's script is the default.
     const DocumentPtr document = editor.ActiveDocument();

@@ -99,6 +99,20 @@ TEST_F(DetectionScriptTest, NoViewOrMissingTemplateLeaveThePageAsItWas) {
     EXPECT_EQ(Text(), before);
 }
 
+TEST_F(DetectionScriptTest, AnEmptyTemplateKeepsTheEarlierScriptAndIsReportedAsMissing) {
+    Run(MsgResult::Yes, std::string("old.htm"));
+    const std::string before = Text();
+    ASSERT_EQ(Count(before, "FLASHCheck1"), 1);
+    test::WriteFile(folder.path() / "FlashDetect.TXT", "");
+    platform.calls.clear();
+    EXPECT_EQ(Run(MsgResult::Yes, std::string("x.htm")), DetectionOutcome::MissingTemplate);
+    const auto boxes = platform.callsOf("messageBox");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].args[0], std::string(kDetectionMissingTemplate));
+    EXPECT_TRUE(platform.callsOf("inputBox").empty());
+    EXPECT_EQ(Text(), before) << "the page keeps its working script";
+}
+
 TEST_F(DetectionScriptTest, PlaceholdersAreReplacedInOrderAndTypedQuotesCannotBreakTheScript) {
     EXPECT_EQ(FillDetectionTemplate("a=\"flashpage.HTM\" b=\"NonPage.htm\"", "MyFlashPage.htm"),
               "a=\"This Page\" b=\"MyFlashPage.htm\"");

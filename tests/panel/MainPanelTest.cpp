@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -137,6 +138,41 @@ TEST_F(MainPanelTest, RollingUpAndDownRestoresTheHeightBeforeRollingUp) {
     EXPECT_EQ(panel->HeightTwips(), 300);
     panel->MainRoller_Click();
     EXPECT_EQ(panel->HeightTwips(), 1200);
+}
+
+TEST_F(MainPanelTest, HandlesDragThePanelAndTheirRightButtonOpensTheMenu) {
+    const auto send = [](QWidget* target, QEvent::Type type, QPoint global, Qt::MouseButton button,
+                         Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(target->mapFromGlobal(global)), QPointF(global), button,
+                          held, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+    for (QWidget* handle : std::initializer_list<QWidget*>{panel->TitleBar, panel->Label4}) {
+        panel->move(100, 100);
+        const QSize size = panel->size();
+        const QPoint start = handle->mapToGlobal(QPoint(5, 5));
+        send(handle, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        EXPECT_TRUE(panel->Dragging());
+        EXPECT_EQ(panel->cursor().shape(), Qt::SizeAllCursor);
+        send(handle, QEvent::MouseMove, start + QPoint(30, -20), Qt::NoButton, Qt::LeftButton);
+        EXPECT_EQ(panel->pos(), QPoint(130, 80));
+        EXPECT_EQ(panel->size(), size);
+        send(handle, QEvent::MouseButtonRelease, start + QPoint(30, -20), Qt::LeftButton,
+             Qt::NoButton);
+        EXPECT_FALSE(panel->Dragging());
+        EXPECT_EQ(panel->cursor().shape(), Qt::ArrowCursor);
+        // Without dragging, moving the pointer leaves the panel where it is.
+        send(handle, QEvent::MouseMove, start + QPoint(60, 60), Qt::NoButton, Qt::LeftButton);
+        EXPECT_EQ(panel->pos(), QPoint(130, 80));
+
+        platform.popupMenuAnswers = {kMenuAbout};
+        platform.calls.clear();
+        send(handle, QEvent::MouseButtonPress, start, Qt::RightButton, Qt::RightButton);
+        EXPECT_EQ(platform.callsOf("popupMenu").size(), 1u);
+        EXPECT_EQ(platform.callsOf("showModal").size(), 1u);
+        EXPECT_FALSE(panel->Dragging());
+        EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
 }
 
 TEST_F(MainPanelTest, ScanAndFixAsksFirstAndReportsWhenDone) {
