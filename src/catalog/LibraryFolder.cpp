@@ -11,8 +11,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A catalog line written with a backslash between names means a subfolder, as "/" does; a library
+// file whose own name holds a backslash would also become a broken address once copied next to
+// a page, so neither counts as a bare name.
 bool IsBareName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\") == std::string_view::npos;
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #pragma once
 // The library folder "FlashMovies" of the install folder, as one listing: which movie, sound,
 // music, background and text-effect files it holds. File names are matched with letter case
-// ignored, and only bare names count (a name with a folder in it is never in the library).
-// A listing is a snapshot taken when it is made; make a new one to see later changes.
+// ignored, and only bare names count (a name with a folder in it, after "/" or a backslash, is
+// never in the library). A listing is a snapshot taken when it is made; make a new one to see later
+// changes.
 
 #include <filesystem>
 #include <optional>

@@ -112,22 +112,27 @@ TEST(ReadCatalog, FilesMustBeInTheLibraryMatchedWithoutLetterCase) {
     std::filesystem::create_directories(install.root.path() / "FlashMovies" / "sub");
     install.root.write("FlashMovies/sub/deep.swf", "FWS");
     install.root.write("elsewhere.swf", "FWS");
+    // A name written with a Windows folder separator names a subfolder, not a file of the
+    // library, even where such a name could be a file of its own.
+    install.root.write("FlashMovies/sub\\deep.swf", "FWS");
     const auto r = install.read("movies.kqz",
                                 "[Standard]{blue.swf}(One)\r\n"
                                 "[Standard]{gone.swf}(Two)\r\n"
                                 "[Standard]{GREEN.swf}(Three)\r\n"
                                 "[Standard]{sub/deep.swf}(Four)\r\n"
                                 "[Standard]{../elsewhere.swf}(Five)\r\n"
-                                "[Standard]{sub}(Six)\r\n",
+                                "[Standard]{sub}(Six)\r\n"
+                                "[Standard]{sub\\deep.swf}(Seven)\r\n",
                                 kTypeFileAndName);
     EXPECT_EQ(Names(r), (std::vector<std::string>{"One", "Three"}));
-    ASSERT_EQ(r.Skipped.size(), 4u);
+    ASSERT_EQ(r.Skipped.size(), 5u);
     EXPECT_EQ(r.Skipped[0].LineNumber, 2u);
     EXPECT_EQ(DescribeSkip(r.Skipped[0]), "file \"gone.swf\" is not in the library folder");
 
     const LibraryFolder library = install.library();
     EXPECT_EQ(library.pathOf("BLUE.swf"), install.root.path() / "FlashMovies" / "Blue.SWF");
     EXPECT_EQ(library.pathOf("gone.swf"), std::nullopt);
+    EXPECT_EQ(library.pathOf("sub\\deep.swf"), std::nullopt);
 }
 
 TEST(ReadCatalog, CatalogAndLibraryFolderAreFoundWithoutLetterCase) {
