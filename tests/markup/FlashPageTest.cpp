@@ -429,3 +429,37 @@ TEST_F(FlashPage, AnObjectInsideAnotherOwnedObjectGoesWithTheOuterRewrite) {
                                     "TRANSPARENT", "LT") +
                           "<p>after</p>" + kTail);
 }
+
+TEST_F(FlashPage, RewriteOfOddValuesKeepsThemAndAddsNoMarkup) {
+    // Values the page holds escaped stay values after the rewrite: they neither turn into tags
+    // nor spill into other attributes, and the fix stays settled.
+    const std::string odd =
+        "<object id=\"oKestreliteMV 42\" width=\"150\" height=\"40\">"
+        "<param name=\"movie\" value=\"m.swf?T1=a\">"
+        "<param name=\"bgcolor\" value=\"#fff&gt;&lt;script&gt;alert(1)&lt;/script&gt;\">"
+        "<param name=\"WMode\" value=\"a b\"></object>";
+    auto doc = open(kHead + odd + kTail);
+    const FixResult result = FixFlashObjects(editor_);
+    EXPECT_FALSE(result.failed);
+    EXPECT_EQ(result.rewritten, 1u);
+    EXPECT_EQ(doc->all().tags("SCRIPT").size(), 0u) << text();
+
+    const ElementPtr object = doc->all().item("oKestreliteMV 42");
+    ASSERT_NE(object, nullptr) << text();
+    EXPECT_EQ(object->width(), "150");
+    std::string colour;
+    std::string wmode;
+    for (const ElementPtr& param : object->all().tags("PARAM")) {
+        if (param->name() == "bgcolor")
+            colour = param->value();
+        if (param->name() == "WMode")
+            wmode = param->value();
+    }
+    EXPECT_EQ(colour, "#fff><script>alert(1)</script>");
+    EXPECT_EQ(wmode, "A B");
+    EXPECT_FALSE(NeedsFix(*object)) << object->outerHTML();
+
+    const std::string fixed = text();
+    EXPECT_EQ(FixFlashObjects(editor_).rewritten, 0u);
+    EXPECT_EQ(text(), fixed);
+}
