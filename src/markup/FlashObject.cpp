@@ -67,6 +67,12 @@ std::string UnquotedValue(std::string_view value) {
     return safe;
 }
 
+// An unquoted value with more attributes after it: written empty, the reader would take the
+// next attribute for its value, so an empty one is written as "".
+std::string UnquotedValueBeforeBlank(std::string_view value) {
+    return value.empty() ? std::string("\"\"") : UnquotedValue(value);
+}
+
 // A name that stands between double quotes.
 std::string DoubleQuotedName(std::string_view value) {
     std::string safe;
@@ -126,10 +132,10 @@ std::string FlashVarsOf(std::string_view movieRef) {
 std::string FlashObjectMarkup(const FlashObject& object, SAlignPlacement placement) {
     const std::string movie = QuotedValue(object.MovieRef);
     const std::string flashVars = QuotedValue(object.FlashVars());
-    const std::string id = UnquotedValue(object.Id);
+    const std::string id = UnquotedValueBeforeBlank(object.Id);
     const std::string embedName =
         object.Id.empty() ? std::string() : DoubleQuotedName(object.Id.substr(1));
-    const std::string width = UnquotedValue(object.Width);
+    const std::string width = UnquotedValueBeforeBlank(object.Width);
     const std::string height = UnquotedValue(object.Height);
     const std::string background = UnquotedValue(object.Background);
 
@@ -151,7 +157,8 @@ std::string FlashObjectMarkup(const FlashObject& object, SAlignPlacement placeme
         html += flashVarsParam + sAlignParam;
     else
         html += sAlignParam + flashVarsParam;
-    html += "<EMBED src='" + movie + "' quality=high bgcolor=" + UnquotedValue(object.Background);
+    html += "<EMBED src='" + movie +
+            "' quality=high bgcolor=" + UnquotedValueBeforeBlank(object.Background);
     html += " FlashVars=\"" + flashVars + "\"";
     html +=
         " swLiveConnect=\"true\" NAME=\"e" + embedName + "\" TYPE='application/x-shockwave-flash' ";

@@ -141,3 +141,18 @@ TEST(FlashObjectMarkup, UnquotedValuesCannotEndTheirAttributeOrTag) {
     object.Width = "1&amp;2";
     EXPECT_NE(FlashObjectMarkup(object).find("WIDTH=1&#38;amp;2 "), std::string::npos);
 }
+
+TEST(FlashObjectMarkup, EmptyValuesFollowedByAnotherAttributeAreWrittenQuoted) {
+    FlashObject object = Button();
+    object.Width = "";
+    object.Background = "";
+    const std::string markup = FlashObjectMarkup(object);
+    EXPECT_NE(markup.find(" WIDTH=\"\" HEIGHT=40><PARAM"), std::string::npos) << markup;
+    EXPECT_NE(markup.find("<PARAM NAME=bgcolor VALUE=>"), std::string::npos);
+    EXPECT_NE(markup.find(" quality=high bgcolor=\"\" FlashVars=\"T1=Go"), std::string::npos);
+    EXPECT_NE(markup.find("WIDTH=\"\" HEIGHT=40></EMBED>"), std::string::npos);
+    // Values that end their tag stay empty as they are.
+    object = Button();
+    object.Height = "";
+    EXPECT_NE(FlashObjectMarkup(object).find(" WIDTH=150 HEIGHT=><PARAM"), std::string::npos);
+}

@@ -463,3 +463,26 @@ TEST_F(FlashPage, RewriteOfOddValuesKeepsThemAndAddsNoMarkup) {
     EXPECT_EQ(FixFlashObjects(editor_).rewritten, 0u);
     EXPECT_EQ(text(), fixed);
 }
+
+TEST_F(FlashPage, RewriteWithoutWidthOrColourKeepsTheOtherAttributes) {
+    // Written empty and unquoted, a value would take the next attribute for itself: the height,
+    // or the FlashVars of the EMBED.
+    auto doc = open(kHead +
+                    "<object id=oKestreliteBT003 height=40>"
+                    "<param name=movie value=\"b.swf?T1=b\"></object>" +
+                    kTail);
+    EXPECT_EQ(FixFlashObjects(editor_).rewritten, 1u);
+    const ElementPtr object = doc->all().item("oKestreliteBT003");
+    ASSERT_NE(object, nullptr) << text();
+    EXPECT_EQ(object->width(), "");
+    EXPECT_EQ(object->height(), "40");
+    const ElementPtr embed = object->all().tags("EMBED").item(std::size_t{0});
+    ASSERT_NE(embed, nullptr);
+    EXPECT_EQ(embed->getAttribute("FlashVars"), "T1=b");
+    EXPECT_EQ(embed->getAttribute("bgcolor"), "");
+    EXPECT_EQ(embed->getAttribute("height"), "40");
+
+    const std::string fixed = text();
+    EXPECT_EQ(FixFlashObjects(editor_).rewritten, 0u);
+    EXPECT_EQ(text(), fixed);
+}
