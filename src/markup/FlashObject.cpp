@@ -202,6 +202,10 @@ void InsertFlashObject(const HostEditor& editor, const std::string& id, const st
     const ElementPtr target = document->activeElement();
     if (!target)
         return;
+    // Only an object can be replaced: with the caret in text the active element is a paragraph
+    // or the body, whose content would be lost.
+    if (replace && UpperCase(target->tagName()) != "OBJECT")
+        return;
 
     FlashObject object;
     object.Id = id;

@@ -162,6 +162,21 @@ TEST_F(FlashPage, ReplaceReadsWeightingThroughTheEditorsAmpersands) {
                           kTail);
 }
 
+TEST_F(FlashPage, ReplaceWithoutASelectedObjectLeavesThePageAlone) {
+    // A caret in text makes the paragraph, or the body itself, the active element: replacing
+    // "the selected object" then would throw away that text.
+    const std::string page = kHead + "<p>keep this</p>" + kTail;
+    open(page);
+    caretBefore("this");
+    InsertFlashObject(editor_, "oKestreliteHD003", "h2.swf?T1=New", "320", "64", "#00FF00",
+                      "opaque", "", true);
+    EXPECT_EQ(text(), page);
+    caretBefore("\n</body>");
+    InsertFlashObject(editor_, "oKestreliteHD003", "h2.swf?T1=New", "320", "64", "#00FF00",
+                      "opaque", "", true);
+    EXPECT_EQ(text(), page);
+}
+
 TEST_F(FlashPage, InsertWithoutAPageDoesNothing) {
     InsertFlashObject(editor_, "oKestreliteBT001", "b1.swf?T1=Go", "1", "1", "#000000", "", "",
                       false);
