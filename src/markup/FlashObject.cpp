@@ -38,6 +38,54 @@ std::string QuotedValue(std::string_view value) {
     return safe;
 }
 
+// A value that stands unquoted (an ID, a size, a colour, a window mode) must not end its
+// attribute or its tag early, nor become a quoted value by starting with a quote character:
+// the characters that could do so are written as character references, which any HTML reader
+// turns back into the same value. Values made of letters, digits, "#" and "%" stay as they are.
+std::string UnquotedValue(std::string_view value) {
+    std::string safe;
+    safe.reserve(value.size());
+    for (const char c : value) {
+        switch (c) {
+        case ' ':
+        case '\t':
+        case '\n':
+        case '\r':
+        case '\f':
+        case '<':
+        case '>':
+        case '"':
+        case '\'':
+        case '`':
+        case '&': // "&#38;", as "&amp;" is what the save-time check takes for the editor's hand
+            safe += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
+            break;
+        default:
+            safe += c;
+        }
+    }
+    return safe;
+}
+
+// An unquoted value with more attributes after it: written empty, the reader would take the
+// next attribute for its value, so an empty one is written as "".
+std::string UnquotedValueBeforeBlank(std::string_view value) {
+    return value.empty() ? std::string("\"\"") : UnquotedValue(value);
+}
+
+// A name that stands between double quotes.
+std::string DoubleQuotedName(std::string_view value) {
+    std::string safe;
+    safe.reserve(value.size());
+    for (const char c : value) {
+        if (c == '"' || c == '&')
+            safe += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
+        else
+            safe += c;
+    }
+    return safe;
+}
+
 // The number at the start of `text`: leading blanks skipped, digits up to the first other
 // character, 0 when there are none.
 int LeadingNumber(std::string_view text) {
@@ -84,8 +132,12 @@ std::string FlashVarsOf(std::string_view movieRef) {
 std::string FlashObjectMarkup(const FlashObject& object, SAlignPlacement placement) {
     const std::string movie = QuotedValue(object.MovieRef);
     const std::string flashVars = QuotedValue(object.FlashVars());
-    const std::string& id = object.Id;
-    const std::string embedName = id.empty() ? std::string() : id.substr(1);
+    const std::string id = UnquotedValueBeforeBlank(object.Id);
+    const std::string embedName =
+        object.Id.empty() ? std::string() : DoubleQuotedName(object.Id.substr(1));
+    const std::string width = UnquotedValueBeforeBlank(object.Width);
+    const std::string height = UnquotedValue(object.Height);
+    const std::string background = UnquotedValue(object.Background);
 
     std::string html;
     html.reserve(700 + 2 * movie.size());
@@ -93,26 +145,27 @@ std::string FlashObjectMarkup(const FlashObject& object, SAlignPlacement placeme
     html += " codeBase = '";
     html += kPlayerCabinetAddress;
     html += "'";
-    html +=
-        " ID=" + id + " NAME=" + id + " WIDTH=" + object.Width + " HEIGHT=" + object.Height + ">";
+    html += " ID=" + id + " NAME=" + id + " WIDTH=" + width + " HEIGHT=" + height + ">";
     html += "<PARAM NAME=movie VALUE=\"" + movie + "\">";
     html += "<PARAM NAME=quality VALUE=high> ";
-    html += "<PARAM NAME=bgcolor VALUE=" + object.Background + ">";
-    html += "<PARAM NAME=WMode VALUE=" + object.WMode + ">";
+    html += "<PARAM NAME=bgcolor VALUE=" + background + ">";
+    html += "<PARAM NAME=WMode VALUE=" + UnquotedValue(object.WMode) + ">";
     const std::string flashVarsParam = "<PARAM NAME=FlashVars VALUE=\"" + flashVars + "\">";
-    const std::string sAlignParam = "<PARAM NAME=SAlign VALUE=" + object.SAlign + ">";
+    const std::string sAlignParam =
+        "<PARAM NAME=SAlign VALUE=" + UnquotedValue(object.SAlign) + ">";
     if (placement == SAlignPlacement::AfterFlashVars)
         html += flashVarsParam + sAlignParam;
     else
         html += sAlignParam + flashVarsParam;
-    html += "<EMBED src='" + movie + "' quality=high bgcolor=" + object.Background;
+    html += "<EMBED src='" + movie +
+            "' quality=high bgcolor=" + UnquotedValueBeforeBlank(object.Background);
     html += " FlashVars=\"" + flashVars + "\"";
     html +=
         " swLiveConnect=\"true\" NAME=\"e" + embedName + "\" TYPE='application/x-shockwave-flash' ";
     html += "PLUGINSPAGE='";
     html += kPlayerDownloadPage;
     html += "' ";
-    html += "WIDTH=" + object.Width + " HEIGHT=" + object.Height + "></EMBED>";
+    html += "WIDTH=" + width + " HEIGHT=" + height + "></EMBED>";
     html += "</OBJECT>";
     return html;
 }
@@ -148,6 +201,10 @@ void InsertFlashObject(const HostEditor& editor, const std::string& id, const st
         return;
     const ElementPtr target = document->activeElement();
     if (!target)
+        return;
+    // Only an object can be replaced: with the caret in text the active element is a paragraph
+    // or the body, whose content would be lost.
+    if (replace && UpperCase(target->tagName()) != "OBJECT")
         return;
 
     FlashObject object;

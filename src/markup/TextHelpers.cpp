@@ -155,6 +155,11 @@ FileCheck FileExists(const std::string& path) {
 std::string ReadWholeFile(const std::string& path) {
     if (!FileExists(path).isExisting())
         return {};
+    // Only a plain file is read: a named pipe or a device where a data file was expected would
+    // make the read wait for ever or never end.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
     return ReadFileBytes(path).value_or(std::string());
 }
 

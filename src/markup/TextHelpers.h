@@ -67,7 +67,7 @@ private:
 FileCheck FileExists(const std::string& path);
 
 // The file's bytes, unchanged (line breaks kept), or the empty text when the file does not
-// exist or cannot be read.
+// exist, cannot be read or is not a plain file (a pipe, a device).
 std::string ReadWholeFile(const std::string& path);
 
 // ---- host and desktop ---------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "markup/FlashObject.h"
 
+#include <algorithm>
 #include <cctype>
 #include <gtest/gtest.h>
 
@@ -110,4 +111,48 @@ TEST(ObjectKind, ReadFromTheId) {
     EXPECT_EQ(ObjectKindOf("flash1"), ObjectKind::Unknown);
     EXPECT_EQ(ObjectKindCode(ObjectKind::MV), "MV");
     EXPECT_EQ(ObjectKindCode(ObjectKind::Unknown), "");
+}
+
+TEST(FlashObjectMarkup, UnquotedValuesCannotEndTheirAttributeOrTag) {
+    FlashObject object = Button();
+    object.Id = "oKestreliteMV 42";
+    object.Width = "150 onload=x";
+    object.Background = "#fff><script>alert(1)</script>";
+    object.WMode = "\"opaque";
+    object.SAlign = "l't";
+    const std::string markup = FlashObjectMarkup(object);
+    EXPECT_NE(markup.find(" ID=oKestreliteMV&#32;42 NAME=oKestreliteMV&#32;42 "
+                          "WIDTH=150&#32;onload=x HEIGHT=40>"),
+              std::string::npos)
+        << markup;
+    EXPECT_NE(markup.find("<PARAM NAME=bgcolor VALUE=#fff&#62;&#60;script&#62;alert(1)&#60;/"
+                          "script&#62;>"),
+              std::string::npos)
+        << markup;
+    EXPECT_NE(markup.find("<PARAM NAME=WMode VALUE=&#34;opaque>"), std::string::npos);
+    EXPECT_NE(markup.find("<PARAM NAME=SAlign VALUE=l&#39;t>"), std::string::npos);
+    EXPECT_NE(markup.find("NAME=\"eKestreliteMV 42\""), std::string::npos);
+    // No tag more than the object's own.
+    const auto tags = [](const std::string& text) {
+        return std::count(text.begin(), text.end(), '<');
+    };
+    EXPECT_EQ(tags(markup), tags(FlashObjectMarkup(Button())));
+    // The escapes are not the "&amp;" that the save-time check takes for the editor's hand.
+    object.Width = "1&amp;2";
+    EXPECT_NE(FlashObjectMarkup(object).find("WIDTH=1&#38;amp;2 "), std::string::npos);
+}
+
+TEST(FlashObjectMarkup, EmptyValuesFollowedByAnotherAttributeAreWrittenQuoted) {
+    FlashObject object = Button();
+    object.Width = "";
+    object.Background = "";
+    const std::string markup = FlashObjectMarkup(object);
+    EXPECT_NE(markup.find(" WIDTH=\"\" HEIGHT=40><PARAM"), std::string::npos) << markup;
+    EXPECT_NE(markup.find("<PARAM NAME=bgcolor VALUE=>"), std::string::npos);
+    EXPECT_NE(markup.find(" quality=high bgcolor=\"\" FlashVars=\"T1=Go"), std::string::npos);
+    EXPECT_NE(markup.find("WIDTH=\"\" HEIGHT=40></EMBED>"), std::string::npos);
+    // Values that end their tag stay empty as they are.
+    object = Button();
+    object.Height = "";
+    EXPECT_NE(FlashObjectMarkup(object).find(" WIDTH=150 HEIGHT=><PARAM"), std::string::npos);
 }

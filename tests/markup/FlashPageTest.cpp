@@ -162,6 +162,21 @@ TEST_F(FlashPage, ReplaceReadsWeightingThroughTheEditorsAmpersands) {
                           kTail);
 }
 
+TEST_F(FlashPage, ReplaceWithoutASelectedObjectLeavesThePageAlone) {
+    // A caret in text makes the paragraph, or the body itself, the active element: replacing
+    // "the selected object" then would throw away that text.
+    const std::string page = kHead + "<p>keep this</p>" + kTail;
+    open(page);
+    caretBefore("this");
+    InsertFlashObject(editor_, "oKestreliteHD003", "h2.swf?T1=New", "320", "64", "#00FF00",
+                      "opaque", "", true);
+    EXPECT_EQ(text(), page);
+    caretBefore("\n</body>");
+    InsertFlashObject(editor_, "oKestreliteHD003", "h2.swf?T1=New", "320", "64", "#00FF00",
+                      "opaque", "", true);
+    EXPECT_EQ(text(), page);
+}
+
 TEST_F(FlashPage, InsertWithoutAPageDoesNothing) {
     InsertFlashObject(editor_, "oKestreliteBT001", "b1.swf?T1=Go", "1", "1", "#000000", "", "",
                       false);
@@ -428,4 +443,61 @@ TEST_F(FlashPage, AnObjectInsideAnotherOwnedObjectGoesWithTheOuterRewrite) {
                           Canonical("oKestreliteHD001", "b1.swf?T1=in", "5", "6", "#FFFFFF",
                                     "TRANSPARENT", "LT") +
                           "<p>after</p>" + kTail);
+}
+
+TEST_F(FlashPage, RewriteOfOddValuesKeepsThemAndAddsNoMarkup) {
+    // Values the page holds escaped stay values after the rewrite: they neither turn into tags
+    // nor spill into other attributes, and the fix stays settled.
+    const std::string odd =
+        "<object id=\"oKestreliteMV 42\" width=\"150\" height=\"40\">"
+        "<param name=\"movie\" value=\"m.swf?T1=a\">"
+        "<param name=\"bgcolor\" value=\"#fff&gt;&lt;script&gt;alert(1)&lt;/script&gt;\">"
+        "<param name=\"WMode\" value=\"a b\"></object>";
+    auto doc = open(kHead + odd + kTail);
+    const FixResult result = FixFlashObjects(editor_);
+    EXPECT_FALSE(result.failed);
+    EXPECT_EQ(result.rewritten, 1u);
+    EXPECT_EQ(doc->all().tags("SCRIPT").size(), 0u) << text();
+
+    const ElementPtr object = doc->all().item("oKestreliteMV 42");
+    ASSERT_NE(object, nullptr) << text();
+    EXPECT_EQ(object->width(), "150");
+    std::string colour;
+    std::string wmode;
+    for (const ElementPtr& param : object->all().tags("PARAM")) {
+        if (param->name() == "bgcolor")
+            colour = param->value();
+        if (param->name() == "WMode")
+            wmode = param->value();
+    }
+    EXPECT_EQ(colour, "#fff><script>alert(1)</script>");
+    EXPECT_EQ(wmode, "A B");
+    EXPECT_FALSE(NeedsFix(*object)) << object->outerHTML();
+
+    const std::string fixed = text();
+    EXPECT_EQ(FixFlashObjects(editor_).rewritten, 0u);
+    EXPECT_EQ(text(), fixed);
+}
+
+TEST_F(FlashPage, RewriteWithoutWidthOrColourKeepsTheOtherAttributes) {
+    // Written empty and unquoted, a value would take the next attribute for itself: the height,
+    // or the FlashVars of the EMBED.
+    auto doc = open(kHead +
+                    "<object id=oKestreliteBT003 height=40>"
+                    "<param name=movie value=\"b.swf?T1=b\"></object>" +
+                    kTail);
+    EXPECT_EQ(FixFlashObjects(editor_).rewritten, 1u);
+    const ElementPtr object = doc->all().item("oKestreliteBT003");
+    ASSERT_NE(object, nullptr) << text();
+    EXPECT_EQ(object->width(), "");
+    EXPECT_EQ(object->height(), "40");
+    const ElementPtr embed = object->all().tags("EMBED").item(std::size_t{0});
+    ASSERT_NE(embed, nullptr);
+    EXPECT_EQ(embed->getAttribute("FlashVars"), "T1=b");
+    EXPECT_EQ(embed->getAttribute("bgcolor"), "");
+    EXPECT_EQ(embed->getAttribute("height"), "40");
+
+    const std::string fixed = text();
+    EXPECT_EQ(FixFlashObjects(editor_).rewritten, 0u);
+    EXPECT_EQ(text(), fixed);
 }

@@ -1,9 +1,13 @@
 #include "markup/TextHelpers.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -102,4 +106,22 @@ TEST_F(FileHelpers, ReadWholeFileKeepsEveryByte) {
     EXPECT_EQ(ReadWholeFile((folder_ / "absent").string()), "");
     EXPECT_EQ(ReadWholeFile((folder_ / "none" / "absent").string()), "");
     EXPECT_EQ(ReadWholeFile(write("empty.txt", "")), "");
+}
+
+TEST_F(FileHelpers, ReadWholeFileDoesNotWaitOnAPipe) {
+    // A named pipe where a data file was expected: nothing writes to it, so reading it would
+    // wait for ever.
+    const fs::path pipe = folder_ / "pipe.txt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto reading = std::async(std::launch::async, [&] { return ReadWholeFile(pipe.string()); });
+    const bool finished = reading.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    if (!finished) {
+        // Let the stuck reader go: a writer that closes at once gives it the end of the data.
+        const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(reading.get(), "");
+    EXPECT_EQ(ReadWholeFile("/dev/null"), "");
 }
