@@ -1,7 +1,8 @@
 #include "catalog/IntroTextFile.h"
 
+#include "platform/FileUtil.h"
+
 #include <ctime>
-#include <fstream>
 
 namespace tlx {
 
@@ -31,13 +32,8 @@ std::string IntroTextFileContent(std::string_view mainText, std::string_view add
 
 bool WriteIntroTextFile(const std::filesystem::path& path, std::string_view mainText,
                         std::string_view additionalText) {
-    const std::string content = IntroTextFileContent(mainText, additionalText);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    out.write(content.data(), std::streamsize(content.size()));
-    out.close();
-    return !out.fail();
+    // Written whole or not at all: a movie that reads it meanwhile never sees half a text.
+    return WriteFileAtomically(path, IntroTextFileContent(mainText, additionalText)).empty();
 }
 
 } // namespace tlx

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <system_error>
 
 namespace tlx {
@@ -95,30 +95,17 @@ PresetSaveResult AppendColourPreset(const std::string& path, std::string_view na
     if (!fs::is_regular_file(path, ec))
         return PresetSaveResult::NoPresetsFile;
 
-    std::string text;
-    {
-        std::ifstream in(path, std::ios::binary | std::ios::ate);
-        if (!in)
-            return PresetSaveResult::Failed;
-        const std::streamoff size = in.tellg();
-        if (size > 0) {
-            in.seekg(-1, std::ios::end);
-            char last = 0;
-            if (!in.get(last))
-                return PresetSaveResult::Failed;
-            if (last != '\r' && last != '\n')
-                text = "\r\n";
-        }
-    }
-    text += ColourPresetLine(name, red, green, blue);
-    text += "\r\r\n";
-
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out)
+    // The whole file is written anew with the line appended, in one step: a failed save leaves
+    // the presets as they were instead of a half-written last line.
+    std::optional<std::string> text = ReadFileBytes(path);
+    if (!text)
         return PresetSaveResult::Failed;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return out ? PresetSaveResult::Saved : PresetSaveResult::Failed;
+    if (!text->empty() && text->back() != '\r' && text->back() != '\n')
+        *text += "\r\n";
+    *text += ColourPresetLine(name, red, green, blue);
+    *text += "\r\r\n";
+    return WriteFileAtomically(path, *text).empty() ? PresetSaveResult::Saved
+                                                    : PresetSaveResult::Failed;
 }
 
 PresetWeightings WeightingsOfPreset(std::string_view valueText) {
