@@ -1,5 +1,8 @@
 #include "catalog/MovieReference.h"
 
+#include "markup/FlashObject.h"
+
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 
@@ -66,19 +69,10 @@ std::string ColorDigits(std::string_view colorText) {
 }
 
 std::string EncodeMovieReference(std::string_view reference, bool blanksAsPlus) {
-    std::string out;
-    out.reserve(reference.size());
-    for (char c : reference) {
-        if (c == ' ' && blanksAsPlus)
-            out += '+';
-        else if (c == '"')
-            out += "%22";
-        else if (c == '\'')
-            out += "%27";
-        else
-            out += c;
-    }
-    return out;
+    std::string out(reference);
+    if (blanksAsPlus)
+        std::replace(out.begin(), out.end(), ' ', '+');
+    return EscapeQuotes(out);
 }
 
 std::string ButtonMovieReference(const ButtonParameters& p) {

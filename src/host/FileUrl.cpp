@@ -1,5 +1,7 @@
 #include "host/FileUrl.h"
 
+#include "platform/FileUtil.h"
+
 #include <cctype>
 #include <cstring>
 
@@ -10,15 +12,6 @@ bool needsEscape(unsigned char c) {
     return c <= 0x20 || c >= 0x7F || std::strchr("\"#%<>?[\\]^`{|}", c) != nullptr;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 } // namespace
 
 std::string percentEncodePath(std::string_view text) {
@@ -59,19 +52,9 @@ std::optional<std::filesystem::path> pathFromFileUrl(std::string_view url) {
         rest.remove_prefix(std::string_view("localhost").size());
     if (!rest.empty() && rest.front() != '/')
         return std::nullopt;
-    std::string decoded;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 &&
-            hexValue(rest[i + 2]) >= 0) {
-            const char c = static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
-            if (c == '\0')
-                return std::nullopt;
-            decoded += c;
-            i += 2;
-        } else {
-            decoded += rest[i];
-        }
-    }
+    std::string decoded = PercentDecoded(rest);
+    if (decoded.find('\0') != std::string::npos)
+        return std::nullopt;
     if (decoded.empty())
         decoded = "/";
     return std::filesystem::path(decoded);

@@ -22,22 +22,6 @@ constexpr std::array<std::pair<ObjectKind, std::string_view>, 9> kKindCodes{{
     {ObjectKind::SM, "SM"},
 }};
 
-// A value that stands between quote characters must not end its attribute early: the quote
-// characters are written as the escapes a movie address understands.
-std::string QuotedValue(std::string_view value) {
-    std::string safe;
-    safe.reserve(value.size());
-    for (const char c : value) {
-        if (c == '"')
-            safe += "%22";
-        else if (c == '\'')
-            safe += "%27";
-        else
-            safe += c;
-    }
-    return safe;
-}
-
 // A value that stands unquoted (an ID, a size, a colour, a window mode) must not end its
 // attribute or its tag early, nor become a quoted value by starting with a quote character:
 // the characters that could do so are written as character references, which any HTML reader
@@ -124,14 +108,28 @@ std::string_view ObjectKindCode(ObjectKind kind) {
     return {};
 }
 
+std::string EscapeQuotes(std::string_view value) {
+    std::string safe;
+    safe.reserve(value.size());
+    for (const char c : value) {
+        if (c == '"')
+            safe += "%22";
+        else if (c == '\'')
+            safe += "%27";
+        else
+            safe += c;
+    }
+    return safe;
+}
+
 std::string FlashVarsOf(std::string_view movieRef) {
     const std::size_t at = FindNoCase(movieRef, ".swf?");
     return at == std::string_view::npos ? std::string() : std::string(movieRef.substr(at + 5));
 }
 
 std::string FlashObjectMarkup(const FlashObject& object, SAlignPlacement placement) {
-    const std::string movie = QuotedValue(object.MovieRef);
-    const std::string flashVars = QuotedValue(object.FlashVars());
+    const std::string movie = EscapeQuotes(object.MovieRef);
+    const std::string flashVars = EscapeQuotes(object.FlashVars());
     const std::string id = UnquotedValueBeforeBlank(object.Id);
     const std::string embedName =
         object.Id.empty() ? std::string() : DoubleQuotedName(object.Id.substr(1));

@@ -30,6 +30,10 @@ inline constexpr std::string_view kPlayerCabinetAddress =
 inline constexpr std::string_view kPlayerDownloadPage =
     "https://www.macromedia.com/shockwave/download/index.cgi?P1_Prod_Version=ShockwaveFlash";
 
+// `value` with its quote characters written as %22 and %27, the escapes a movie address
+// understands, so that it cannot end the attribute it stands in.
+std::string EscapeQuotes(std::string_view value);
+
 // The part of a movie reference after its first ".swf?" (letter case of the marker ignored,
 // the rest as written); empty when there is none.
 std::string FlashVarsOf(std::string_view movieRef);

@@ -37,6 +37,10 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 // regular file is refused. Empty on success, else why it failed (no temporary file remains).
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// `text` with its "%XX" escapes turned back into bytes; a "%" not followed by two hexadecimal
+// digits stays as it is.
+std::string PercentDecoded(std::string_view text);
+
 // The lines of a data file: a line ends at CR, CR LF or a lone LF, and the break is not part
 // of it. Blank lines count; a final line break does not start another line. The views point
 // into `bytes`.
