@@ -6,6 +6,7 @@
 #include "addin/HostEditor.h"
 #include "platform/Platform.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,10 @@ struct AddinContext {
     std::string SelectedObjectId;
     // The colour swatch the Color Selector sets; empty when none.
     std::string ColorTarget;
+
+    // Puts the main panel above other windows (true) or among them (false) when it is loaded;
+    // does nothing otherwise. Dialogs call it around the modal windows they open.
+    std::function<void(bool onTop)> SetPanelTopmost = [](bool) {};
 };
 
 } // namespace tlx

@@ -50,10 +50,15 @@ AddinConnection::AddinConnection(ApplicationPtr application, Platform& platform,
                                  std::string installFolder, QWidget* hostWindow)
     : context_(platform, std::move(installFolder)), panel_(context_, hostWindow),
       connect_(context_, panel_) {
+    context_.SetPanelTopmost = [this](bool onTop) {
+        if (panel_.IsLoaded())
+            panel_.SetTopmost(onTop);
+    };
     connect_.IDTExtensibility2_OnConnection(std::move(application));
 }
 
 AddinConnection::~AddinConnection() {
+    context_.SetPanelTopmost = [](bool) {};
     connect_.IDTExtensibility2_OnDisconnection();
 }
 
