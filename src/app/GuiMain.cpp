@@ -1,5 +1,6 @@
 #include "app/GuiMain.h"
 
+#include "BuildPaths.h"
 #include "addin/qt/AddinConnection.h"
 #include "app/InstallFolder.h"
 #include "host/Application.h"

@@ -1,11 +1,9 @@
 #include "app/InstallFolder.h"
 
+#include "BuildPaths.h"
+
 #include <algorithm>
 #include <cstdlib>
-
-#ifndef TLX_SHIPPED_INSTALL_DIR
-#define TLX_SHIPPED_INSTALL_DIR ""
-#endif
 
 namespace tlx::app {
 

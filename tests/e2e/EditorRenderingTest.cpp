@@ -2,6 +2,7 @@
 // xvfb-run): a library button in a page plays in the rendered view, clicking the player
 // selects its OBJECT in the source, and the rendering follows typing.
 
+#include "BuildPaths.h"
 #include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"

@@ -1,5 +1,7 @@
 #include "host/qt/WebServer.h"
 
+#include "BuildPaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
