@@ -74,7 +74,7 @@ protected:
 
 const std::string kCrlfHead = "<HTML>\r\n<HEAD><META charset=iso-8859-1></HEAD>\r\n<body>\r\n"
                               "<!-- Caf\xe9 --><script>var s = '<object>';</script>\r\n";
-const std::string kCrlfTail = "\r\n<p>cr\xe8me   br\xfbl\xe9e</p>\r\n</body>\r\n</HTML>";
+const std::string kCrlfTail = "\r\n<p>cr\xe8me   br\xfbl\xe9" "e</p>\r\n</body>\r\n</HTML>";
 
 } // namespace
 
