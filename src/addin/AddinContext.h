@@ -19,8 +19,8 @@ inline constexpr std::string_view kStatusWaiting = "Waiting";
 inline constexpr std::string_view kStatusLoadedMovie = "Loaded Movie";
 
 struct AddinContext {
-    AddinContext(Platform& platform, std::string installFolder)
-        : platform(platform), InstallFolder(std::move(installFolder)) {}
+    AddinContext(Platform& services, std::string installFolder)
+        : platform(services), InstallFolder(std::move(installFolder)) {}
     AddinContext(const AddinContext&) = delete;
     AddinContext& operator=(const AddinContext&) = delete;
 

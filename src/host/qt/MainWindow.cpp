@@ -303,12 +303,12 @@ void MainWindow::syncTabs() {
         updateServedAddress(view);
         tabs_->addTab(view, toQString(window->displayName()));
         connect(view, &PageView::textEdited, this, [this, view] {
-            const auto& window = view->pageWindow();
+            const auto& edited = view->pageWindow();
             const int index = tabs_->indexOf(view);
             if (index >= 0)
                 tabs_->setTabText(index,
-                                  toQString(window->displayName()) +
-                                      (window->isModified() ? QStringLiteral(" *") : QString()));
+                                  toQString(edited->displayName()) +
+                                      (edited->isModified() ? QStringLiteral(" *") : QString()));
             updateTitle();
         });
     }
@@ -504,10 +504,10 @@ bool MainWindow::copySelection() {
         return false;
     const std::string bytes = document->text().substr(start, end - start);
     const QString text = SourceCodec::forBytes(document->text()).decode(bytes);
-    auto* data = new QMimeData;
-    data->setText(text);
-    data->setHtml(text);
-    QGuiApplication::clipboard()->setMimeData(data);
+    auto* mime = new QMimeData;
+    mime->setText(text);
+    mime->setHtml(text);
+    QGuiApplication::clipboard()->setMimeData(mime);
     return true;
 }
 
