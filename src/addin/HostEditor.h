@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tlx {
@@ -141,6 +142,11 @@ public:
     virtual std::string bgColor() const = 0;
     // Raised after every change of the document (`onafterupdate`).
     virtual Signal<>& onafterupdate() = 0;
+    // Sets the outerHTML of several elements of this document in one edit, as if each were
+    // set in turn: the text is rewritten in one pass whatever the number of elements. False,
+    // with nothing changed, when an element is not attached to this document or two of them
+    // overlap.
+    virtual bool replaceOuterHTML(const std::vector<std::pair<ElementPtr, std::string>>& edits) = 0;
 };
 
 class HostFile {

@@ -96,17 +96,17 @@ bool isScopeMarker(GumboTag tag) {
 
 // What identifies an element across a parse of the whole text: its start and tag; the one
 // HTML, HEAD and BODY by their tag alone when the source has no tag for them.
-std::string nodeKey(bool hasStartTag, std::size_t start, GumboTag tag,
-                    const std::string& tagUpper) {
+std::string nodeKey(bool hasStartTag, std::size_t start, GumboTag tag, const std::string& tagUpper,
+                    GumboNamespaceEnum ns) {
     if (hasStartTag)
-        return std::to_string(start) + tagUpper;
+        return std::to_string(start) + tagUpper + "/" + std::to_string(static_cast<int>(ns));
     if (tag == GUMBO_TAG_HTML || tag == GUMBO_TAG_HEAD || tag == GUMBO_TAG_BODY)
         return "~" + tagUpper;
     return "~" + std::to_string(start) + tagUpper;
 }
 
 std::string nodeKey(const Node& node) {
-    return nodeKey(node.hasStartTag, node.start, node.tag, node.tagUpper);
+    return nodeKey(node.hasStartTag, node.start, node.tag, node.tagUpper, node.ns);
 }
 
 bool validUtf8(std::string_view s) {
@@ -219,8 +219,12 @@ private:
         const std::size_t relStart = e.start_pos.offset;
         NodePtr node;
         if (reuse_) {
-            const auto it = reuse_->find(nodeKey(hasStartTag, base_ + relStart, e.tag, tagUpper));
-            if (it != reuse_->end()) {
+            const auto it = reuse_->find(
+                nodeKey(hasStartTag, base_ + relStart, e.tag, tagUpper, e.tag_namespace));
+            // The same element only when its start tag is still the one it had.
+            if (it != reuse_->end() &&
+                (!hasStartTag ||
+                 it->second->innerStart == base_ + relStart + e.original_tag.length)) {
                 node = std::move(it->second);
                 reuse_->erase(it);
             }
@@ -410,6 +414,10 @@ void DocState::ensureFresh() {
 void DocState::ensureFreshFor(const Node& node) {
     if (!stale && root)
         return;
+    if (!orphans.empty()) {
+        reparse();
+        return;
+    }
     if (root && (node.end < staleFrom || (node.end == staleFrom && !node.softEnd())))
         return;
     reparse();
@@ -421,18 +429,31 @@ void DocState::markStale(std::size_t offset) {
 }
 
 void DocState::reparse() {
+    // Every element of the old tree; each one the new tree takes on is attached again, the
+    // rest (also those that share their place and tag with another, as parser-made copies do)
+    // are gone.
+    std::vector<NodePtr> previous;
     std::unordered_map<std::string, NodePtr> reuse;
     if (root) {
         std::vector<Node*> pending{root.get()};
+        for (const NodePtr& orphan : orphans) {
+            if (orphan->attached)
+                previous.push_back(orphan);
+            pending.push_back(orphan.get());
+        }
         while (!pending.empty()) {
             Node* n = pending.back();
             pending.pop_back();
             for (const auto& kid : n->kids) {
                 if (kid->isElement() && kid->attached)
-                    reuse.emplace(nodeKey(*kid), kid);
+                    previous.push_back(kid);
                 pending.push_back(kid.get());
             }
         }
+    }
+    for (const NodePtr& node : previous) {
+        reuse.emplace(nodeKey(*node), node);
+        node->attached = false;
     }
 
     const GumboOptions options = parseOptions();
@@ -458,11 +479,13 @@ void DocState::reparse() {
     }
 
     // Nodes that found no place in the new tree are gone.
-    for (auto& [key, node] : reuse) {
-        node->attached = false;
+    for (const NodePtr& node : previous) {
+        if (node->attached)
+            continue;
         node->parent.reset();
         node->kids.clear();
     }
+    orphans.clear();
     root = std::move(newRoot);
     messy = builder.messy;
     stale = false;
@@ -539,6 +562,40 @@ bool moveNode(Node& n, std::size_t s, std::size_t e, std::size_t length, bool in
 
 } // namespace
 
+void DocState::salvageContent(Node& node, std::size_t s, std::size_t e, std::size_t length) {
+    node.attached = false;
+    node.parent.reset();
+    std::vector<NodePtr> kids = std::move(node.kids);
+    node.kids.clear();
+    for (NodePtr& kid : kids) {
+        if (kid->isElement() && moveNode(*kid, s, e, length, false)) {
+            // Its own offsets are moved; those below it move with it.
+            std::vector<Node*> below{kid.get()};
+            while (!below.empty()) {
+                Node* n = below.back();
+                below.pop_back();
+                std::size_t kept = 0;
+                for (std::size_t i = 0; i < n->kids.size(); ++i) {
+                    NodePtr k = std::move(n->kids[i]);
+                    if (!moveNode(*k, s, e, length, false)) {
+                        detachSubtree(*k);
+                        continue;
+                    }
+                    below.push_back(k.get());
+                    n->kids[kept++] = std::move(k);
+                }
+                n->kids.resize(kept);
+            }
+            kid->parent.reset();
+            orphans.push_back(std::move(kid));
+        } else if (!(s < e && s <= kid->start && kid->end <= e)) {
+            salvageContent(*kid, s, e, length);
+        } else {
+            detachSubtree(*kid);
+        }
+    }
+}
+
 void DocState::shiftTree(std::size_t s, std::size_t e, std::size_t length, const Node* growInside) {
     std::vector<const Node*> chain;
     for (const Node* n = growInside; n;) {
@@ -559,7 +616,12 @@ void DocState::shiftTree(std::size_t s, std::size_t e, std::size_t length, const
             const bool untouched = kid->end < s || (kid->end == s && s < e);
             const bool inChain = std::find(chain.begin(), chain.end(), kid.get()) != chain.end();
             if (!moveNode(*kid, s, e, length, inChain)) {
-                detachSubtree(*kid);
+                // An edit of its tags alone: what lies inside may well stand unchanged, and
+                // the next parse decides.
+                if (s < e && s <= kid->start && kid->end <= e)
+                    detachSubtree(*kid);
+                else
+                    salvageContent(*kid, s, e, length);
                 continue;
             }
             // In a tidy tree nothing under a node lies outside its span.
@@ -719,7 +781,9 @@ bool DocState::splice(std::size_t s, std::size_t e, std::string_view replacement
         return false;
     if (s == e && replacement.empty())
         return true;
-    if (!root)
+    // Elements an earlier edit left without a place are placed first, so that no edit has to
+    // move them.
+    if (!root || !orphans.empty())
         reparse();
 
     std::vector<NodePtr> newNodes;
@@ -753,6 +817,118 @@ bool DocState::splice(std::size_t s, std::size_t e, std::string_view replacement
     }
     modified = true;
     textChanged.raise(s, e - s, replacement.size());
+    afterUpdate.raise();
+    return true;
+}
+
+bool DocState::spliceMany(const std::vector<Replacement>& edits) {
+    if (edits.empty())
+        return true;
+    std::size_t at = 0;
+    std::size_t newSize = text.size();
+    for (const Replacement& edit : edits) {
+        if (edit.start >= edit.end || edit.start < at || edit.end > text.size())
+            return false;
+        at = edit.end;
+        newSize = newSize - (edit.end - edit.start) + edit.text.size();
+    }
+    if (edits.size() == 1)
+        return splice(edits[0].start, edits[0].end, edits[0].text);
+    if (!root || !orphans.empty())
+        reparse();
+
+    // The new text in one pass.
+    std::string written;
+    written.reserve(newSize);
+    at = 0;
+    for (const Replacement& edit : edits) {
+        written.append(text, at, edit.start - at);
+        written.append(edit.text);
+        at = edit.end;
+    }
+    written.append(text, at, npos);
+
+    // shift[i]: how far an offset at or past the end of edit i moves.
+    std::vector<std::ptrdiff_t> shift(edits.size());
+    std::ptrdiff_t total = 0;
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        total += static_cast<std::ptrdiff_t>(edits[i].text.size()) -
+                 static_cast<std::ptrdiff_t>(edits[i].end - edits[i].start);
+        shift[i] = total;
+    }
+    // The first edit that ends after `x`.
+    const auto firstEndingAfter = [&](std::size_t x) {
+        return static_cast<std::size_t>(
+            std::partition_point(edits.begin(), edits.end(),
+                                 [x](const Replacement& r) { return r.end <= x; }) -
+            edits.begin());
+    };
+    const auto moved = [&](std::size_t x) {
+        const std::size_t i = firstEndingAfter(x);
+        return i == 0 ? x : static_cast<std::size_t>(static_cast<std::ptrdiff_t>(x) + shift[i - 1]);
+    };
+    // Whether every edit leaves the node's tags alone: each lies before or after it, inside
+    // its content or inside its start tag.
+    const auto keeps = [&](const Node& n) {
+        for (std::size_t i = firstEndingAfter(n.start); i < edits.size(); ++i) {
+            const Replacement& r = edits[i];
+            if (r.start >= n.end)
+                break;
+            const bool inContent =
+                n.kind != NodeKind::Comment && n.innerStart <= r.start && r.end <= n.innerEnd;
+            const bool inStartTag = n.start < r.start && r.end < n.innerStart;
+            if (!inContent && !inStartTag)
+                return false;
+        }
+        return true;
+    };
+
+    std::vector<Node*> pending{root.get()};
+    while (!pending.empty()) {
+        Node* parent = pending.back();
+        pending.pop_back();
+        auto& kids = parent->kids;
+        std::size_t kept = 0;
+        for (std::size_t r = 0; r < kids.size(); ++r) {
+            NodePtr kid = std::move(kids[r]);
+            if (!keeps(*kid)) {
+                detachSubtree(*kid);
+                continue;
+            }
+            kid->start = moved(kid->start);
+            kid->innerStart = moved(kid->innerStart);
+            kid->innerEnd = moved(kid->innerEnd);
+            kid->end = moved(kid->end);
+            pending.push_back(kid.get());
+            kids[kept++] = std::move(kid);
+        }
+        kids.resize(kept);
+    }
+    const std::size_t first = edits.front().start;
+    const std::size_t last = edits.back().end;
+    if (stale)
+        staleFrom = moved(staleFrom);
+    text = std::move(written);
+    root->start = root->innerStart = 0;
+    root->innerEnd = root->end = text.size();
+    markStale(first);
+
+    // Offsets of the selection and the ranges, edit by edit from the last one, whose
+    // positions the earlier edits do not move.
+    const auto moveAll = [&](std::size_t& offset, bool isEnd) {
+        for (auto it = edits.rbegin(); it != edits.rend(); ++it)
+            moveOffset(offset, isEnd, it->start, it->end, it->text.size());
+    };
+    moveAll(selStart, false);
+    moveAll(selEnd, true);
+    std::erase_if(ranges, [](const std::weak_ptr<RangeOffsets>& w) { return w.expired(); });
+    for (const auto& weak : ranges) {
+        const auto range = weak.lock();
+        moveAll(range->start, false);
+        moveAll(range->end, true);
+    }
+    modified = true;
+    textChanged.raise(first, last - first, moved(last) - first);
     afterUpdate.raise();
     return true;
 }

@@ -36,7 +36,8 @@ enum class NodeKind { Document, Element, Comment };
 
 class Node final : public HostElement, public std::enable_shared_from_this<Node> {
 public:
-    Node(NodeKind kind, std::weak_ptr<DocState> doc) : kind(kind), doc(std::move(doc)) {}
+    Node(NodeKind nodeKind, std::weak_ptr<DocState> document)
+        : kind(nodeKind), doc(std::move(document)) {}
 
     NodeKind kind;
     std::weak_ptr<DocState> doc;
@@ -113,6 +114,8 @@ public:
     bool singleByte = false;   // the page is not UTF-8
     std::size_t fullParses = 0;
     std::vector<std::weak_ptr<RangeOffsets>> ranges;
+    // Elements whose container's tags an edit broke into, held for the next parse to place.
+    std::vector<NodePtr> orphans;
 
     // Parses the whole text when the tree is stale.
     void ensureFresh();
@@ -124,6 +127,16 @@ public:
     bool splice(std::size_t start, std::size_t end, std::string_view replacement,
                 EditKind kind = EditKind::General, const Node* growInside = nullptr);
 
+    // Replaces several disjoint non-empty ranges at once, `edits` sorted by start; the text is
+    // rewritten in one pass and every node moved once. False when the ranges are not sorted,
+    // empty or overlapping.
+    struct Replacement {
+        std::size_t start = 0;
+        std::size_t end = 0;
+        std::string_view text;
+    };
+    bool spliceMany(const std::vector<Replacement>& edits);
+
     // Records that the tree may differ from a parse of the text from `offset` on.
     void markStale(std::size_t offset);
 
@@ -134,6 +147,8 @@ public:
 
 private:
     void reparse();
+    // Detaches `node` and keeps what lies inside it untouched by the edit as orphans.
+    void salvageContent(Node& node, std::size_t start, std::size_t end, std::size_t insertedLength);
     void shiftTree(std::size_t start, std::size_t end, std::size_t insertedLength,
                    const Node* growInside);
     // The element that takes the edit and the nodes parsed from `replacement` (offsets as in

@@ -62,37 +62,39 @@ std::string Node::getAttribute(std::string_view name) const {
     const auto state = liveDoc();
     if (!state || !hasStartTag)
         return {};
-    const std::string_view tag = std::string_view(state->text).substr(start, innerStart - start);
-    const StartTagTokens tokens = tokenizeStartTag(tag);
-    const AttributeToken* token = findAttribute(tag, tokens, name);
+    const std::string_view startTag =
+        std::string_view(state->text).substr(start, innerStart - start);
+    const StartTagTokens tokens = tokenizeStartTag(startTag);
+    const AttributeToken* token = findAttribute(startTag, tokens, name);
     if (!token || token->valueStart == std::string_view::npos)
         return {};
-    return decodeAttributeValue(tag.substr(token->valueStart, token->valueEnd - token->valueStart),
-                                state->singleByte);
+    return decodeAttributeValue(
+        startTag.substr(token->valueStart, token->valueEnd - token->valueStart), state->singleByte);
 }
 
 bool Node::hasAttribute(std::string_view name) const {
     const auto state = liveDoc();
     if (!state || !hasStartTag)
         return false;
-    const std::string_view tag = std::string_view(state->text).substr(start, innerStart - start);
-    return findAttribute(tag, tokenizeStartTag(tag), name) != nullptr;
+    const std::string_view startTag =
+        std::string_view(state->text).substr(start, innerStart - start);
+    return findAttribute(startTag, tokenizeStartTag(startTag), name) != nullptr;
 }
 
 bool Node::setAttribute(std::string_view name, std::string_view value) {
     const auto state = liveDoc();
     if (!state || !hasStartTag || !isValidAttributeName(name))
         return false;
-    const std::string tag = state->text.substr(start, innerStart - start);
-    const StartTagTokens tokens = tokenizeStartTag(tag);
-    const AttributeToken* token = findAttribute(tag, tokens, name);
+    const std::string startTag = state->text.substr(start, innerStart - start);
+    const StartTagTokens tokens = tokenizeStartTag(startTag);
+    const AttributeToken* token = findAttribute(startTag, tokens, name);
     std::size_t from = 0;
     std::size_t to = 0;
     std::string written;
     if (token && token->valueStart != std::string_view::npos) {
         const char quote = token->quote ? token->quote : '"';
         from = token->valueStart - (token->quote ? 1 : 0);
-        to = token->valueEnd + (token->quote && token->valueEnd < tag.size() ? 1 : 0);
+        to = token->valueEnd + (token->quote && token->valueEnd < startTag.size() ? 1 : 0);
         written = quote + encodeAttributeValue(value, quote, state->singleByte) + quote;
     } else if (token) {
         from = to = token->nameEnd;
@@ -103,14 +105,14 @@ bool Node::setAttribute(std::string_view name, std::string_view value) {
         from = to = tokens.closeAt;
         written = " " + std::string(name) + "=\"" +
                   encodeAttributeValue(value, '"', state->singleByte) + "\"";
-        // After "name=" with nothing but the tag's end, the new text would become that value.
+        // After "name=" with nothing but the startTag's end, the new text would become that value.
         const AttributeToken* last =
             tokens.attributes.empty() ? nullptr : &tokens.attributes.back();
         if (last && last->valueStart != std::string_view::npos && !last->quote &&
             last->valueStart == last->valueEnd)
             written = "\"\"" + written;
     }
-    if (from == 0 || to >= tag.size())
+    if (from == 0 || to >= startTag.size())
         return false;
     return state->splice(start + from, start + to, written, EditKind::Attribute);
 }
@@ -265,6 +267,14 @@ HtmlDocument::spanOf(const ElementPtr& element) const {
     return std::make_pair(node->start, node->end);
 }
 
+std::optional<std::pair<std::size_t, std::size_t>>
+HtmlDocument::innerSpanOf(const ElementPtr& element) const {
+    const Node* node = nodeOf(element);
+    if (!node || node->doc.lock() != state_ || !node->isAttached())
+        return std::nullopt;
+    return std::make_pair(node->innerStart, node->innerEnd);
+}
+
 ElementPtr HtmlDocument::elementAt(std::size_t offset) const {
     return state_->elementAt(offset);
 }
@@ -333,6 +343,22 @@ std::string HtmlDocument::bgColor() const {
 
 Signal<>& HtmlDocument::onafterupdate() {
     return state_->afterUpdate;
+}
+
+bool HtmlDocument::replaceOuterHTML(const std::vector<std::pair<ElementPtr, std::string>>& edits) {
+    std::vector<DocState::Replacement> replacements;
+    replacements.reserve(edits.size());
+    for (const auto& [element, html] : edits) {
+        const Node* node = nodeOf(element);
+        if (!node || node->doc.lock() != state_ || !node->isAttached())
+            return false;
+        replacements.push_back({node->start, node->end, html});
+    }
+    std::sort(replacements.begin(), replacements.end(),
+              [](const DocState::Replacement& a, const DocState::Replacement& b) {
+                  return a.start < b.start;
+              });
+    return state_->spliceMany(replacements);
 }
 
 Signal<std::size_t, std::size_t, std::size_t>& HtmlDocument::textChanged() {

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace tlx::host {
 
@@ -47,6 +48,8 @@ public:
     // The source span [start, end) of an element handed out by this document, or nullopt
     // for a detached element or one of another document.
     std::optional<std::pair<std::size_t, std::size_t>> spanOf(const ElementPtr& element) const;
+    // The span [start, end) of the element's content (innerHTML), likewise.
+    std::optional<std::pair<std::size_t, std::size_t>> innerSpanOf(const ElementPtr& element) const;
     // The innermost element whose span holds `offset` (an OBJECT counting as one piece). An
     // element whose end is not written in the source (an unclosed P, a BODY without tag) also
     // holds the offset at its end.
@@ -65,6 +68,7 @@ public:
     std::string locationHref() const override;
     std::string bgColor() const override;
     Signal<>& onafterupdate() override;
+    bool replaceOuterHTML(const std::vector<std::pair<ElementPtr, std::string>>& edits) override;
 
     // ---- for the editor's windows
     // After every edit, before onafterupdate: the bytes [start, start + removed) of the old
