@@ -22,12 +22,57 @@ bool IsOwnedObject(const HostElement& element) {
     return element.id().find(kOwnedIdPrefix) != std::string::npos;
 }
 
+namespace {
+
+// Whether the markup ends with a written OBJECT end tag.
+bool EndTagWritten(std::string_view outer) {
+    const std::size_t at = outer.rfind("</");
+    if (at == std::string_view::npos || UpperCase(outer.substr(at + 2, 6)) != "OBJECT")
+        return false;
+    std::size_t i = at + 8;
+    while (i < outer.size() && (outer[i] == ' ' || outer[i] == '\t' || outer[i] == '\n' ||
+                                outer[i] == '\r' || outer[i] == '\f'))
+        ++i;
+    return i + 1 == outer.size() && outer[i] == '>';
+}
+
+// The editor's own sign: a Play parameter, or a play attribute on the object or its EMBED.
+bool HasPlaySetting(const HostElement& element) {
+    if (element.hasAttribute("play"))
+        return true;
+    for (const ElementPtr& descendant : element.all()) {
+        const std::string tag = UpperCase(descendant->tagName());
+        if (tag == "PARAM" && UpperCase(descendant->name()) == "PLAY")
+            return true;
+        if (tag == "EMBED" && descendant->hasAttribute("play"))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<std::string> FixedMarkup(const HostElement& element) {
+    if (!IsFlashObjectElement(element) || !IsOwnedObject(element))
+        return std::nullopt;
+    const std::string outer = element.outerHTML();
+    if (!EndTagWritten(outer) || !element.all().tags("OBJECT").empty())
+        return std::nullopt;
+    std::string markup = RewriteObjectMarkup(element);
+    if (markup == outer)
+        return std::nullopt;
+    return markup;
+}
+
 bool NeedsFix(const HostElement& element) {
     const std::string outer = element.outerHTML();
     if (!ContainsNoCase(outer, ".SWF") || !ContainsNoCase(outer, "MOVIE"))
         return false;
-    return ContainsNoCase(outer, "&AMP;") || ContainsNoCase(outer, "PLAY") ||
-           !ContainsNoCase(outer, "NAME=FLASHVAR");
+    const bool altered = ContainsNoCase(outer, "&AMP;") ||
+                         !ContainsNoCase(outer, "NAME=FLASHVAR") || HasPlaySetting(element);
+    if (!altered)
+        return false;
+    return IsOwnedObject(element) ? FixedMarkup(element).has_value() : true;
 }
 
 FixResult FixFlashObjects(const HostEditor& editor) {
@@ -38,16 +83,18 @@ FixResult FixFlashObjects(const HostEditor& editor) {
         return result;
     }
     // Every rewrite depends on its own object only, so all of them are worked out over the
-    // page as it stands and then written in document order; an object inside another owned
-    // object vanishes with the outer one's rewrite and is passed over.
+    // page as it stands and written in one edit.
     std::vector<std::pair<ElementPtr, std::string>> rewrites;
-    for (const ElementPtr& element : document->all().tags("OBJECT")) {
-        if (!IsFlashObjectElement(*element) || !IsOwnedObject(*element))
-            continue;
-        std::string markup = RewriteObjectMarkup(*element);
-        if (markup != element->outerHTML())
-            rewrites.emplace_back(element, std::move(markup));
+    for (const ElementPtr& element : document->all().tags("OBJECT"))
+        if (std::optional<std::string> markup = FixedMarkup(*element))
+            rewrites.emplace_back(element, std::move(*markup));
+    if (rewrites.empty())
+        return result;
+    if (document->replaceOuterHTML(rewrites)) {
+        result.rewritten = rewrites.size();
+        return result;
     }
+    // Objects the parser has put across each other: one after another, in document order.
     for (const auto& [element, markup] : rewrites) {
         if (!element->isAttached())
             continue;

@@ -6,6 +6,8 @@
 #include "platform/Platform.h"
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tlx {
@@ -16,8 +18,16 @@ bool IsFlashObjectElement(const HostElement& element);
 // An object owned by the add-in: its ID holds "oKestrelite" (letter case exact).
 bool IsOwnedObject(const HostElement& element);
 
-// A Flash OBJECT (its markup mentions .SWF and MOVIE) whose markup looks altered: "&amp;" in
-// it, a Play parameter, or no FlashVars parameter. Ownership is not tested.
+// The markup the fix writes for `element`, or nullopt when the fix leaves it as it stands: an
+// owned Flash OBJECT whose markup differs from its canonical rewrite. An object that holds
+// another OBJECT, or whose end tag is not written (it would take the rest of its container
+// with it), is left alone: its rewrite would drop content.
+std::optional<std::string> FixedMarkup(const HostElement& element);
+
+// A Flash OBJECT (its markup mentions .SWF and MOVIE) that looks altered by another editor:
+// "&amp;" in its markup, a Play parameter or attribute, or no FlashVars parameter. An owned
+// object counts only when the fix would rewrite it; another maker's object counts, so that
+// the fix runs (and leaves it as it is).
 bool NeedsFix(const HostElement& element);
 
 struct FixResult {

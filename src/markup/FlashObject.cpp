@@ -4,6 +4,7 @@
 #include "markup/TextHelpers.h"
 
 #include <array>
+#include <cctype>
 #include <utility>
 
 namespace tlx {
@@ -122,14 +123,39 @@ std::string EscapeQuotes(std::string_view value) {
     return safe;
 }
 
+namespace {
+
+// A movie reference as it stands in a quoted attribute: quotes escaped, and an "&" that a
+// reader could take for the start of a character reference written "&#38;", so that the
+// value reads back exactly as given. The "&" of a KEY=value pair stays as it is.
+std::string MovieAttributeText(std::string_view movieRef) {
+    const std::string quoted = EscapeQuotes(movieRef);
+    std::string safe;
+    safe.reserve(quoted.size());
+    for (std::size_t i = 0; i < quoted.size(); ++i) {
+        if (quoted[i] != '&') {
+            safe += quoted[i];
+            continue;
+        }
+        std::size_t k = i + 1;
+        while (k < quoted.size() && std::isalnum(static_cast<unsigned char>(quoted[k])))
+            ++k;
+        const bool pair = k > i + 1 && k < quoted.size() && quoted[k] == '=';
+        safe += pair ? "&" : "&#38;";
+    }
+    return safe;
+}
+
+} // namespace
+
 std::string FlashVarsOf(std::string_view movieRef) {
     const std::size_t at = FindNoCase(movieRef, ".swf?");
     return at == std::string_view::npos ? std::string() : std::string(movieRef.substr(at + 5));
 }
 
 std::string FlashObjectMarkup(const FlashObject& object, SAlignPlacement placement) {
-    const std::string movie = EscapeQuotes(object.MovieRef);
-    const std::string flashVars = EscapeQuotes(object.FlashVars());
+    const std::string movie = MovieAttributeText(object.MovieRef);
+    const std::string flashVars = MovieAttributeText(object.FlashVars());
     const std::string id = UnquotedValueBeforeBlank(object.Id);
     const std::string embedName =
         object.Id.empty() ? std::string() : DoubleQuotedName(object.Id.substr(1));
@@ -262,9 +288,14 @@ std::string RewriteObjectMarkup(const HostElement& element) {
     object.Height = element.height();
     for (const ElementPtr& descendant : element.all()) {
         const std::string name = UpperCase(descendant->name());
-        if (name == "MOVIE")
-            object.MovieRef = ReplaceText(descendant->value(), "&amp;", "&");
-        else if (name == "WMODE")
+        if (name == "MOVIE") {
+            // Every level of "&amp;" the editors have put in, so that the rewrite of a
+            // rewritten object reads the same reference again.
+            std::string movie = descendant->value();
+            while (FindNoCase(movie, "&amp;") != std::string::npos)
+                movie = ReplaceText(movie, "&amp;", "&");
+            object.MovieRef = std::move(movie);
+        } else if (name == "WMODE")
             object.WMode = UpperCase(descendant->value());
         else if (name == "SALIGN")
             object.SAlign = UpperCase(descendant->value());

@@ -501,3 +501,68 @@ TEST_F(FlashPage, RewriteWithoutWidthOrColourKeepsTheOtherAttributes) {
     EXPECT_EQ(FixFlashObjects(editor_).rewritten, 0u);
     EXPECT_EQ(text(), fixed);
 }
+
+// ---- pages the fuzzing of the fix found -------------------------------------------------
+
+// Each page: how many objects its fix rewrites, a piece the fixed page must hold, and whether
+// the save-time check flags it before the fix. After the fix a second fix changes nothing and
+// the check flags no owned object.
+TEST_F(FlashPage, FixIsStableAndAgreesWithTheCheckOnMalformedPages) {
+    const std::string playText = Canonical("oKestreliteBT001", "play.swf?T1=Play+now&TC=PLAY", "1",
+                                           "1", "#PLAY00", "PLAYFUL");
+    struct Case {
+        const char* what;
+        std::string page;
+        std::size_t rewritten;
+        std::string kept;
+        bool flagged;
+    };
+    const Case cases[] = {
+        {"a character reference in the movie reads back as the fix read it",
+         "<object id=oKestreliteBT003 codebase=flash><param name=movie "
+         "value=\"a.swf?T1=Fish&amp;lt;3\"></object>",
+         1, "VALUE=\"a.swf?T1=Fish&#38;lt;3\"", true},
+        {"an owned object inside another keeps the outer one whole",
+         "<object id=oKestreliteBT004 codebase=flash><param name=movie value=\"o.swf\">"
+         "<object id=oKestreliteBT005 codebase=flash><param name=movie value=\"i.swf\">"
+         "<param name=play value=1></object></object>",
+         1, "<object id=oKestreliteBT004 codebase=flash><param name=movie value=\"o.swf\">", true},
+        {"an unclosed object would take the rest of the page with it",
+         "<object id=oKestreliteBT006 codebase=flash><param name=movie value=\"u.swf\"><p>rest", 0,
+         "<p>rest", false},
+        {"an object the fix does not take for Flash is not flagged either",
+         "<object id=oKestreliteBT001 data=\"movie.swf\" type=\"application/x-shockwave-flash\">",
+         0, "data=\"movie.swf\"", false},
+        {"Play in a text, a colour or a movie name is no sign of another editor", playText, 0,
+         playText, false},
+        {"a play attribute on the EMBED is",
+         "<object id=oKestreliteBT007 codebase=flash><param name=movie value=\"p.swf\">"
+         "<param name=FlashVars value=\"\"><embed src=\"p.swf\" play=true></embed></object>",
+         1, "<OBJECT", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto doc = open(kHead + c.page + kTail);
+        bool flagged = false;
+        for (const ElementPtr& object : doc->all().tags("OBJECT"))
+            flagged = flagged || NeedsFix(*object);
+        EXPECT_EQ(flagged, c.flagged);
+        const FixResult first = FixFlashObjects(editor_);
+        EXPECT_EQ(first.rewritten, c.rewritten) << text();
+        EXPECT_NE(text().find(c.kept), std::string::npos) << text();
+        const std::string fixed = text();
+        EXPECT_EQ(FixFlashObjects(editor_).rewritten, 0u);
+        EXPECT_EQ(text(), fixed);
+        for (const ElementPtr& object : doc->all().tags("OBJECT"))
+            EXPECT_FALSE(NeedsFix(*object)) << object->outerHTML();
+    }
+    // The movie reference reads back as it was read before the fix.
+    open("<object id=oKestreliteBT003 codebase=flash><param name=movie "
+         "value=\"a.swf?T1=Fish&amp;lt;3\"></object>");
+    FixFlashObjects(editor_);
+    const ElementPtr object = document()->all().tags("OBJECT").item(std::size_t{0});
+    ASSERT_NE(object, nullptr);
+    for (const ElementPtr& param : object->all().tags("PARAM"))
+        if (param->name() == "movie")
+            EXPECT_EQ(param->value(), "a.swf?T1=Fish&lt;3");
+}
