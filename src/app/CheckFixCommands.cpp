@@ -6,6 +6,7 @@
 #include "host/FileUrl.h"
 #include "host/HtmlDocument.h"
 #include "markup/FlashFix.h"
+#include "platform/FileUtil.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -189,6 +191,18 @@ bool IsReadOnly(const fs::path& path) {
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
+// Writes the fixed page; empty on success, else why not, without the page's name (the report
+// gives it).
+std::string SavePage(const fs::path& page, const std::string& text) {
+    std::string problem = WriteFileAtomically(page, text);
+    if (problem.empty())
+        return problem;
+    const std::string prefix = page.string() + ": ";
+    if (problem.starts_with(prefix))
+        problem.erase(0, prefix.size());
+    return "cannot write: " + problem;
+}
+
 // Reads every page the arguments name and calls `altered(page, count)` for each page in which
 // some Flash object looks altered; pages that cannot be read are reported. Returns how many
 // pages were looked at.
@@ -259,15 +273,19 @@ int runFixCommand(const Args& args, std::ostream& out, std::ostream& err) {
                 } else if (result.rewritten == 0) {
                     out << page.string()
                         << ": nothing to rewrite (the altered Flash objects were not made by "
-                           "Tamberlux)\n";
+                           "Tamberlux)\n"
+                        << std::flush;
                 } else if (IsReadOnly(page)) {
                     problems.report(page, "the file is read-only; " + Objects(result.rewritten) +
                                               " not rewritten, the file was left as it was");
-                } else if (!application->savePage(window)) {
-                    problems.report(page, "cannot write: " + application->lastError() +
-                                              "; the file was left as it was");
+                } else if (const std::string problem = SavePage(page, window->document()->text());
+                           !problem.empty()) {
+                    problems.report(page, problem + "; the file was left as it was");
                 } else {
-                    out << page.string() << ": " << Objects(result.rewritten) << " rewritten\n";
+                    // One line per page as soon as it is written: a run stopped part way
+                    // leaves a true account of what it wrote.
+                    out << page.string() << ": " << Objects(result.rewritten) << " rewritten\n"
+                        << std::flush;
                     ++written;
                 }
                 application->closePage(window, false);

@@ -1,8 +1,11 @@
 #include "platform/FileUtil.h"
 
+#include "platform/Log.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <fstream>
 #include <random>
@@ -30,6 +33,33 @@ std::string temporaryName(const fs::path& target) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%06x", digits(device));
     return "." + target.filename().string() + ".tmp-" + suffix;
+}
+
+// Temporary files of this writer that nothing has touched for this long were left by a run
+// that ended between writing and renaming: a running writer renames within moments of its
+// last write.
+constexpr std::time_t kAbandonedAfterSeconds = 120;
+
+// Removes the abandoned temporary files of this writer in `folder`: ours by name and owner,
+// regular files, untouched for a while. Failures are left for the next time.
+void removeAbandonedTemporaries(const fs::path& folder) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec)
+        return;
+    const std::time_t now = std::time(nullptr);
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        const fs::path& path = it->path();
+        if (!IsAtomicWriteTemporaryName(path.filename().string()))
+            continue;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid() || now - info.st_mtime < kAbandonedAfterSeconds)
+            continue;
+        if (::unlink(path.c_str()) != 0)
+            LogWarning("WriteFileAtomically",
+                       "cannot remove the abandoned " + path.string() + ": " + errnoText(errno));
+    }
 }
 
 int hexValue(char c) {
@@ -130,12 +160,26 @@ std::optional<std::string> ReadFileBytes(const fs::path& path) {
     return bytes;
 }
 
-std::string WriteFileAtomically(const fs::path& requested, std::string_view bytes) {
+bool IsAtomicWriteTemporaryName(std::string_view name) {
+    // "." + the file's name + ".tmp-" + six hexadecimal digits
+    constexpr std::string_view marker = ".tmp-";
+    if (name.size() < 1 + 1 + marker.size() + 6 || name.front() != '.')
+        return false;
+    const std::string_view digits = name.substr(name.size() - 6);
+    if (name.substr(name.size() - 6 - marker.size(), marker.size()) != marker)
+        return false;
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+std::string WriteFileAtomically(const fs::path& requested, std::string_view bytes,
+                                LinkPolicy links) {
     try {
         std::error_code ec;
         fs::path target = requested;
-        // A link is followed: its destination gets the new bytes, the link stays.
-        if (fs::is_symlink(fs::symlink_status(requested, ec))) {
+        // A followed link: its destination gets the new bytes, the link stays. A replaced
+        // one is renamed over like a file.
+        if (links == LinkPolicy::Follow && fs::is_symlink(fs::symlink_status(requested, ec))) {
             target = fs::canonical(requested, ec);
             if (ec)
                 return "cannot follow the link " + requested.string();
@@ -143,11 +187,14 @@ std::string WriteFileAtomically(const fs::path& requested, std::string_view byte
         if (target.filename().empty())
             return "no file name in " + requested.string();
         struct stat existing {};
-        const bool exists = ::stat(target.c_str(), &existing) == 0;
-        if (exists && !S_ISREG(existing.st_mode))
+        const bool exists = (links == LinkPolicy::Follow ? ::stat(target.c_str(), &existing)
+                                                         : ::lstat(target.c_str(), &existing)) == 0;
+        const bool isLink = exists && S_ISLNK(existing.st_mode);
+        if (exists && !isLink && !S_ISREG(existing.st_mode))
             return target.string() + " is not a file";
 
         const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        removeAbandonedTemporaries(folder);
         fs::path temporary;
         int fd = -1;
         for (int attempt = 0; attempt < 20 && fd < 0; ++attempt) {
@@ -166,7 +213,7 @@ std::string WriteFileAtomically(const fs::path& requested, std::string_view byte
             return text;
         };
         // An existing file keeps its permission bits.
-        if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
+        if (exists && !isLink && ::fchmod(fd, existing.st_mode & 07777) != 0)
             return fail("cannot keep the file's permissions");
         for (std::string_view rest = bytes; !rest.empty();) {
             const ssize_t wrote = ::write(fd, rest.data(), rest.size());

@@ -31,11 +31,23 @@ std::filesystem::path ResolveNoCase(const std::filesystem::path& folder,
 // The whole file as bytes; nothing when it is not a regular file or cannot be read.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 
+// What WriteFileAtomically does with a symbolic link standing at the path.
+enum class LinkPolicy {
+    Follow, // the link's destination gets the new bytes, the link stays (a user's own link)
+    Replace // the link itself is replaced by the file; nothing is written where it points
+};
+
 // Writes `bytes` to a temporary file next to `path`, flushes it and renames it over `path`, so
 // that the file is either replaced completely or left as it was. An existing file keeps its
-// permission bits; a symbolic link is followed and its destination replaced; anything but a
-// regular file is refused. Empty on success, else why it failed (no temporary file remains).
-std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// permission bits; a symbolic link is handled as `links` says; anything but a regular file is
+// refused. Empty on success, else why it failed (no temporary file remains). Temporary files
+// of this writer that an earlier run left behind in the folder (killed between writing and
+// renaming; untouched for a few minutes) are removed.
+std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                                LinkPolicy links = LinkPolicy::Follow);
+
+// Whether `name` is the name of one of WriteFileAtomically's temporary files.
+bool IsAtomicWriteTemporaryName(std::string_view name);
 
 // `text` with its "%XX" escapes turned back into bytes; a "%" not followed by two hexadecimal
 // digits stays as it is.

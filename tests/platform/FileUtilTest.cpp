@@ -1,5 +1,9 @@
 #include "platform/FileUtil.h"
 
+#include "common/TempFolder.h"
+
+#include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace tlx {
@@ -24,6 +28,55 @@ TEST(EqualsNoCase, OnlyAsciiLettersFold) {
     EXPECT_FALSE(EqualsNoCase("sites.kqz", "sites.kq"));
     EXPECT_FALSE(EqualsNoCase("[", "{")); // differ by the case bit but are not letters
     EXPECT_FALSE(EqualsNoCase("\xc9", "\xe9"));
+}
+
+namespace fs = std::filesystem;
+
+// A run killed between writing and renaming leaves its temporary file; the next write into
+// the folder removes it once it is clearly abandoned, and nothing that is not the writer's own.
+TEST(WriteFileAtomically, RemovesItsOwnAbandonedTemporaryFilesOnly) {
+    const testing::TempFolder folder;
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    struct File {
+        const char* name;
+        bool old;
+        bool removed;
+    };
+    const File files[] = {
+        {".page029.htm.tmp-f85f01", true, true},   // abandoned
+        {".page030.htm.tmp-0a0b0c", false, false}, // another writer may be at it
+        {".page031.htm.tmp-f85f0", true, false},   // not our name
+        {"page032.htm.tmp-f85f01", true, false},   // not hidden: not ours
+        {".notes.tmp-ABCDEF", true, false},        // our digits are lower case
+    };
+    for (const File& f : files) {
+        folder.write(f.name, "partial");
+        if (f.old)
+            fs::last_write_time(folder.path() / f.name, old);
+    }
+    ASSERT_EQ(WriteFileAtomically(folder.path() / "page.htm", "new"), "");
+    for (const File& f : files)
+        EXPECT_EQ(fs::exists(folder.path() / f.name), !f.removed) << f.name;
+    EXPECT_EQ(folder.read("page.htm"), "new");
+}
+
+TEST(WriteFileAtomically, ReplacesALinkOrWritesThroughItAsAsked) {
+    const testing::TempFolder folder;
+    folder.write("outside/target.swf", "theirs");
+    fs::create_directories(folder.path() / "library");
+    const fs::path link = folder.path() / "library" / "movie.swf";
+    fs::create_symlink(folder.path() / "outside" / "target.swf", link);
+
+    ASSERT_EQ(WriteFileAtomically(link, "ours", LinkPolicy::Replace), "");
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(folder.read("library/movie.swf"), "ours");
+    EXPECT_EQ(folder.read("outside/target.swf"), "theirs");
+
+    fs::remove(link);
+    fs::create_symlink(folder.path() / "outside" / "target.swf", link);
+    ASSERT_EQ(WriteFileAtomically(link, "followed"), "");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(folder.read("outside/target.swf"), "followed");
 }
 
 } // namespace
