@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Tamberlux needs and is not there yet: Debian
-# packages through apt-get, Ruffle (the Flash player for web views) through npm.
+# packages through apt-get (clang and its libFuzzer for the fuzz targets), Ruffle (the Flash
+# player for web views) through npm.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
     g++ cmake ninja-build pkg-config ccache git
+    clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev
     libxkbcommon-dev
