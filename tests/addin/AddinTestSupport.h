@@ -2,48 +2,22 @@
 // What the add-in's tests share: a temporary install folder, pages in the editor's model and
 // an altered Flash object as the editor leaves it.
 
+#include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace tlx::test {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tlx-addin-XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data()))
-            path_ = made;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::string str() const { return path_.string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using TempFolder = tlx::testing::TempFolder;
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
+    tlx::testing::writeFile(path, bytes);
 }
-
 inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return tlx::testing::readFile(path);
 }
 
 inline const std::string kPageHead = "<html><head><title>t</title></head>\n<body>\n";

@@ -1,6 +1,7 @@
 #pragma once
 // One QApplication for the whole test program, made before the first test and destroyed
-// after the last one.
+// after the last one. With web engines, as the end-to-end tests want them: on a real display
+// when there is one, without the sandbox and the GPU unless told otherwise.
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -10,9 +11,22 @@ namespace tlx::testing {
 
 class QtTestEnvironment : public ::testing::Environment {
 public:
+    enum class Display { AsGiven, RealForWebEngines };
+    explicit QtTestEnvironment(Display display = Display::AsGiven) : display_(display) {}
+
     void SetUp() override {
         if (QApplication::instance())
             return;
+        if (display_ == Display::RealForWebEngines) {
+            if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+                qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+            if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+                qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+            // The discovered tests run offscreen; web views need a real display.
+            if (qgetenv("QT_QPA_PLATFORM") == "offscreen" &&
+                !qEnvironmentVariableIsEmpty("DISPLAY"))
+                qputenv("QT_QPA_PLATFORM", "xcb");
+        }
         // Web views need this before the application exists.
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         app_ = std::make_unique<QApplication>(argc_, argv_);
@@ -20,6 +34,7 @@ public:
     void TearDown() override { app_.reset(); }
 
 private:
+    Display display_;
     int argc_ = 1;
     char name_[8] = "tests";
     char* argv_[2] = {name_, nullptr};

@@ -24,22 +24,29 @@ inline std::string readFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The folder's path is canonical (no link in it), so that paths the program works out
+// compare equal to the test's own.
 class TempFolder {
 public:
-    TempFolder() {
+    explicit TempFolder(const std::string& stem = "tlx-test") {
         std::random_device rd;
         path_ = std::filesystem::temp_directory_path() /
-                ("tlx-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+                (stem + "-" + std::to_string(rd()) + "-" + std::to_string(rd()));
         std::filesystem::create_directories(path_);
+        path_ = std::filesystem::canonical(path_);
     }
     ~TempFolder() {
         std::error_code ec;
+        // A test may have taken its own write permission away.
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
 
     std::filesystem::path write(const std::filesystem::path& relative,
                                 std::string_view bytes) const {

@@ -3,6 +3,8 @@
 // selects its OBJECT in the source, and the rendering follows typing.
 
 #include "BuildPaths.h"
+#include "common/QtTestEnvironment.h"
+#include "common/QtWait.h"
 #include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
@@ -30,46 +32,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class WebEngineEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-        // The discovered tests run offscreen; web views need a real display.
-        if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsEmpty("DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "xcb");
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[8] = "e2e";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WebEngineEnvironment);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new tlx::testing::QtTestEnvironment(
+        tlx::testing::QtTestEnvironment::Display::RealForWebEngines));
 
 void wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    tlx::testing::Pause(ms);
 }
 
 QString evaluate(QWebEnginePage& page, const QString& script) {
-    QString result;
-    QEventLoop loop;
-    page.runJavaScript(script, [&](const QVariant& value) {
-        result = value.toString();
-        loop.quit();
-    });
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return result;
+    const auto result = tlx::testing::WaitForCallback<QVariant>(
+        [&](auto done) { page.runJavaScript(script, done); }, 5000);
+    return result ? result->toString() : QString();
 }
 
 // Pixels of about the given colour.
@@ -108,11 +82,7 @@ protected:
 
     // Waits (bounded) until the page's rendering has loaded `count` times.
     bool waitForLoads(PageView* view, int count, int timeoutMs = 20000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (view->renderingLoads() < count && clock.elapsed() < timeoutMs)
-            wait(20);
-        return view->renderingLoads() >= count;
+        return tlx::testing::WaitUntil([&] { return view->renderingLoads() >= count; }, timeoutMs);
     }
 
     tlx::testing::TempFolder web;

@@ -6,7 +6,7 @@
 #include "host/HtmlDocument.h"
 #include "host/qt/MainWindow.h"
 #include "host/qt/PageView.h"
-#include "platform_qt/QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

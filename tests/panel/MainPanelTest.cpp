@@ -7,7 +7,7 @@
 #include "addin/qt/AddinConnection.h"
 #include "panel/qt/AboutBox.h"
 #include "platform/ScriptedPlatform.h"
-#include "platform_qt/QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "platform/qt/QtPlatform.h"
 
-#include "platform_qt/QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "host/qt/WebServer.h"
 
-#include "platform_qt/QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
+#include "common/QtWait.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -30,11 +31,7 @@ struct Fetched {
 Fetched fetch(const QUrl& url) {
     QNetworkAccessManager network;
     const std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(url)));
-    QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
+    tlx::testing::WaitUntil([&] { return reply->isFinished(); }, 5000);
     Fetched result;
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.body = reply->readAll();

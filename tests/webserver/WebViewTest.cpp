@@ -1,6 +1,7 @@
 // The server as the web views see it: a page from one mount, a movie from another, and the
 // Flash player's script and WebAssembly, all played in a real web view.
 
+#include "common/QtWait.h"
 #include "host/qt/WebServer.h"
 
 #include <QDir>
@@ -32,15 +33,9 @@ const QByteArray kRedMovie =
                         "0000");           // End
 
 QJsonObject evaluate(QWebEnginePage& page, const QString& script) {
-    QJsonObject result;
-    QEventLoop loop;
-    page.runJavaScript(script, [&](const QVariant& value) {
-        result = QJsonDocument::fromJson(value.toString().toUtf8()).object();
-        loop.quit();
-    });
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return result;
+    const auto value = tlx::testing::WaitForCallback<QVariant>(
+        [&](auto done) { page.runJavaScript(script, done); }, 5000);
+    return value ? QJsonDocument::fromJson(value->toString().toUtf8()).object() : QJsonObject();
 }
 
 TEST(WebServerInWebView, RufflePlaysAMovieServedFromTheLibrary) {
@@ -82,9 +77,7 @@ TEST(WebServerInWebView, RufflePlaysAMovieServedFromTheLibrary) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 60000) {
-        QEventLoop pause;
-        QTimer::singleShot(250, &pause, &QEventLoop::quit);
-        pause.exec();
+        tlx::testing::Pause(250);
         state = evaluate(
             *view.page(),
             QStringLiteral("(() => { const p = document.querySelector('ruffle-object, "
