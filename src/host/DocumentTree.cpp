@@ -451,6 +451,7 @@ void DocState::reparse() {
             }
         }
     }
+    reuse.reserve(previous.size());
     for (const NodePtr& node : previous) {
         reuse.emplace(nodeKey(*node), node);
         node->attached = false;

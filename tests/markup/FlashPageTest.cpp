@@ -427,22 +427,20 @@ TEST_F(FlashPage, PageFolderIsTheFolderHoldingThePage) {
     fs::remove_all(web);
 }
 
-TEST_F(FlashPage, AnObjectInsideAnotherOwnedObjectGoesWithTheOuterRewrite) {
-    // The rewrite reads every descendant and the last parameter of each name wins, so the
-    // outer object takes the inner one's values; the inner object is gone with the rewrite and
-    // is passed over without failing the run.
+TEST_F(FlashPage, AnObjectInsideAnotherOwnedObjectIsRewrittenAndTheOuterOneKept) {
+    // The outer object's rewrite would drop the inner object (and let the next fix find the
+    // outer one altered again): the inner object is rewritten, the outer one stays as it is.
     const std::string inner = AlteredObject("oKestreliteBT002", "T1=in");
-    const std::string outer = "<object id=oKestreliteHD001 width=5 height=6>"
-                              "<param name=movie value=\"h.swf?T1=out&amp;CWR=1\">" +
-                              inner + "</object>";
-    open(kHead + outer + "<p>after</p>" + kTail);
+    const std::string outerStart = "<object id=oKestreliteHD001 width=5 height=6>"
+                                   "<param name=movie value=\"h.swf?T1=out&amp;CWR=1\">";
+    open(kHead + outerStart + inner + "</object><p>after</p>" + kTail);
     const FixResult result = FixFlashObjects(editor_);
     EXPECT_FALSE(result.failed);
     EXPECT_EQ(result.rewritten, 1u);
-    EXPECT_EQ(text(), kHead +
-                          Canonical("oKestreliteHD001", "b1.swf?T1=in", "5", "6", "#FFFFFF",
+    EXPECT_EQ(text(), kHead + outerStart +
+                          Canonical("oKestreliteBT002", "b1.swf?T1=in", "150", "40", "#FFFFFF",
                                     "TRANSPARENT", "LT") +
-                          "<p>after</p>" + kTail);
+                          "</object><p>after</p>" + kTail);
 }
 
 TEST_F(FlashPage, RewriteOfOddValuesKeepsThemAndAddsNoMarkup) {
