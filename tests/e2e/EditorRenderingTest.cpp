@@ -3,14 +3,15 @@
 // selects its OBJECT in the source, and the rendering follows typing.
 
 #include "BuildPaths.h"
-#include "common/QtTestEnvironment.h"
-#include "common/QtWait.h"
 #include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
 #include "host/qt/MainWindow.h"
 #include "host/qt/PageView.h"
 #include "host/qt/WebServer.h"
+// After the host headers: Qt defines a macro named like a member of Signal.h.
+#include "common/QtTestEnvironment.h"
+#include "common/QtWait.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
