@@ -693,8 +693,9 @@ TEST(HtmlDocument, HeldHandlesStayTrueThroughEditsFoundByFuzzing) {
             const auto span = doc->spanOf(element);
             ASSERT_TRUE(span.has_value());
             EXPECT_EQ(doc->text().substr(span->first, span->second - span->first), outer);
-            if (element->tagName() == c.kept)
+            if (element->tagName() == c.kept) {
                 EXPECT_EQ(outer, c.keptSource);
+            }
         }
         if (!c.kept.empty()) {
             const bool alive = std::any_of(held.begin(), held.end(), [&](const ElementPtr& e) {

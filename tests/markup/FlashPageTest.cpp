@@ -560,7 +560,9 @@ TEST_F(FlashPage, FixIsStableAndAgreesWithTheCheckOnMalformedPages) {
     FixFlashObjects(editor_);
     const ElementPtr object = document()->all().tags("OBJECT").item(std::size_t{0});
     ASSERT_NE(object, nullptr);
-    for (const ElementPtr& param : object->all().tags("PARAM"))
-        if (param->name() == "movie")
+    for (const ElementPtr& param : object->all().tags("PARAM")) {
+        if (param->name() == "movie") {
             EXPECT_EQ(param->value(), "a.swf?T1=Fish&lt;3");
+        }
+    }
 }
