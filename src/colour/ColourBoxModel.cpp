@@ -416,8 +416,14 @@ void ColourBoxModel::SurfaceDblClick() {
         listener_->DblClick();
 }
 
+void ColourBoxModel::MouseLeave() {
+    OverCell = false;
+}
+
 void ColourBoxModel::HoverTick() {
-    if (!MovedSinceTick && HoverEntry.IsValid && HoverEntry.InMainGrid) {
+    // Only while the pointer is on the cell: the hover entry is a copy taken when the pointer
+    // got there, and once it has left (to the gap, ">>", outside) that copy may be stale.
+    if (!MovedSinceTick && OverCell && HoverEntry.IsValid && HoverEntry.InMainGrid) {
         Palettes.BaseEntry = HoverEntry;
         Palettes.BuildShadePalette();
         PaintSurface();

@@ -118,6 +118,8 @@ public:
     void MouseDown(std::int32_t x, std::int32_t y);
     void MouseMove(std::int32_t x, std::int32_t y, bool leftButtonDown);
     void MouseUp(std::int32_t x, std::int32_t y);
+    // The pointer left the surface (for its parts or outside the box).
+    void MouseLeave();
     void SurfaceClick();
     void SurfaceDblClick();
     // The hover timer's tick: shows the shades of the main cell the pointer rests on.

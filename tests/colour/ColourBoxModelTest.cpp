@@ -141,6 +141,18 @@ TEST_F(ColourBoxModelTest, HoverTickShowsTheShadesOfTheRestingCell) {
     EXPECT_EQ(names.back(), "Pitch Blue");
     EXPECT_EQ(box.ActiveColor(), 0) << "resting changes no colour";
 
+    // Once the pointer has left for the gap or the surface's parts, resting shows nothing.
+    Move(MainCell(1), false);
+    Move({MainCell(1).first + 5, MainCell(1).second}, false);
+    box.HoverTick();
+    box.HoverTick();
+    EXPECT_EQ(ShadeNames().front(), "Faint Blue");
+    Move(MainCell(2), false);
+    box.MouseLeave();
+    box.HoverTick();
+    box.HoverTick();
+    EXPECT_EQ(ShadeNames().front(), "Faint Blue");
+
     Move(MainCell(31), false); // White: the greys
     box.HoverTick();
     box.HoverTick();

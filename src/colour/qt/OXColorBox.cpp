@@ -163,6 +163,10 @@ void OXColorBoxSurface::mouseDoubleClickEvent(QMouseEvent* event) {
     box_.Guarded("Colour box: double click on the palette", [&] { box_.model_.SurfaceDblClick(); });
 }
 
+void OXColorBoxSurface::leaveEvent(QEvent*) {
+    box_.model_.MouseLeave();
+}
+
 // ---- the box
 
 namespace {
