@@ -135,6 +135,26 @@ TEST_F(ColorSelTest, OkayAtOnceGivesTheBoxsActiveColourAndDoubleClickChooses) {
               "#0000FF");
 }
 
+TEST_F(ColorSelTest, ArrowKeysAndEnterChooseAndClose) {
+    EXPECT_EQ(Choose([](ColorSel& form) {
+                  form.show();
+                  EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+                  QWidget* surface = form.ColorBox->picPopup;
+                  // From the selected cell (Black, last of the shade grid) to the first
+                  // column's last row (Yellow), then up to the second row (Copper).
+                  for (int i = 0; i < 12; ++i)
+                      QTest::keyClick(surface, Qt::Key_Left);
+                  EXPECT_EQ(form.ColorBox->ActiveText(), "Yellow");
+                  for (int i = 0; i < 6; ++i)
+                      QTest::keyClick(surface, Qt::Key_Up);
+                  EXPECT_EQ(form.HTMLColor->text(), "#FF4D00");
+                  QTest::keyClick(surface, Qt::Key_Return);
+                  EXPECT_EQ(form.ColorBox->Text(), "Copper");
+                  EXPECT_EQ(form.result(), QDialog::Accepted);
+              }),
+              "#FF4D00");
+}
+
 TEST_F(ColorSelTest, ValueFieldKeyFilter) {
     ColorSel form(context, &swatch);
     const auto type = [&](const char* text) {
@@ -270,6 +290,19 @@ TEST_F(ColorSelTest, TheBoxIsThereTomorrowAndDamagedSettingsGiveDefaults) {
         EXPECT_EQ(form.ColorBox->SelectedColor(), 0);
         EXPECT_EQ(form.ColorBox->Model().Palettes.CustomPalette, ColourPalettes().CustomPalette);
     }
+}
+
+TEST_F(ColorSelTest, UnderTheScriptedPlatformOutsideTestModeNoSettingsAreTouched) {
+    QStandardPaths::setTestModeEnabled(false);
+    {
+        ColorSel form(context, &swatch);
+        form.ColorBox->SetPal("Custom");
+        form.cbClose_Click();
+    }
+    QStandardPaths::setTestModeEnabled(true);
+    EXPECT_FALSE(std::filesystem::exists(testing::ColourQtTestEnvironment::ConfigFolder()));
+    ColorSel form(context, &swatch);
+    EXPECT_EQ(form.ColorBox->PalType(), "Normal");
 }
 
 } // namespace

@@ -98,9 +98,11 @@ ColorSel::ColorSel(AddinContext& context, QLabel* target, QWidget* parent)
     connect(this, &QDialog::finished, this, [this] { Form_Unload(); });
 
     // The box as it was left last time; the design's font the first time.
+    keepsSettings_ = KeepsUserSettings(context.platform);
     Guarded("Color Selector: loading", [&] {
         ColorBox->InitProperties(small);
-        LoadColourBoxSettings(*ColorBox);
+        if (keepsSettings_)
+            LoadColourBoxSettings(*ColorBox);
     });
     ColorBox->setFocus(Qt::OtherFocusReason);
 }
@@ -196,6 +198,8 @@ void ColorSel::Form_Unload() {
     if (unloaded_)
         return;
     unloaded_ = true;
+    if (!keepsSettings_)
+        return;
     try {
         SaveColourBoxSettings(*ColorBox);
     } catch (...) {

@@ -60,6 +60,7 @@ private:
     AddinContext& context_;
     QPointer<QLabel> target_;
     bool unloaded_ = false;
+    bool keepsSettings_ = false;
 };
 
 } // namespace tlx

@@ -2,9 +2,11 @@
 
 #include "colour/qt/OXColorBox.h"
 #include "platform/Log.h"
+#include "platform/qt/QtPlatform.h"
 
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace tlx {
 
@@ -58,6 +60,11 @@ std::unique_ptr<QSettings> OpenUserSettings() {
     if (!QFile::rename(path, path + QStringLiteral(".damaged")))
         LogWarning(Where, "could not put aside " + path.toStdString());
     return MakeSettings();
+}
+
+bool KeepsUserSettings(const Platform& platform) {
+    return dynamic_cast<const QtPlatform*>(&platform) != nullptr ||
+           QStandardPaths::isTestModeEnabled();
 }
 
 void LoadColourBoxSettings(OXColorBox& box) {

@@ -13,6 +13,7 @@ class QSettings;
 namespace tlx {
 
 class OXColorBox;
+class Platform;
 
 // A property bag over one group of a QSettings.
 class SettingsPropertyBag : public PropertyBag {
@@ -32,6 +33,11 @@ private:
 // (renamed with ".damaged"), so that the defaults are used and the next save writes a sound
 // one.
 std::unique_ptr<QSettings> OpenUserSettings();
+
+// Whether a colour box working with `platform` keeps its properties in the user's settings:
+// with the desktop's platform, or in Qt's test mode (whose settings are a test's own). A
+// scripted platform stands for a test, which never touches the real user's settings.
+bool KeepsUserSettings(const Platform& platform);
 
 // The box's properties from the user's settings (the defaults for what is missing or
 // damaged), and back.
