@@ -213,16 +213,16 @@ TEST_F(ColourBoxModelTest, PaletteListAndSetPal) {
     box.DropPal_Click(3);
     EXPECT_EQ(box.PalType(), "Custom");
     EXPECT_EQ(box.DropPalIndex(), 1);
-    EXPECT_EQ(
-        platform.callsOf("saveFileDialog").at(0).args,
-        (std::vector<std::string>{"Save Palette As...", "*.oxp", folder.path().string(), ""}));
+    EXPECT_EQ(platform.callsOf("saveFileDialog").at(0).args,
+              (std::vector<std::string>{"Save Palette As...", "*.oxp|*.oxp", folder.path().string(),
+                                        ""}));
     box.DropPal_Click(0);
     EXPECT_EQ(box.PalType(), "Normal");
     box.DropPal_Click(2);
     EXPECT_EQ(box.PalType(), "Custom");
-    EXPECT_EQ(
-        platform.callsOf("openFileDialog").at(0).args,
-        (std::vector<std::string>{"Load Palette...", "*.oxp", folder.path().string(), "*.oxp"}));
+    EXPECT_EQ(platform.callsOf("openFileDialog").at(0).args,
+              (std::vector<std::string>{"Load Palette...", "*.oxp|*.oxp", folder.path().string(),
+                                        "*.oxp"}));
 
     EXPECT_EQ(box.SetPal("Windows")->size(), 31u);
     EXPECT_EQ(box.PalType(), "Custom");
