@@ -311,6 +311,10 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
             return ImportOutcome::Cancelled;
         }
         file.temporary = temporary;
+        // An archive that states another size than its entry has is damaged or forged.
+        if (const auto stated = archive->declaredSize(file.entry);
+            stated && *stated != result.bytes)
+            return refuse(platform);
         unpacked += result.bytes;
         if (!progress.entry(i + 1))
             return ImportOutcome::Cancelled;
