@@ -117,6 +117,7 @@ public:
     // written, whatever size the archive states; an entry that unpacks to more ends with
     // OverLimit. `onPiece`, when given, is called with the bytes written so far after each
     // piece; returning false stops with Stopped. On every status but Done the file is removed.
+    // The file is not flushed to the disk: a caller that moves it into place flushes first.
     virtual ZipExtraction
     extractToFile(const std::string& entryName, const std::string& path, std::uint64_t maxBytes,
                   const std::function<bool(std::uint64_t)>& onPiece = {}) const = 0;

@@ -123,9 +123,6 @@ public:
             if (onPiece && !onPiece(result.bytes))
                 return end(ZipExtraction::Status::Stopped, {});
         }
-        if (::fsync(fd) != 0)
-            return end(ZipExtraction::Status::WriteFailed,
-                       path + ": cannot flush the file: " + std::strerror(errno));
         if (::close(fd) != 0) {
             const std::string why = path + ": cannot close the file: " + std::strerror(errno);
             ::unlink(path.c_str());

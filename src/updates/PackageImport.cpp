@@ -101,6 +101,18 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
+// Flushes every unpacked file of the folder's file system to the disk in one call, so that no
+// file is moved into place before its bytes are on the disk.
+std::string syncFileSystem(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return folder.string() + ": " + errnoText();
+    const int synced = ::syncfs(fd);
+    const std::string why = synced != 0 ? folder.string() + ": cannot flush: " + errnoText() : "";
+    ::close(fd);
+    return why;
+}
+
 // The library side of one import: what was unpacked and placed, undone unless committed.
 class LibraryChange {
 public:
@@ -128,6 +140,8 @@ public:
     // Moves every unpacked file into place. A file or link standing there is moved aside
     // first (a link is replaced, never followed); a folder standing there fails the import.
     std::string place() {
+        if (std::string problem = syncFileSystem(library_); !problem.empty())
+            return problem;
         for (auto& file : files) {
             struct stat existing {};
             if (::lstat(file.target.c_str(), &existing) == 0) {
