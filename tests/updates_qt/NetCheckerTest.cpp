@@ -123,12 +123,16 @@ TEST_F(NetCheckerTest, FirstCheckAsksBothQuestionsAndKeepsTheVersionsEvenOnNo) {
     EXPECT_EQ(readFile(temp.path() / "kqz.ver"), "\"Flash-3\"\r\n\"News-7\"\r\n");
 }
 
-TEST_F(NetCheckerTest, ASitesReplyWithoutItsMarkerLeavesTheSitesFileAlone) {
+TEST_F(NetCheckerTest, ARedirectInTheHostIsFollowedAndASitesReplyWithoutItsMarkerChangesNothing) {
     Endpoint endpoint;
     endpoint.answerAll();
+    endpoint.replies["/Mirvane/fpconnect.asp"].location =
+        QByteArray::fromStdString(endpoint.base()) + "elsewhere.asp";
+    endpoint.replies["/Mirvane/elsewhere.asp"].body = kConnect;
     endpoint.replies["/Mirvane/TextFiles/sites.txt"].body = "[Evil]{https://evil.example/}";
     writeFile(temp.path() / "Sites.KQZ", kOldSites);
     ASSERT_TRUE(check(endpoint.base()));
+    EXPECT_EQ(endpoint.hits["/Mirvane/elsewhere.asp"], 1);
     EXPECT_EQ(readFile(temp.path() / "Sites.KQZ"), kOldSites);
     EXPECT_EQ(questions().size(), 2u); // the news still counted
 }

@@ -31,8 +31,10 @@ constexpr int kMaxRedirects = 5;
 NetCheckerOptions DefaultNetCheckerOptions() {
     NetCheckerOptions options;
     const QString environment = qEnvironmentVariable(std::string(kEndpointEnvironment).c_str());
-    const QString setting =
-        QSettings().value(qs(kEndpointSettingKey)).toString(); // empty when unset
+    // ~/.config/Tamberlux/Tamberlux.conf, [updates] baseAddress=...
+    const QString setting = QSettings(QStringLiteral("Tamberlux"), QStringLiteral("Tamberlux"))
+                                .value(qs(kEndpointSettingKey))
+                                .toString(); // empty when unset
     options.baseAddress = ChooseEndpoint(fromQString(environment), fromQString(setting));
     return options;
 }
