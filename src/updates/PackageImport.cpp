@@ -326,8 +326,8 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
         }
         file.temporary = temporary;
         // An archive that states another size than its entry has is damaged or forged.
-        if (const auto stated = archive->declaredSize(file.entry);
-            stated && *stated != result.bytes)
+        if (const auto declared = archive->declaredSize(file.entry);
+            declared && *declared != result.bytes)
             return refuse(platform);
         unpacked += result.bytes;
         if (!progress.entry(i + 1))

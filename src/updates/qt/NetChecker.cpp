@@ -48,6 +48,7 @@ NetChecker::NetChecker(AddinContext& context, NetCheckerOptions options, QWidget
     lblStatus = new QLabel(qs(kConnectingText), this);
     lblStatus->setMinimumWidth(260);
     layout->addWidget(lblStatus);
+    setMinimumSize(300, 56);
     network_ = new QNetworkAccessManager(this);
     show();
 }
