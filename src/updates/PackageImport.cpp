@@ -182,7 +182,7 @@ public:
     }
 
 private:
-    static void warnNoThrow(std::string what) noexcept { LogWarning("PackageImport", what); }
+    // Puts the library back as it was before the import; goes on past every failure.
     void rollBack() noexcept {
         for (auto it = files.rbegin(); it != files.rend(); ++it) {
             PackageFile& file = *it;
@@ -190,9 +190,17 @@ private:
                 ::unlink(file.temporary.c_str());
             if (file.placed)
                 ::unlink(file.target.c_str());
-            if (!file.replaced.empty() && ::rename(file.replaced.c_str(), file.target.c_str()) != 0)
-                warnNoThrow("cannot put back " + file.target.string() + " from " +
-                            file.replaced.string() + ": " + errnoText());
+            if (!file.replaced.empty() &&
+                ::rename(file.replaced.c_str(), file.target.c_str()) != 0) {
+                const int error = errno;
+                try {
+                    LogWarning("PackageImport", "cannot put back " + file.target.string() +
+                                                    " from " + file.replaced.string() + ": " +
+                                                    std::strerror(error));
+                } catch (const std::bad_alloc&) {
+                    LogWarning("PackageImport", "cannot put back a replaced file");
+                }
+            }
         }
         if (createdFolder_) {
             std::error_code error;
