@@ -84,6 +84,8 @@ TEST_F(MainPanelTest, LoadsOnTopWithItsButtonsTooltipsAndHeight) {
     for (QToolButton* ready : {panel->Command2, panel->Command5, panel->Command3})
         EXPECT_TRUE(ready->isEnabled());
     ASSERT_EQ(panel->Menu().size(), 5u);
+    for (const MenuEntry& entry : panel->Menu())
+        EXPECT_TRUE(entry.enabled) << entry.caption;
 }
 
 TEST_F(MainPanelTest, PropertiesButtonFollowsTheSelectionOnlyInEditableViews) {

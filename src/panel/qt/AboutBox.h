@@ -3,6 +3,7 @@
 // web site and to the Flash player's (Ruffle's).
 
 #include "platform/Platform.h"
+#include "updates/Endpoint.h"
 
 #include <QDialog>
 #include <memory>
@@ -14,7 +15,6 @@ namespace tlx {
 
 inline constexpr std::string_view kAboutProductName = "Mirvane Kestrelite";
 inline constexpr std::string_view kAboutVersion = "1.31";
-inline constexpr std::string_view kMakerWebSite = "https://www.vornemedia.example/";
 inline constexpr std::string_view kPlayerWebSite = "https://ruffle.rs/";
 
 class AboutBox : public QDialog {
