@@ -70,10 +70,17 @@ if(RSVG_CONVERT_EXECUTABLE)
 else()
     message(WARNING "rsvg-convert (librsvg2-bin) not found: only the scalable icon is installed")
 endif()
-add_custom_target(tlx_desktop_files ALL DEPENDS ${TLX_GENERATED}/tamberlux.1.gz ${TLX_ICON_PNGS})
+add_custom_command(
+    OUTPUT ${TLX_GENERATED}/changelog.gz
+    COMMAND ${GZIP_EXECUTABLE} -9nc ${TLX_DESKTOP_SRC}/changelog > ${TLX_GENERATED}/changelog.gz
+    DEPENDS ${TLX_DESKTOP_SRC}/changelog
+    VERBATIM)
+add_custom_target(tlx_desktop_files ALL DEPENDS ${TLX_GENERATED}/tamberlux.1.gz ${TLX_GENERATED}/changelog.gz
+                                                ${TLX_ICON_PNGS})
 
 install(FILES ${TLX_GENERATED}/tamberlux.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${TLX_DESKTOP_SRC}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${TLX_DESKTOP_SRC}/copyright ${TLX_GENERATED}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tamberlux)
 
 # ---- the Debian package: scripts/package.sh
 set(CPACK_GENERATOR DEB)
@@ -82,11 +89,12 @@ set(CPACK_PACKAGE_VENDOR "The Tamberlux team")
 set(CPACK_PACKAGE_CONTACT "The Tamberlux team <team@tamberlux.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "page editor that puts Flash movies into web pages")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tamberlux edits the pages of a web (a folder of HTML pages) and puts Flash (SWF) movies
-into them: buttons, headings, intro movies, misc art and sound events from its library,
-each configured in a dialog with a live preview. It edits and repairs the markup of the
-movies in a page, and checks and fixes whole webs from the command line. The movies play
-in the editor with the Ruffle Flash player, which is included.")
+    "Tamberlux edits the pages of a web (a folder of HTML pages) and puts Flash
+(SWF) movies into them: buttons, headings, intro movies, misc art and sound
+events from its library, each configured in a dialog with a live preview.
+It edits and repairs the markup of the movies in a page, and checks and fixes
+whole webs from the command line. The movies play in the editor with the
+Ruffle Flash player, which is included.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -242,6 +242,9 @@ int runGui(int argc, char** argv) {
         notes << toQString(sampleNote);
     }
 
+    // The program's settings (the welcome's dismissal); outlives the window that uses them.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tamberlux"),
+                       QStringLiteral("tamberlux"));
     const auto application = host::Application::create();
     QtPlatform platform;
     host::MainWindow window(application, host::MainWindow::Options{});
@@ -258,9 +261,12 @@ int runGui(int argc, char** argv) {
     if (!page.empty())
         window.openPageFile(page);
 
-    // The welcome of the first start, across the top of the editor.
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tamberlux"),
-                       QStringLiteral("tamberlux"));
+    // Connected after the page is open, as a host connects its add-ins at start; destroyed
+    // (disconnected) before the window and the application go.
+    const auto addins = tlx::connectAddins(
+        application, platform, install.folder ? install.folder->string() : std::string(), &window);
+
+    // The welcome of the first start, in a row of its own under the toolbars.
     if (WelcomeWanted(settings)) {
         std::string ignored;
         const fs::path sampleCopy =
@@ -272,11 +278,6 @@ int runGui(int argc, char** argv) {
                                                         : QStringLiteral("(none)"),
                                          settings, &window));
     }
-
-    // Connected after the page is open, as a host connects its add-ins at start; destroyed
-    // (disconnected) before the window and the application go.
-    const auto addins = tlx::connectAddins(
-        application, platform, install.folder ? install.folder->string() : std::string(), &window);
 
     window.show();
     QTimer::singleShot(0, &window, [&] {

@@ -30,16 +30,16 @@ WelcomeBar::WelcomeBar(const QString& sampleWeb, const QString& installFolder, Q
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(8, 4, 8, 4);
     lblWelcome = new QLabel(box);
-    lblWelcome->setWordWrap(true);
+    // Short lines of their own: a word-wrapped label makes a toolbar far taller than its text.
     lblWelcome->setTextFormat(Qt::RichText);
     lblWelcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblWelcome->setText(
-        QStringLiteral("<b>Welcome to Tamberlux.</b> Your own copy of the sample web is in "
-                       "<code>%1</code>; change it as you like. The movie library, its catalogs "
-                       "and the help are in your install folder <code>%2</code>. To work on a "
-                       "web of your own, choose <b>File &gt; Open Web...</b> (or start "
-                       "<code>tamberlux FOLDER</code>). The toolbar button <b>VORNE Mirvane "
-                       "&gt; Mirvane Kestrelite</b> opens the Tamberlux panel.")
+        QStringLiteral(
+            "<b>Welcome to Tamberlux.</b> Your own copy of the sample web is in <code>%1</code>;"
+            " change it as you like.<br>The movie library, its catalogs and the help are in your"
+            " install folder <code>%2</code>.<br>To work on a web of your own, choose <b>File &gt;"
+            " Open Web...</b> (or start <code>tamberlux FOLDER</code>).<br>The toolbar button"
+            " <b>VORNE Mirvane &gt; Mirvane Kestrelite</b> opens the Tamberlux panel.")
             .arg(sampleWeb.toHtmlEscaped(), installFolder.toHtmlEscaped()));
     layout->addWidget(lblWelcome, 1);
     btDismiss = new QPushButton(QStringLiteral("&Don't Show Again"), box);

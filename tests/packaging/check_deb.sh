@@ -35,7 +35,7 @@ for path in /usr/bin/tamberlux \
     /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml \
     /usr/share/icons/hicolor/scalable/apps/$id.svg /usr/share/icons/hicolor/48x48/apps/$id.png \
     /usr/share/icons/hicolor/256x256/apps/$id.png /usr/share/man/man1/tamberlux.1.gz \
-    /usr/share/doc/tamberlux/copyright \
+    /usr/share/doc/tamberlux/copyright /usr/share/doc/tamberlux/changelog.gz \
     /usr/share/tamberlux/install/buttons.kqz /usr/share/tamberlux/install/sites.kqz \
     /usr/share/tamberlux/install/flashdetect.txt /usr/share/tamberlux/install/Help/index.htm \
     /usr/share/tamberlux/install/FlashMovies/btgel.swf \
