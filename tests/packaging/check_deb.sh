@@ -13,6 +13,12 @@ for tool in dpkg-deb dpkg cpack readelf; do
     fi
 done
 
+# A build with sanitizers links their runtimes and is for testing, not for shipping.
+if readelf -d "$build/src/tamberlux" | grep -Eq 'lib(asan|ubsan|tsan|lsan)\.so'; then
+    echo "SKIP: a sanitizer build is not packaged"
+    exit 77
+fi
+
 rm -rf "$work"
 mkdir -p "$work"
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
