@@ -1,6 +1,7 @@
 #include "host/qt/WebServer.h"
 
 #include "BuildPaths.h"
+#include "host/qt/PlayerNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,7 +124,7 @@ QByteArray WebServer::ruffleSnippet() const {
                              "window.RufflePlayer.config = {autoplay: \"on\", splashScreen: "
                              "false, unmuteOverlay: \"hidden\"};</script><script src=\"") +
            urlFor(kRuffle, QStringLiteral("ruffle.js")).toEncoded() +
-           QByteArrayLiteral("\"></script>");
+           QByteArrayLiteral("\"></script>") + QByteArray(kPlayerNamesScript);
 }
 
 QByteArray WebServer::injectInto(const QByteArray& html, const QByteArray& snippet) {

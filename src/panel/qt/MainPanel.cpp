@@ -1,11 +1,14 @@
 #include "panel/qt/MainPanel.h"
 
+#include "editing/qt/FlashProp.h"
+#include "editing/qt/frmColoriser.h"
 #include "markup/FlashFix.h"
 #include "panel/DetectionScript.h"
 #include "panel/qt/AboutBox.h"
 #include "panel/qt/PanelIcons.h"
 #include "platform/qt/QtPlatform.h"
 #include "platform/qt/SetTopmost.h"
+#include "sound/qt/frmFlashSOund.h"
 #include "updates/PackageImport.h"
 
 #include <QGuiApplication>
@@ -95,8 +98,7 @@ MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidge
     Command3 = MakeButton(static_cast<int>(PanelIcon::Help), "Help...");
 
     // The dialogs of these commands are not part of this panel yet.
-    for (QToolButton* button :
-         {Command14, btHeading, btIntros, btShape, btSound, Command1, Command4})
+    for (QToolButton* button : {Command14, btHeading, btIntros, btShape, Command1})
         button->setEnabled(false);
     // Follows the selection (Timer1) until the first tick decides.
     cmdProps->setEnabled(false);
@@ -105,6 +107,8 @@ MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidge
     connect(Command5, &QToolButton::clicked, this, [this] { Command5_Click(); });
     connect(Command3, &QToolButton::clicked, this, [this] { Command3_Click(); });
     connect(cmdProps, &QToolButton::clicked, this, [this] { cmdProps_Click(); });
+    connect(Command4, &QToolButton::clicked, this, [this] { Command4_Click(); });
+    connect(btSound, &QToolButton::clicked, this, [this] { btSound_Click(); });
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(kPropsTimerIntervalMs);
@@ -203,8 +207,35 @@ void MainPanel::Command3_Click() {
 }
 
 void MainPanel::cmdProps_Click() {
-    // The properties dialog is not part of this panel yet; the panel stays on top.
-    Guarded([&] { SetTopmost(true); });
+    Guarded([&] {
+        if (context_.Editor.IsEditableView()) {
+            FlashPropForm form(context_, this);
+            context_.platform.showModal(form);
+        }
+        SetTopmost(true);
+    });
+}
+
+void MainPanel::Command4_Click() {
+    Guarded([&] {
+        if (!context_.Editor.IsEditableView())
+            return;
+        SetTopmost(false);
+        frmColoriserForm form(context_, this);
+        context_.platform.showModal(form);
+        SetTopmost(true);
+    });
+}
+
+void MainPanel::btSound_Click() {
+    Guarded([&] {
+        if (!context_.Editor.IsEditableView())
+            return;
+        SetTopmost(false);
+        frmFlashSOundForm form(context_, this);
+        context_.platform.showModal(form);
+        SetTopmost(true);
+    });
 }
 
 void MainPanel::ActionMainMenu(int command) {

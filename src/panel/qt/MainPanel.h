@@ -49,6 +49,8 @@ public:
     void Command5_Click();
     void Command3_Click();
     void cmdProps_Click();
+    void Command4_Click();
+    void btSound_Click();
     void MainRoller_Click();
     void CloseLabel_Click();
     void Timer1_Timer();
