@@ -2,6 +2,7 @@
 // panel with the editor's model behind them and the scripted platform answering.
 
 #include "addin/AddinTestSupport.h"
+#include "catalog/qt/PreviewFactory.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/frmColoriser.h"
 #include "panel/qt/MainPanel.h"
@@ -107,8 +108,9 @@ TEST_F(EditingDialogs, MiscArtHasNoFurtherPropertiesAndDeleteRemoves) {
 
 TEST_F(EditingDialogs, ColouringWithAPresetChangesOnlyTheWeightings) {
     Select(kButton);
-    platform.modalActions.push_back([&](ModalForm& form) {
-        frmColoriser& dialog = dynamic_cast<frmColoriserForm&>(form).dialog();
+    {
+        frmColoriserForm form(context, nullptr, RecordingPreviewFactory());
+        frmColoriser& dialog = form.dialog();
         EXPECT_EQ(dialog.CWTxtRed->text(), "25");
         EXPECT_EQ(dialog.CWTxtBlue->text(), "-10");
         EXPECT_EQ(dialog.CWRed->value(), 0);
@@ -124,11 +126,14 @@ TEST_F(EditingDialogs, ColouringWithAPresetChangesOnlyTheWeightings) {
         ASSERT_FALSE(variables.empty());
         EXPECT_EQ(variables.back(), (std::pair<std::string, std::string>{"CWB", "-20"}));
         EXPECT_TRUE(dialog.LastPreview().MoviePath.ends_with("btgel.swf"));
+        const auto& calls = dynamic_cast<RecordingPreviewWidget&>(*dialog.DemoFlash).Calls;
+        ASSERT_GE(calls.size(), 3u);
+        EXPECT_EQ(calls[calls.size() - 3], "SetVariable(CWB=-20)");
+        EXPECT_EQ(calls.back(), "Play");
         platform.inputBoxAnswers.push_back(std::string("Cool"));
         dialog.Command13->click();
         dialog.btUpdate->click();
-    });
-    panel->Command4_Click();
+    }
     const std::string& text = document->text();
     EXPECT_NE(text.find("btgel.swf?T1=Our+breads&CWR=40&CWG=10&CWB=-20\""), std::string::npos)
         << text;
@@ -138,9 +143,7 @@ TEST_F(EditingDialogs, ColouringWithAPresetChangesOnlyTheWeightings) {
 
     // A paragraph is left exactly as it is.
     Select("<p>Text &amp; more</p>");
-    platform.modalActions.push_back(
-        [&](ModalForm& form) { dynamic_cast<frmColoriserForm&>(form).dialog().btUpdate->click(); });
-    panel->Command4_Click();
+    frmColoriserForm(context, nullptr, RecordingPreviewFactory()).dialog().btUpdate->click();
     EXPECT_NE(document->text().find("<p>Text &amp; more</p>"), std::string::npos);
 }
 
@@ -150,8 +153,9 @@ TEST_F(EditingDialogs, SoundDialogListsImagesAndSoundsAndNeedsASavedPage) {
     test::WriteFile(install.path() / "sounds.kqz", "[SndPop]{sndpop.swf}(Pop)!^A pop.^!\r\n");
     test::WriteFile(install.path() / "FlashMovies" / "sndpop.swf", "FWS");
     platform.clipboard = "the user's text";
-    platform.modalActions.push_back([&](ModalForm& form) {
-        frmFlashSOund& dialog = dynamic_cast<frmFlashSOundForm&>(form).dialog();
+    {
+        frmFlashSOundForm form(context, nullptr, RecordingPreviewFactory());
+        frmFlashSOund& dialog = form.dialog();
         EXPECT_EQ(dialog.windowTitle(), "Insert Flash Sound Event");
         ASSERT_EQ(dialog.ImgList->count(), 3);
         EXPECT_EQ(dialog.ImgList->itemText(1), "Image Object [0] ");
@@ -165,8 +169,7 @@ TEST_F(EditingDialogs, SoundDialogListsImagesAndSoundsAndNeedsASavedPage) {
         dialog.ImgList->setCurrentIndex(2);
         dialog.ImgList_Click();
         dialog.Command1->click();
-    });
-    panel->btSound_Click();
+    }
     EXPECT_EQ(platform.clipboard, "the user's text");
     ASSERT_EQ(platform.callsOf("messageBox").size(), 1u) << "the page was never saved";
     EXPECT_EQ(document->text().find("SndPop"), std::string::npos);

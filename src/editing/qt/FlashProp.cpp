@@ -254,8 +254,9 @@ void FlashProp::Command3_Click() {
 
 void FlashProp::Command4_Click() {
     Guarded("FlashProp::Command4_Click", [&] {
-        if (loaded_.Element && loaded_.Element->isAttached())
-            loaded_.Element->setOuterHTML("");
+        // The object as it stands now (re-edit may already have rewritten it).
+        if (const ElementPtr target = PropertiesTarget(context_.Editor, loaded_.Element))
+            target->setOuterHTML("");
         else
             LogWarning("FlashProp::Command4_Click", "the object is no longer in the page");
         Unload();
@@ -264,7 +265,8 @@ void FlashProp::Command4_Click() {
 
 void FlashProp::Command5_Click() {
     Guarded("FlashProp::Command5_Click", [&] {
-        DuplicateObject(context_.Editor, loaded_.Element, loaded_.Id, RandomCopySuffix());
+        DuplicateObject(context_.Editor, PropertiesTarget(context_.Editor, loaded_.Element),
+                        loaded_.Id, RandomCopySuffix());
         Unload();
     });
 }

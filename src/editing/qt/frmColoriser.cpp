@@ -71,8 +71,8 @@ template <typename Body> void frmColoriser::Guarded(const char* where, Body&& bo
     }
 }
 
-frmColoriser::frmColoriser(AddinContext& context, QWidget* parent, PreviewShow showPreview)
-    : QDialog(parent), context_(context), showPreview_(std::move(showPreview)) {
+frmColoriser::frmColoriser(AddinContext& context, QWidget* parent, const PreviewFactory& previews)
+    : QDialog(parent), context_(context) {
     setWindowTitle(QStringLiteral("Color Adjustment (If Supported By Object)"));
     setModal(true);
 
@@ -108,11 +108,10 @@ frmColoriser::frmColoriser(AddinContext& context, QWidget* parent, PreviewShow s
     lstColor->addItem(QStringLiteral("Please Select From List"));
     ColorPresets << QStringLiteral("Colors");
 
-    DemoFlash = new QWidget(this);
+    const PreviewSlot slot = previews(kHeadingPreviewSize, this);
+    DemoFlash = slot.Widget;
+    Demo = slot.Preview;
     DemoFlash->setObjectName(QStringLiteral("DemoFlash"));
-    DemoFlash->setMinimumSize(329, 120);
-    auto* demoLayout = new QVBoxLayout(DemoFlash);
-    demoLayout->setContentsMargins(0, 0, 0, 0);
 
     Command12 = new QPushButton(QStringLiteral("Reset"), this);
     Command13 = new QPushButton(QStringLiteral("Save As Preset"), this);
@@ -138,7 +137,7 @@ frmColoriser::frmColoriser(AddinContext& context, QWidget* parent, PreviewShow s
     layout->addWidget(heading);
     layout->addLayout(grid);
     layout->addLayout(presets);
-    layout->addWidget(DemoFlash, 1);
+    layout->addWidget(DemoFlash, 0, Qt::AlignHCenter);
     layout->addWidget(new QLabel(QStringLiteral("Not All Objects Support Colorization."), this));
     auto* note = new QLabel(QStringLiteral("Color Balances May Vary In Some Movies Based On What "
                                            "The 'Orginal' Colors In The Movie Are."),
@@ -210,8 +209,15 @@ void frmColoriser::RefreshDemo() {
         request.BackgroundColor = BackgroundOf(*element);
         request.Variables = preview.Variables;
         lastPreview_ = request;
-        if (showPreview_)
-            showPreview_(*DemoFlash, request);
+        if (!Demo)
+            return;
+        Demo->Movie(request.MoviePath);
+        if (!request.BackgroundColor.empty())
+            Demo->BGColor(request.BackgroundColor);
+        for (const auto& [name, value] : request.Variables)
+            Demo->SetVariable(name, value);
+        Demo->GotoFrame(1);
+        Demo->Play();
     });
 }
 
@@ -323,8 +329,9 @@ void frmColoriser::Unload() {
     done(QDialog::Accepted);
 }
 
-frmColoriserForm::frmColoriserForm(AddinContext& context, QWidget* parent, PreviewShow showPreview)
-    : dialog_(std::make_unique<frmColoriser>(context, parent, std::move(showPreview))) {}
+frmColoriserForm::frmColoriserForm(AddinContext& context, QWidget* parent,
+                                   const PreviewFactory& previews)
+    : dialog_(std::make_unique<frmColoriser>(context, parent, previews)) {}
 
 void frmColoriserForm::execModal() {
     if (!dialog_->Unloaded())

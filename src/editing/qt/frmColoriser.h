@@ -3,6 +3,7 @@
 // Flash object, with a live preview of the object and named presets.
 
 #include "addin/AddinContext.h"
+#include "catalog/qt/PreviewFactory.h"
 #include "editing/Colorisation.h"
 #include "editing/qt/DemoPreview.h"
 #include "platform/Platform.h"
@@ -26,10 +27,9 @@ namespace tlx {
 
 class frmColoriser : public QDialog {
 public:
-    // Loads the dialog for the page's active element. `showPreview` plays the preview in
-    // `DemoFlash`; without one the dialog's own player is used.
+    // Loads the dialog for the page's active element; its preview comes from `previews`.
     explicit frmColoriser(AddinContext& context, QWidget* parent = nullptr,
-                          PreviewShow showPreview = {});
+                          const PreviewFactory& previews = WebPreviewFactory());
 
     // ---- controls
     QSlider* CWRed = nullptr;
@@ -39,8 +39,9 @@ public:
     QLabel* CWTxtGreen = nullptr;
     QLabel* CWTxtBlue = nullptr;
     QComboBox* lstColor = nullptr;
-    QStringList ColorPresets; // hidden list: "Colors", then each preset's value text
-    QWidget* DemoFlash = nullptr;
+    QStringList ColorPresets;     // hidden list: "Colors", then each preset's value text
+    QWidget* DemoFlash = nullptr; // the preview's widget
+    FlashPreview* Demo = nullptr;
     QToolButton* btUpdate = nullptr;
     QToolButton* Command9 = nullptr;
     QPushButton* Command12 = nullptr;
@@ -71,7 +72,6 @@ private:
     void Unload();
 
     AddinContext& context_;
-    PreviewShow showPreview_;
     PreviewRequest lastPreview_;
     bool unloaded_ = false;
     bool loading_ = true;
@@ -80,7 +80,7 @@ private:
 class frmColoriserForm : public ModalForm {
 public:
     frmColoriserForm(AddinContext& context, QWidget* parent = nullptr,
-                     PreviewShow showPreview = {});
+                     const PreviewFactory& previews = WebPreviewFactory());
     std::string formName() const override { return "frmColoriser"; }
     void execModal() override;
     frmColoriser& dialog() { return *dialog_; }

@@ -60,8 +60,8 @@ template <typename Body> void frmFlashSOund::Guarded(const char* where, Body&& b
     }
 }
 
-frmFlashSOund::frmFlashSOund(AddinContext& context, QWidget* parent, PreviewShow showPreview)
-    : QDialog(parent), context_(context), showPreview_(std::move(showPreview)) {
+frmFlashSOund::frmFlashSOund(AddinContext& context, QWidget* parent, const PreviewFactory& previews)
+    : QDialog(parent), context_(context) {
     setWindowTitle(QStringLiteral("Insert Flash Sound Event"));
     setModal(true);
 
@@ -83,11 +83,10 @@ frmFlashSOund::frmFlashSOund(AddinContext& context, QWidget* parent, PreviewShow
     auto* pictureLayout = new QVBoxLayout(pictureFrame);
     pictureLayout->addWidget(ImPreview);
 
-    FlashDemo = new QWidget(this);
+    const PreviewSlot slot = previews(QSize(54, 54), this);
+    FlashDemo = slot.Widget;
+    Demo = slot.Preview;
     FlashDemo->setObjectName(QStringLiteral("FlashDemo"));
-    FlashDemo->setFixedSize(60, 60);
-    auto* demoLayout = new QVBoxLayout(FlashDemo);
-    demoLayout->setContentsMargins(0, 0, 0, 0);
     lblDesc = new QLabel(this);
     lblDesc->setObjectName(QStringLiteral("lblDesc"));
     lblDesc->setWordWrap(true);
@@ -154,10 +153,10 @@ void frmFlashSOund::Form_Load() {
 }
 
 void frmFlashSOund::PlayPreview() {
-    if (lastPreview_.MoviePath.empty())
+    if (lastPreview_.MoviePath.empty() || !Demo)
         return;
-    if (showPreview_)
-        showPreview_(*FlashDemo, lastPreview_);
+    Demo->GotoFrame(1);
+    Demo->Play();
 }
 
 void frmFlashSOund::FLashSound_Click() {
@@ -170,6 +169,8 @@ void frmFlashSOund::FLashSound_Click() {
         lastPreview_ = {};
         lastPreview_.MoviePath =
             (LibraryFolder::Locate(context_.InstallFolder) / sound.File).string();
+        if (Demo)
+            Demo->Movie(lastPreview_.MoviePath);
         PlayPreview();
         lblDesc->setText(toQString(sound.Description));
     });
@@ -243,8 +244,8 @@ void frmFlashSOund::Unload() {
 }
 
 frmFlashSOundForm::frmFlashSOundForm(AddinContext& context, QWidget* parent,
-                                     PreviewShow showPreview)
-    : dialog_(std::make_unique<frmFlashSOund>(context, parent, std::move(showPreview))) {}
+                                     const PreviewFactory& previews)
+    : dialog_(std::make_unique<frmFlashSOund>(context, parent, previews)) {}
 
 void frmFlashSOundForm::execModal() {
     if (!dialog_->Unloaded())

@@ -3,6 +3,7 @@
 // when the mouse comes over the image, leaves it or clicks it.
 
 #include "addin/AddinContext.h"
+#include "catalog/qt/PreviewFactory.h"
 #include "editing/qt/DemoPreview.h"
 #include "platform/Platform.h"
 #include "sound/SoundEvent.h"
@@ -21,14 +22,15 @@ namespace tlx {
 class frmFlashSOund : public QDialog {
 public:
     explicit frmFlashSOund(AddinContext& context, QWidget* parent = nullptr,
-                           PreviewShow showPreview = {});
+                           const PreviewFactory& previews = WebPreviewFactory());
 
     // ---- controls
     QComboBox* FLashSound = nullptr;
     QComboBox* ImgEvent = nullptr;
     QComboBox* ImgList = nullptr;
     QLabel* ImPreview = nullptr;
-    QWidget* FlashDemo = nullptr;
+    QWidget* FlashDemo = nullptr; // the preview's widget
+    FlashPreview* Demo = nullptr;
     QLabel* lblDesc = nullptr;
     QPushButton* Command2 = nullptr;
     QToolButton* Command1 = nullptr;
@@ -57,7 +59,6 @@ private:
     void Unload();
 
     AddinContext& context_;
-    PreviewShow showPreview_;
     PreviewRequest lastPreview_;
     std::vector<SoundEntry> sounds_;
     bool unloaded_ = false;
@@ -66,7 +67,7 @@ private:
 class frmFlashSOundForm : public ModalForm {
 public:
     frmFlashSOundForm(AddinContext& context, QWidget* parent = nullptr,
-                      PreviewShow showPreview = {});
+                      const PreviewFactory& previews = WebPreviewFactory());
     std::string formName() const override { return "frmFlashSOund"; }
     void execModal() override;
     frmFlashSOund& dialog() { return *dialog_; }
