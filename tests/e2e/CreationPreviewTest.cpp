@@ -140,5 +140,40 @@ TEST_F(CreationPreview, ButtonPreviewShowsTypedTextInItsColourAndKeepsUpWithTypi
               << " ms), restarts " << preview->RestartsIssued() << "\n";
 }
 
+TEST_F(CreationPreview, HeadingPreviewPlaysWithItsBackground) {
+    FlashHeading dialog(context);
+    auto* preview = dynamic_cast<WebFlashPreview*>(dialog.FlashDemo);
+    ASSERT_NE(preview, nullptr);
+    dialog.show();
+    pause(500);
+    SetSwatchColour(*dialog.fTextColor, "#FF0000");
+    dialog.FlashStyle->setCurrentIndex(1);
+    dialog.BackStyle->setCurrentIndex(1);
+    dialog.Text1->setText(QStringLiteral("Fresh today"));
+    EXPECT_GT(waitForColour(*preview, QColor(255, 0, 0), 20), 20)
+        << "no red text in the heading preview; restarts " << preview->RestartsIssued() << " shown "
+        << preview->RestartsShown() << " " << preview->LastParameters().toStdString();
+}
+
+TEST_F(CreationPreview, IntroPreviewShowsTheTextOfItsTextFile) {
+    FlashMovie dialog(context);
+    auto* preview = dynamic_cast<WebFlashPreview*>(dialog.FlashDemo);
+    ASSERT_NE(preview, nullptr);
+    dialog.show();
+    pause(500);
+    SetSwatchColour(*dialog.fTextColor, "#FF0000");
+    dialog.FlashStyle->setCurrentIndex(1);
+    dialog.FlashMusic->setCurrentIndex(1);
+    dialog.HeadStyle->setCurrentIndex(1);
+    dialog.Text1->setText(QStringLiteral("Welcome in"));
+    dialog.SetTextToPreview();
+    const int red = waitForColour(*preview, QColor(255, 0, 0), 20);
+    if (!qEnvironmentVariableIsEmpty("TLX_E2E_SHOT"))
+        preview->grab().save(qEnvironmentVariable("TLX_E2E_SHOT"));
+    EXPECT_GT(red, 20) << "no red text in the intro preview; restarts " << preview->RestartsIssued()
+                       << " shown " << preview->RestartsShown() << " "
+                       << preview->LastParameters().toStdString();
+}
+
 } // namespace
 } // namespace tlx::test

@@ -7,6 +7,10 @@
 #include "catalog/qt/FromFile.h"
 #include "catalog/qt/fButton.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
 namespace tlx {
 
 std::unique_ptr<CreationDialog> MakeCreationDialog(AddinContext& context, CreationDialogKind kind,
@@ -50,9 +54,16 @@ void CreationDialogForm::execModal() {
 
 void ShowCreationDialog(AddinContext& context, CreationDialogKind kind, QWidget* owner,
                         std::function<void()> onUnload) {
-    auto dialog = MakeCreationDialog(context, kind, owner);
+    // Made without an owner: a web view in a dialog owned by the panel's tool window
+    // crashes the window compositing of this Qt version. It is placed over the owner's
+    // screen instead, and exec() keeps it modal.
+    auto dialog = MakeCreationDialog(context, kind, nullptr);
     if (!dialog)
         return;
+    if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
+        dialog->adjustSize();
+        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+    }
     dialog->SetOnUnload(std::move(onUnload));
     CreationDialogForm form(std::move(dialog));
     context.platform.showModal(form);
