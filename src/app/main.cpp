@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "app/GuiMain.h"
+#include "app/InsertCommand.h"
 
 #include <exception>
 #include <iostream>
@@ -15,6 +16,8 @@ void printUsage(std::ostream& out) {
            "  tamberlux fix PATH...                   rewrite the Flash objects of such pages\n"
            "  tamberlux catalog FILE                  list the entries a catalog file gives\n"
            "  tamberlux import PACKAGE.zip [--install DIR]   import a content package\n"
+           "  tamberlux insert PAGE KIND ENTRY [KEY=VALUE...] [--install DIR]   put a Flash object "
+           "(KIND button, heading, intro, art or file) at the end of a page\n"
            "  tamberlux [WEB [PAGE]] [--install DIR]  open the page editor (default: the sample "
            "web)\n";
 }
@@ -34,6 +37,8 @@ int main(int argc, char** argv) {
             return runCatalogCommand(args, std::cout, std::cerr);
         if (command == "import")
             return runImportCommand(args, std::cout, std::cerr);
+        if (command == "insert")
+            return runInsertCommand(args, std::cout, std::cerr);
         if (command == "--help" || command == "-h" || command == "help") {
             printUsage(std::cout);
             return 0;

@@ -4,6 +4,7 @@
 // image, leaves it or clicks it.
 
 #include "addin/HostEditor.h"
+#include "catalog/InsertionFlow.h" // kUnsavedPageMessage
 #include "platform/Platform.h"
 
 #include <string>
@@ -16,9 +17,6 @@ inline constexpr std::string_view kSoundEventNote =
     "Sound Events Only Tested Under Internet Explorer.";
 inline constexpr std::string_view kSoundPlaceholder = "Available Flash Sounds...";
 inline constexpr std::string_view kImagePlaceholder = "Available Document Image...";
-inline constexpr std::string_view kUnsavedPageMessage =
-    "Unable to succesfully add Flash content without being in a Frontpage Web or a Saved "
-    "document.\rPlease save page/web before adding Flash content.";
 
 // One sound of the sounds catalog as this dialog reads it: all four fields are required.
 struct SoundEntry {

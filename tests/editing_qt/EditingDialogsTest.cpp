@@ -2,8 +2,11 @@
 // panel with the editor's model behind them and the scripted platform answering.
 
 #include "addin/AddinTestSupport.h"
+#include "catalog/qt/CreationDialogs.h"
 #include "catalog/qt/PreviewFactory.h"
+#include "catalog/qt/fButton.h"
 #include "editing/qt/FlashProp.h"
+#include "editing/qt/ReEditDialogs.h"
 #include "editing/qt/frmColoriser.h"
 #include "panel/qt/MainPanel.h"
 #include "platform/ScriptedPlatform.h"
@@ -173,6 +176,82 @@ TEST_F(EditingDialogs, SoundDialogListsImagesAndSoundsAndNeedsASavedPage) {
     EXPECT_EQ(platform.clipboard, "the user's text");
     ASSERT_EQ(platform.callsOf("messageBox").size(), 1u) << "the page was never saved";
     EXPECT_EQ(document->text().find("SndPop"), std::string::npos);
+}
+
+} // namespace
+} // namespace tlx
+
+namespace tlx {
+namespace {
+
+class ReEditDialogs : public ::testing::Test {
+protected:
+    ReEditDialogs() : app(host::Application::create()), context(platform, install.str()) {
+        context.Editor = HostEditor(app);
+        test::WriteFile(install.path() / "buttons.kqz",
+                        "[SingleText]{btpill.swf}(Pill)*&[120](30)!^Pill^!&*\r\n"
+                        "[TwinTextSnd]{btgel.swf}(Gel)*&[180](44)!^Gel^!&*\r\n");
+        test::WriteFile(install.path() / "sounds.kqz", "[SndClick]{sndclick.swf}(Click)!^C^!\r\n");
+        for (const char* file : {"btpill.swf", "btgel.swf", "sndclick.swf"})
+            test::WriteFile(install.path() / "FlashMovies" / file, "FWS");
+        test::WriteFile(web.path() / "p.htm",
+                        test::kPageHead + "<p>x</p>" + kButton + test::kPageTail);
+        app->openWeb(web.path());
+        document = app->openPage(web.path() / "p.htm")->document();
+        const auto at = document->text().find(kButton);
+        document->setSelection(at, at + kButton.size());
+    }
+
+    test::TempFolder install;
+    test::TempFolder web;
+    std::shared_ptr<host::Application> app;
+    ScriptedPlatform platform;
+    AddinContext context;
+    std::shared_ptr<host::HtmlDocument> document;
+};
+
+TEST_F(ReEditDialogs, AButtonReopensFilledAndUpdatesInPlaceKeepingItsIdAndSize) {
+    bool shown = false;
+    platform.modalActions.push_back([&](ModalForm& form) {
+        auto* button = dynamic_cast<fButton*>(dynamic_cast<CreationDialogForm&>(form).dialog());
+        ASSERT_TRUE(button);
+        shown = true;
+        EXPECT_TRUE(button->InUpdateMode());
+        EXPECT_TRUE(button->btUpdate->isVisible() || !button->Command1->isVisible());
+        EXPECT_EQ(button->Text1->text(), "Our breads") << "the + reads as a blank";
+        EXPECT_EQ(button->FlashStyle->currentText(), "Gel");
+        EXPECT_EQ(button->fBackColor->toolTip(), "#FFF8EE");
+        EXPECT_TRUE(button->SoundDesc->isEnabled());
+        button->Text1->setText(QStringLiteral("Fresh bread"));
+        button->btUpdate->click();
+    });
+    FlashProp properties(context, nullptr,
+                         ReEditInCreationDialog(context, RecordingPreviewFactory()));
+    properties.fWidth->setText(QStringLiteral("200"));
+    properties.btOtherProperties->click();
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(properties.Unloaded());
+    const auto object = document->all().item("oKestreliteBT002");
+    ASSERT_TRUE(object) << document->text();
+    EXPECT_NE(object->outerHTML().find("T1=Fresh+bread"), std::string::npos) << object->outerHTML();
+    EXPECT_EQ(object->getAttribute("width"), "200");
+    EXPECT_EQ(object->getAttribute("height"), "44");
+    EXPECT_NE(object->outerHTML().find("CWR=25&CWG=0&CWB=-10"), std::string::npos);
+}
+
+TEST_F(ReEditDialogs, AnIntroWithoutItsTextFileStaysInThePropertiesDialog) {
+    const std::string intro = "<OBJECT ID=oKestreliteMV005 WIDTH=10 HEIGHT=10><PARAM NAME=movie "
+                              "VALUE=\"mvstory.swf?TF=FP404.htm&TC=000000\"></OBJECT>";
+    const auto at = document->text().find("<p>x</p>");
+    document->replaceRange(at, at, intro);
+    document->setSelection(at, at + intro.size());
+    FlashProp properties(context, nullptr,
+                         ReEditInCreationDialog(context, RecordingPreviewFactory()));
+    properties.btOtherProperties->click();
+    EXPECT_FALSE(properties.Unloaded());
+    ASSERT_EQ(platform.callsOf("messageBox").size(), 1u);
+    EXPECT_EQ(platform.callsOf("messageBox")[0].args[0], "53 - File not found: FP404.htm");
+    EXPECT_TRUE(platform.callsOf("showModal").empty());
 }
 
 } // namespace

@@ -50,7 +50,7 @@ function tlxRestart(n,url,params,bg,playing){
     requestAnimationFrame(function(){requestAnimationFrame(show);});
   });
   player.load({url:url,parameters:params,backgroundColor:bg,autoplay:'on',
-    splashScreen:false,unmuteOverlay:'hidden',letterbox:'on',scale:'showAll',
+    splashScreen:false,unmuteOverlay:'hidden',letterbox:'off',scale:'showAll',
     quality:'high',contextMenu:'on',deviceFontRenderer:'embedded'})
     .catch(function(){if(!done){done=true;try{player.remove();}catch(e){}tlxReport('failed '+n);}});
   setTimeout(show,1500);
@@ -99,8 +99,15 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
         const int n = parts[1].toInt(&ok);
         if (!ok)
             return;
-        if (parts[0] == QLatin1String("shown"))
+        if (parts[0] == QLatin1String("shown")) {
             ++shown_;
+            // A window of its own does not always repaint when the engine swaps a frame in.
+            for (QWidget* child : findChildren<QWidget*>())
+                child->update();
+            update();
+        } else {
+            LogWarning("FlashPreview", "the player could not load " + moviePath_);
+        }
         Settled(n);
     });
     load(server->urlFor(host::WebServer::kPreview, kPlayerPage));

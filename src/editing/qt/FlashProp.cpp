@@ -2,6 +2,7 @@
 
 #include "colour/ColourText.h"
 #include "colour/qt/ColourSwatch.h"
+#include "editing/qt/ReEditDialogs.h"
 #include "markup/TextHelpers.h"
 #include "panel/PanelState.h"
 #include "platform/FileUtil.h"
@@ -290,13 +291,10 @@ void FlashProp::btOtherProperties_Click() {
             break;
         }
         unsetCursor();
-        if (!openCreationDialog_) {
-            LogWarning("FlashProp::btOtherProperties_Click", "no creation dialog to open");
-            return;
-        }
-        hide();
-        openCreationDialog_(*this, kind);
-        Unload();
+        if (!openCreationDialog_)
+            openCreationDialog_ = ReEditInCreationDialog(context_);
+        if (openCreationDialog_(*this, kind))
+            Unload();
     });
 }
 

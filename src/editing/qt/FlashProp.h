@@ -25,10 +25,12 @@ class FlashProp : public QDialog {
 public:
     // Opens the creation dialog of a button, heading or intro movie in update mode, with the
     // properties dialog hidden but still loaded (the update reads its size and window mode and
-    // writes its background swatch). Returns when that dialog has closed.
-    using CreationDialogOpener = std::function<void(FlashProp& properties, ReEditKind kind)>;
+    // writes its background swatch). Returns when that dialog has closed: true, or false when
+    // it could not be opened and the properties dialog stays.
+    using CreationDialogOpener = std::function<bool(FlashProp& properties, ReEditKind kind)>;
 
-    // Loads the dialog for the page's active element.
+    // Loads the dialog for the page's active element. Without an opener the creation dialogs
+    // are opened with web previews.
     explicit FlashProp(AddinContext& context, QWidget* parent = nullptr,
                        CreationDialogOpener openCreationDialog = {});
 

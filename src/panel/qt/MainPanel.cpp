@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -97,9 +98,16 @@ MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidge
                           "Insert Flash 5+ Detection Code Into Page.");
     Command3 = MakeButton(static_cast<int>(PanelIcon::Help), "Help...");
 
-    // The dialogs of these commands are not part of this panel yet.
-    for (QToolButton* button : {Command14, btHeading, btIntros, btShape, Command1})
-        button->setEnabled(false);
+    connect(Command14, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::Button); });
+    connect(btHeading, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::Heading); });
+    connect(btIntros, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::IntroMovie); });
+    connect(btShape, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::MiscArt); });
+    connect(Command1, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::LocalFile); });
     // Follows the selection (Timer1) until the first tick decides.
     cmdProps->setEnabled(false);
 
@@ -203,6 +211,48 @@ void MainPanel::Command3_Click() {
         if (command != 0)
             ActionMainMenu(command);
         SetTopmost(true);
+    });
+}
+
+void MainPanel::OpenCreationDialog(CreationDialogKind kind) {
+    Guarded([&] {
+        using Kind = CreationDialogKind;
+        const bool editable = context_.Editor.IsEditableView();
+        if (kind != Kind::Heading && kind != Kind::IntroMovie) {
+            if (editable) {
+                if (kind != Kind::LocalFile)
+                    SetTopmost(false);
+                ShowCreationDialog(context_, kind, this);
+            }
+            SetTopmost(true);
+            return;
+        }
+        // The heading and intro dialogs take the panel's commands away while they are open
+        // and give them back (in the states they had) when they go.
+        const std::vector<QToolButton*> commands{Command14, btHeading, btSound,  btIntros,
+                                                 btShape,   Command1,  cmdProps, Command3};
+        std::vector<bool> states;
+        for (QToolButton* button : commands) {
+            states.push_back(button->isEnabled());
+            button->setEnabled(false);
+        }
+        QPointer<MainPanel> self(this);
+        auto restore = [self, commands, states] {
+            if (!self || self->unloaded_)
+                return;
+            for (std::size_t i = 0; i < commands.size(); ++i)
+                commands[i]->setEnabled(states[i]);
+            self->show();
+            self->SetTopmost(true);
+        };
+        if (kind == Kind::Heading)
+            hide();
+        if (editable)
+            ShowCreationDialog(context_, kind, this, restore);
+        else
+            restore();
+        if (self)
+            SetTopmost(true);
     });
 }
 
