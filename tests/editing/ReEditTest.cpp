@@ -53,7 +53,7 @@ TEST(ReEdit, ButtonFieldsFromTheObjectsParameters) {
     };
     const Case cases[] = {
         {"btpill.swf?T1=Big+Sale&T2=Now%20on&TC=FF0000&TU=a.htm&TW=_top&BS=sndclick.swf",
-         {"Big Sale", "Now%20on", "a.htm", "_top", 2, 1, "#FF0000"}},
+         {"Big Sale", "Now on", "a.htm", "_top", 2, 1, "#FF0000"}},
         // A sound no longer in the catalog, a movie no longer listed, keys missing.
         {"gone.swf?T1=Go&BS=sndold.swf", {"Go", "", "", "", 0, 0, "#"}},
         // XT1= holds T1= too: the first occurrence counts.

@@ -1,5 +1,6 @@
 #include "host/qt/WebServer.h"
 
+#include "host/qt/PlayerNames.h"
 #include "platform_qt/QtTestEnvironment.h"
 
 #include <QDir>
@@ -287,7 +288,8 @@ TEST_F(WebServerTest, RuffleIsInjectedIntoTheServedCopyOnly) {
                                        "window.RufflePlayer || {}; window.RufflePlayer.config = "
                                        "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
                                        "\"hidden\"};</script><script src=\"" +
-                                       rufflePath + "\"></script><title>Home</title>"));
+                                       rufflePath + "\"></script>" +
+                                       QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
     EXPECT_EQ(readFile(root + "/web/index.htm"), page);
 
     // Other files are served untouched; without injection the page is served as it is.

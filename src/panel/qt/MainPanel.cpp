@@ -32,6 +32,14 @@ constexpr int kLabelPixels = 18;
 
 constexpr std::string_view kUnexpectedFailure = "This command stopped on an unexpected error:\r";
 
+// Puts a dialog without an owner in the middle of the screen the panel is on.
+void CentreOnScreenOf(QWidget& dialog, const QWidget* panel) {
+    if (const QScreen* screen = panel->screen()) {
+        dialog.adjustSize();
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    }
+}
+
 } // namespace
 
 template <typename Body> void MainPanel::Guarded(Body&& body) {
@@ -271,7 +279,10 @@ void MainPanel::Command4_Click() {
         if (!context_.Editor.IsEditableView())
             return;
         SetTopmost(false);
-        frmColoriserForm form(context_, this);
+        // Without an owner, as the creation dialogs: a web view in a dialog owned by the
+        // panel's tool window brings the window compositing down.
+        frmColoriserForm form(context_, nullptr);
+        CentreOnScreenOf(form.dialog(), this);
         context_.platform.showModal(form);
         SetTopmost(true);
     });
@@ -282,7 +293,8 @@ void MainPanel::btSound_Click() {
         if (!context_.Editor.IsEditableView())
             return;
         SetTopmost(false);
-        frmFlashSOundForm form(context_, this);
+        frmFlashSOundForm form(context_, nullptr);
+        CentreOnScreenOf(form.dialog(), this);
         context_.platform.showModal(form);
         SetTopmost(true);
     });
