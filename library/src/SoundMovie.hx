@@ -15,6 +15,9 @@ import tlx.Movie;
 class SoundMovie {
 	static var clip:Clip;
 	static var icon:Shape;
+	// How often the sound was started; the page can ask (`tlxPlays()`), which shows that a call
+	// reached the movie even where no sound can be heard.
+	static var plays:Int = 0;
 
 	static function main()
 		Movie.whenReady(start);
@@ -30,6 +33,7 @@ class SoundMovie {
 				if (ExternalInterface.available) {
 					ExternalInterface.addCallback("Play", play);
 					ExternalInterface.addCallback("tlxPlay", play);
+					ExternalInterface.addCallback("tlxPlays", function() return plays);
 				}
 			} catch (e:Dynamic) {}
 			Movie.root.buttonMode = true;
@@ -40,6 +44,7 @@ class SoundMovie {
 	}
 
 	static function play() {
+		plays++;
 		try {
 			var ch = clip.play();
 			drawIcon(1);

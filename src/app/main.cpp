@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "app/Commands.h"
 #include "app/GuiMain.h"
+#include "app/InsertCommand.h"
 #include "app/InstallFolder.h"
 #include "platform/ShippedData.h"
 
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
             return runCatalogCommand(args, std::cout, std::cerr);
         if (command == "import")
             return runImportCommand(args, std::cout, std::cerr);
+        if (command == "insert")
+            return runInsertCommand(args, std::cout, std::cerr);
         if (command == "--help" || command == "-h" || command == "help") {
             printUsage(std::cout);
             return 0;

@@ -19,18 +19,46 @@ constexpr std::array<std::string_view, 1> kMiscKeys{"CA"};
 // FileName + "?" + the values under the kind's keys, in key order.
 std::string Assemble(std::string_view fileName, std::span<const std::string_view> keys,
                      std::initializer_list<std::string_view> values) {
-    std::string reference(fileName);
+    std::string reference = EncodeFileNamePart(fileName);
     auto value = values.begin();
     for (std::size_t i = 0; i < keys.size(); ++i, ++value) {
         reference += i == 0 ? "?" : "&";
         reference += keys[i];
         reference += '=';
-        reference += *value;
+        reference += EncodeQueryValue(*value);
     }
     return reference;
 }
 
 } // namespace
+
+std::string EncodeQueryValue(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (const char c : value) {
+        if (c == '%')
+            out += "%25";
+        else if (c == '&')
+            out += "%26";
+        else if (c == '+')
+            out += "%2B";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string EncodeFileNamePart(std::string_view fileName) {
+    std::string out;
+    out.reserve(fileName.size());
+    for (const char c : fileName) {
+        if (c == ' ')
+            out += "%20";
+        else
+            out += c;
+    }
+    return out;
+}
 
 std::string_view KindCode(CreationKind kind) {
     switch (kind) {
@@ -95,7 +123,8 @@ std::string IntroMovieReference(const IntroMovieParameters& p) {
 }
 
 std::string MiscArtMovieReference(std::string_view fileName) {
-    return EncodeMovieReference(Assemble(fileName, kMiscKeys, {"1"}), false);
+    // The misc art reference keeps the file name as it is.
+    return EncodeMovieReference(std::string(fileName) + "?CA=1", false);
 }
 
 } // namespace tlx

@@ -5,7 +5,10 @@
 // turned into "+"; the misc art reference keeps its blanks. Quote characters, which would end
 // the markup attribute the reference is written into, are written as %22 (double quote) and
 // %27 (single quote) in every reference; the Flash player decodes them back into quotes when it
-// hands the parameters to the movie. No other character is encoded: "&", "=", "?" and "#" in
+// hands the parameters to the movie. So that a typed text reaches the movie whole, "&", "+" and
+// "%" in a value are written %26, %2B and %25, and a blank in the file name of a button,
+// heading or intro movie reference is written %20 (a browser does not read "+" in a path as a
+// blank); blanks in values still become "+". Nothing else is encoded: "=", "?" and "#" in
 // user text go in unchanged.
 
 #include <span>
@@ -29,6 +32,11 @@ std::span<const std::string_view> KeyOrder(CreationKind kind);
 // The six hexadecimal digits written for a colour: the last six characters of a swatch's colour
 // text ("#FF0000" gives "FF0000"); a shorter text is taken whole.
 std::string ColorDigits(std::string_view colorText);
+
+// A value as written into a reference: "%", "&" and "+" as %25, %26 and %2B.
+std::string EncodeQueryValue(std::string_view value);
+// A file name as written before the "?": blanks as %20.
+std::string EncodeFileNamePart(std::string_view fileName);
 
 // The final encoding of an assembled reference: blanks become "+" when `blanksAsPlus`, and
 // quote characters become %22 and %27.

@@ -1,6 +1,7 @@
 #include "markup/MarkupReader.h"
 
 #include "markup/TextHelpers.h"
+#include "platform/FileUtil.h"
 
 namespace tlx {
 
@@ -33,7 +34,9 @@ std::string QueryValue(std::string_view key, std::string_view query) {
         return {};
     const std::size_t from = at + pattern.size();
     const std::size_t end = s.find('&', from);
-    return s.substr(from, end == std::string::npos ? std::string::npos : end - from);
+    // Typed "&", "+", "%" and quotes travel as %26, %2B, %25, %22 and %27.
+    return PercentDecoded(
+        s.substr(from, end == std::string::npos ? std::string::npos : end - from));
 }
 
 std::string MarkupQueryValue(std::string_view key, std::string_view markup) {
@@ -41,7 +44,8 @@ std::string MarkupQueryValue(std::string_view key, std::string_view markup) {
 }
 
 std::string MovieFileFromMarkup(std::string_view markup) {
-    return TextBetween(markup, kMovieStartMarker, ".swf") + ".swf";
+    // A blank in the file name is written %20.
+    return PercentDecoded(TextBetween(markup, kMovieStartMarker, ".swf")) + ".swf";
 }
 
 } // namespace tlx

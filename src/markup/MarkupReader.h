@@ -19,14 +19,15 @@ int HexDigit(char c);
 int HtmlColorToRgb(std::string_view text);
 
 // The value of `key` (exact letter case) in a movie query or whole movie reference, with "+"
-// read as a blank and "&amp;" as "&"; empty when the key is absent.
+// read as a blank, "&amp;" as "&" and "%XX" escapes decoded; empty when the key is absent.
 std::string QueryValue(std::string_view key, std::string_view query);
 
 // The value of `key` in the movie reference of an object's outer markup.
 std::string MarkupQueryValue(std::string_view key, std::string_view markup);
 
-// The movie file reference of an object's outer markup, up to and including ".swf"; ".swf"
-// alone when the markup has no movie parameter in double quotes.
+// The movie file reference of an object's outer markup, up to and including ".swf", with its
+// "%XX" escapes (a blank is written %20) decoded; ".swf" alone when the markup has no movie
+// parameter in double quotes.
 std::string MovieFileFromMarkup(std::string_view markup);
 
 } // namespace tlx

@@ -2,7 +2,7 @@
 
 #include "BuildPaths.h"
 #include "app/WelcomeBar.h"
-#include "platform_qt/QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 #include "updates/TestFiles.h"
 
 #include <QLabel>

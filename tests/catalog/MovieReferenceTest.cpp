@@ -1,5 +1,6 @@
 #include "catalog/MovieReference.h"
 
+#include "markup/MarkupReader.h"
 #include "markup/TextHelpers.h"
 
 #include <gtest/gtest.h>
@@ -7,13 +8,13 @@
 namespace tlx {
 namespace {
 
-TEST(MovieReference, ButtonKeysInOrderWithBlanksAsPlus) {
+TEST(MovieReference, ButtonKeysInOrderWithBlanksAsPlusAndTheFileNameBlankAsPercent20) {
     ButtonParameters p;
     p.FileName = "b 1.swf";
     p.T1 = "Click me";
     p.TextColor = "#FF0000";
     EXPECT_EQ(ButtonMovieReference(p),
-              "b+1.swf?T1=Click+me&T2=More+Text&TC=FF0000&TU=&TW=_self&BS=");
+              "b%201.swf?T1=Click+me&T2=More+Text&TC=FF0000&TU=&TW=_self&BS=");
 
     // Defaults of a freshly opened dialog.
     ButtonParameters fresh;
@@ -56,13 +57,17 @@ TEST(MovieReference, MiscArtKeepsBlanks) {
     EXPECT_EQ(MiscArtMovieReference("happy cat.swf"), "happy cat.swf?CA=1");
 }
 
-TEST(MovieReference, QuotesCannotBreakTheMarkupButOtherCharactersStay) {
+TEST(MovieReference, TypedTextReachesTheMovieWholeAndReadsBack) {
     ButtonParameters p;
     p.FileName = "b.swf";
     p.T1 = "Say \"hi\"";
-    p.T2 = "it's & more=?#";
+    p.T2 = "it's Tom & Jerry=?# 1+1 100%";
     const std::string ref = ButtonMovieReference(p);
-    EXPECT_EQ(ref, "b.swf?T1=Say+%22hi%22&T2=it%27s+&+more=?#&TC=000000&TU=&TW=_self&BS=");
+    EXPECT_EQ(ref, "b.swf?T1=Say+%22hi%22&T2=it%27s+Tom+%26+Jerry=?#+1%2B1+100%25&TC=000000&TU=&TW="
+                   "_self&BS=");
+    EXPECT_EQ(QueryValue("T1", ref), p.T1);
+    EXPECT_EQ(QueryValue("T2", ref), p.T2);
+    EXPECT_EQ(QueryValue("TW", ref), "_self");
     EXPECT_EQ(ref.find('"'), std::string::npos);
     EXPECT_EQ(ref.find('\''), std::string::npos);
     // Written into the movie parameter and read back with its markers, the reference is whole.

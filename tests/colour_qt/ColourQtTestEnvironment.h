@@ -3,7 +3,7 @@
 // folder of their own: nothing here reads or writes the real user's settings.
 
 #include "common/TempFolder.h"
-#include "platform_qt/QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -113,8 +113,12 @@ TEST_F(MainPanelTest, PropertiesButtonFollowsTheSelectionOnlyInEditableViews) {
     app->activePageWindow()->SetViewMode(0);
     panel->Timer1_Timer();
     EXPECT_FALSE(panel->cmdProps->isEnabled());
-    panel->cmdProps_Click(); // no dialog yet: nothing happens, nothing breaks
-    EXPECT_TRUE(platform.calls.empty());
+    panel->cmdProps_Click(); // the properties dialog, for whatever is active
+    ASSERT_EQ(platform.callsOf("showModal").size(), 1u);
+    EXPECT_EQ(platform.callsOf("showModal")[0].args[0], "FlashProp");
+    app->activePageWindow()->SetViewMode(2);
+    panel->cmdProps_Click();
+    EXPECT_EQ(platform.callsOf("showModal").size(), 1u) << "no dialog in a preview";
 }
 
 TEST_F(MainPanelTest, TheRunningTimerEnablesPropertiesForASelectedObject) {

@@ -3,7 +3,7 @@
 #include "updates/qt/ImportNew.h"
 
 #include "platform/ScriptedPlatform.h"
-#include "platform_qt/QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 #include "updates/TestFiles.h"
 
 #include <QLabel>

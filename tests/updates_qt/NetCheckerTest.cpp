@@ -3,7 +3,7 @@
 #include "updates/qt/NetChecker.h"
 
 #include "platform/ScriptedPlatform.h"
-#include "platform_qt/QtTestEnvironment.h"
+#include "common/QtTestEnvironment.h"
 #include "updates/TestFiles.h"
 #include "updates/UpdateCheckFiles.h"
 

@@ -2,6 +2,7 @@
 
 #include "common/QtTestEnvironment.h"
 #include "common/QtWait.h"
+#include "host/qt/PlayerNames.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -284,7 +285,8 @@ TEST_F(WebServerTest, RuffleIsInjectedIntoTheServedCopyOnly) {
                                        "window.RufflePlayer || {}; window.RufflePlayer.config = "
                                        "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
                                        "\"hidden\"};</script><script src=\"" +
-                                       rufflePath + "\"></script><title>Home</title>"));
+                                       rufflePath + "\"></script>" +
+                                       QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
     EXPECT_EQ(readFile(root + "/web/index.htm"), page);
 
     // Other files are served untouched; without injection the page is served as it is.

@@ -13,6 +13,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <algorithm>
 #include <cctype>
@@ -95,6 +96,9 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
                     self->onPageMessage(message);
             },
             webView_));
+        // Sound events of a page (a sound movie started from an image's mouse-over) play in
+        // the rendering as they would for a visitor who has already interacted with the page.
+        webView_->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         rendering_ = webView_;
         connect(webView_, &QWebEngineView::loadFinished, this, [this](bool ok) {
             if (savedScroll_.isValid()) {

@@ -1,5 +1,7 @@
 #include "host/qt/WebServer.h"
 
+#include "BuildPaths.h"
+#include "host/qt/PlayerNames.h"
 #include "platform/ShippedData.h"
 
 #include <QDir>
@@ -121,7 +123,7 @@ QByteArray WebServer::ruffleSnippet() const {
                              "window.RufflePlayer.config = {autoplay: \"on\", splashScreen: "
                              "false, unmuteOverlay: \"hidden\"};</script><script src=\"") +
            urlFor(kRuffle, QStringLiteral("ruffle.js")).toEncoded() +
-           QByteArrayLiteral("\"></script>");
+           QByteArrayLiteral("\"></script>") + QByteArray(kPlayerNamesScript);
 }
 
 QByteArray WebServer::injectInto(const QByteArray& html, const QByteArray& snippet) {

@@ -1,17 +1,22 @@
 #include "panel/qt/MainPanel.h"
 
+#include "editing/qt/FlashProp.h"
+#include "editing/qt/frmColoriser.h"
 #include "markup/FlashFix.h"
 #include "panel/DetectionScript.h"
 #include "panel/qt/AboutBox.h"
 #include "panel/qt/PanelIcons.h"
 #include "platform/qt/QtPlatform.h"
 #include "platform/qt/SetTopmost.h"
+#include "sound/qt/frmFlashSOund.h"
+#include "updates/PackageImport.h"
 #include "updates/qt/ImportNew.h"
 #include "updates/qt/NetChecker.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -28,6 +33,14 @@ constexpr int kPanelWidthPixels = kButtonCount * kButtonPixels + 2 * kMarginPixe
 constexpr int kLabelPixels = 18;
 
 constexpr std::string_view kUnexpectedFailure = "This command stopped on an unexpected error:\r";
+
+// Puts a dialog without an owner in the middle of the screen the panel is on.
+void CentreOnScreenOf(QWidget& dialog, const QWidget* panel) {
+    if (const QScreen* screen = panel->screen()) {
+        dialog.adjustSize();
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    }
+}
 
 } // namespace
 
@@ -95,10 +108,16 @@ MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidge
                           "Insert Flash 5+ Detection Code Into Page.");
     Command3 = MakeButton(static_cast<int>(PanelIcon::Help), "Help...");
 
-    // The dialogs of these commands are not part of this panel yet.
-    for (QToolButton* button :
-         {Command14, btHeading, btIntros, btShape, btSound, Command1, Command4})
-        button->setEnabled(false);
+    connect(Command14, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::Button); });
+    connect(btHeading, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::Heading); });
+    connect(btIntros, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::IntroMovie); });
+    connect(btShape, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::MiscArt); });
+    connect(Command1, &QToolButton::clicked, this,
+            [this] { OpenCreationDialog(CreationDialogKind::LocalFile); });
     // Follows the selection (Timer1) until the first tick decides.
     cmdProps->setEnabled(false);
 
@@ -106,6 +125,8 @@ MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidge
     connect(Command5, &QToolButton::clicked, this, [this] { Command5_Click(); });
     connect(Command3, &QToolButton::clicked, this, [this] { Command3_Click(); });
     connect(cmdProps, &QToolButton::clicked, this, [this] { cmdProps_Click(); });
+    connect(Command4, &QToolButton::clicked, this, [this] { Command4_Click(); });
+    connect(btSound, &QToolButton::clicked, this, [this] { btSound_Click(); });
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(kPropsTimerIntervalMs);
@@ -205,9 +226,82 @@ void MainPanel::Command3_Click() {
     });
 }
 
+void MainPanel::OpenCreationDialog(CreationDialogKind kind) {
+    Guarded([&] {
+        using Kind = CreationDialogKind;
+        const bool editable = context_.Editor.IsEditableView();
+        if (kind != Kind::Heading && kind != Kind::IntroMovie) {
+            if (editable) {
+                if (kind != Kind::LocalFile)
+                    SetTopmost(false);
+                ShowCreationDialog(context_, kind, this);
+            }
+            SetTopmost(true);
+            return;
+        }
+        // The heading and intro dialogs take the panel's commands away while they are open
+        // and give them back (in the states they had) when they go.
+        const std::vector<QToolButton*> commands{Command14, btHeading, btSound,  btIntros,
+                                                 btShape,   Command1,  cmdProps, Command3};
+        std::vector<bool> states;
+        for (QToolButton* button : commands) {
+            states.push_back(button->isEnabled());
+            button->setEnabled(false);
+        }
+        QPointer<MainPanel> self(this);
+        auto restore = [self, commands, states] {
+            if (!self || self->unloaded_)
+                return;
+            for (std::size_t i = 0; i < commands.size(); ++i)
+                commands[i]->setEnabled(states[i]);
+            self->show();
+            self->SetTopmost(true);
+        };
+        if (kind == Kind::Heading)
+            hide();
+        if (editable)
+            ShowCreationDialog(context_, kind, this, restore);
+        else
+            restore();
+        if (self)
+            SetTopmost(true);
+    });
+}
+
 void MainPanel::cmdProps_Click() {
-    // The properties dialog is not part of this panel yet; the panel stays on top.
-    Guarded([&] { SetTopmost(true); });
+    Guarded([&] {
+        if (context_.Editor.IsEditableView()) {
+            FlashPropForm form(context_, this);
+            context_.platform.showModal(form);
+        }
+        SetTopmost(true);
+    });
+}
+
+void MainPanel::Command4_Click() {
+    Guarded([&] {
+        if (!context_.Editor.IsEditableView())
+            return;
+        SetTopmost(false);
+        // Without an owner, as the creation dialogs: a web view in a dialog owned by the
+        // panel's tool window brings the window compositing down.
+        frmColoriserForm form(context_, nullptr);
+        CentreOnScreenOf(form.dialog(), this);
+        context_.platform.showModal(form);
+        SetTopmost(true);
+    });
+}
+
+void MainPanel::btSound_Click() {
+    Guarded([&] {
+        if (!context_.Editor.IsEditableView())
+            return;
+        SetTopmost(false);
+        frmFlashSOundForm form(context_, nullptr);
+        CentreOnScreenOf(form.dialog(), this);
+        context_.platform.showModal(form);
+        SetTopmost(true);
+    });
 }
 
 void MainPanel::ActionMainMenu(int command) {

@@ -3,6 +3,7 @@
 // editor, with one picture button per command.
 
 #include "addin/AddinContext.h"
+#include "catalog/qt/CreationDialogs.h"
 #include "panel/MainMenu.h"
 #include "panel/PanelState.h"
 
@@ -49,6 +50,10 @@ public:
     void Command5_Click();
     void Command3_Click();
     void cmdProps_Click();
+    void Command4_Click();
+    void btSound_Click();
+    // Command14, btHeading, btIntros, btShape, Command1: the creation dialogs.
+    void OpenCreationDialog(CreationDialogKind kind);
     void MainRoller_Click();
     void CloseLabel_Click();
     void Timer1_Timer();

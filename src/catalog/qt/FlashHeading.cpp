@@ -1,0 +1,146 @@
+#include "catalog/qt/FlashHeading.h"
+
+#include "catalog/StyleTypes.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <filesystem>
+
+namespace tlx {
+
+namespace {
+
+void Fill(QComboBox* list, const CatalogList& entries) {
+    const QSignalBlocker block(list);
+    list->clear();
+    for (const std::string& name : entries.styleNames())
+        list->addItem(QString::fromStdString(name));
+}
+
+std::size_t IndexIn(const QComboBox* list, const CatalogList& entries) {
+    const int i = list->currentIndex();
+    return i < 0 || static_cast<std::size_t>(i) >= entries.size() ? 0 : static_cast<std::size_t>(i);
+}
+
+} // namespace
+
+FlashHeading::FlashHeading(AddinContext& context, const PreviewFactory& previews, QWidget* parent)
+    : CreationDialog(context, previews, kHeadingPreviewSize, true, parent) {
+    setObjectName(QStringLiteral("FlashHeading"));
+    setWindowTitle(QStringLiteral("Insert Flash Heading"));
+    FlashStyle = new QComboBox(this);
+    FlashStyle->setObjectName(QStringLiteral("FlashStyle"));
+    BackStyle = new QComboBox(this);
+    BackStyle->setObjectName(QStringLiteral("BackStyle"));
+    Text1 = new QLineEdit(QStringLiteral("Your Text"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+
+    auto* grid = new QGridLayout(this);
+    int row = 0;
+    grid->addWidget(new QLabel(QStringLiteral("Foreground Style :"), this), row, 0);
+    grid->addWidget(FlashStyle, row++, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Background Style :"), this), row, 0);
+    grid->addWidget(BackStyle, row++, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Text :"), this), row, 0);
+    grid->addWidget(Text1, row++, 1);
+    row = AddLinkRows(grid, row);
+    row = AddColourRows(grid, row, true);
+    grid->addWidget(FlashDemoWidget, row++, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(lblDesc, row++, 0, 1, 2);
+    AddButtonRow(grid, row, 2);
+
+    Form_Load();
+
+    connect(FlashStyle, &QComboBox::currentIndexChanged, this,
+            [this] { Guarded("FlashStyle_Click", [&] { FlashStyle_Click(); }); });
+    connect(BackStyle, &QComboBox::currentIndexChanged, this,
+            [this] { Guarded("BackStyle_Click", [&] { BackStyle_Click(); }); });
+    connect(Text1, &QLineEdit::textChanged, this,
+            [this] { Guarded("Text1_Change", [&] { Text1_Change(); }); });
+}
+
+void FlashHeading::Form_Load() {
+    const std::filesystem::path install(context_.InstallFolder);
+    ReadCatalog(install / kHeadingsCatalog, kTypeFileAndName, library_, styles_);
+    Fill(FlashStyle, styles_);
+    SelectIndex(FlashStyle, 0, [this] { FlashStyle_Click(); });
+    ReadCatalog(install / kBackgroundsCatalog, kFileAndName, library_, backgrounds_);
+    Fill(BackStyle, backgrounds_);
+    SelectIndex(BackStyle, 0, [this] { BackStyle_Click(); });
+    RestartPreview();
+}
+
+std::size_t FlashHeading::StyleIndex() const {
+    return IndexIn(FlashStyle, styles_);
+}
+
+std::size_t FlashHeading::BackIndex() const {
+    return IndexIn(BackStyle, backgrounds_);
+}
+
+void FlashHeading::FlashStyle_Click() {
+    const std::size_t i = StyleIndex();
+    const CatalogEntry& entry = styles_[i];
+    if (i != 0) {
+        FlashDemo->Movie(LibraryPath(entry.FileName));
+        if (const std::string text = TextColourText(); text.size() == 7)
+            FlashDemo->SetVariable("TC", text.substr(1));
+        if (const std::string back = BackColourText(); back.size() == 7)
+            FlashDemo->BGColor(back);
+        FlashDemo->SetVariable("T1", Text1->text().toStdString());
+        if (const std::size_t b = BackIndex(); b != 0)
+            FlashDemo->SetVariable("BM", backgrounds_[b].FileName);
+        RestartPreview();
+    }
+    const HeadingStyle style = HeadingStyleOf(entry.TypeTag);
+    SetColorControlsVisible(ApplyStyle(style.ColorControlsVisible, !fTextColor->isHidden()));
+    lblDesc->setText(QString::fromStdString(entry.Description()));
+}
+
+void FlashHeading::BackStyle_Click() {
+    if (StyleIndex() == 0)
+        return;
+    const std::size_t b = BackIndex();
+    FlashDemo->SetVariable("BM", b != 0 ? backgrounds_[b].FileName : std::string());
+    RestartPreview();
+}
+
+void FlashHeading::Text1_Change() {
+    FlashDemo->SetVariable("T1", Text1->text().toStdString());
+    RestartPreview();
+}
+
+void FlashHeading::RestartPreview() {
+    FlashDemo->GotoFrame(1);
+    FlashDemo->Play();
+}
+
+void FlashHeading::PresetStyle(const std::string& movieFile) {
+    SelectIndex(FlashStyle, static_cast<int>(styles_.indexOfFileName(movieFile)),
+                [this] { FlashStyle_Click(); });
+}
+
+void FlashHeading::PresetBackground(const std::string& backgroundFile) {
+    SelectIndex(BackStyle, static_cast<int>(backgrounds_.indexOfFileName(backgroundFile)),
+                [this] { BackStyle_Click(); });
+}
+
+std::optional<PreparedObject> FlashHeading::Prepare() {
+    const std::size_t i = StyleIndex();
+    if (i == 0)
+        return std::nullopt;
+    HeadingParameters values;
+    values.T1 = Text1->text().toStdString();
+    values.TextColor = TextColourText();
+    values.TU = Text3->text().toStdString();
+    values.TW = Text4->text().toStdString();
+    if (const std::size_t b = BackIndex(); b != 0)
+        values.BM = backgrounds_[b].FileName;
+    return PrepareHeading(library_, styles_[i], values, BackColourText());
+}
+
+} // namespace tlx

@@ -1,0 +1,21 @@
+#include "catalog/qt/PreviewFactory.h"
+
+#include "catalog/qt/WebFlashPreview.h"
+
+namespace tlx {
+
+PreviewFactory WebPreviewFactory() {
+    return [](QSize size, QWidget* parent) {
+        auto* view = new WebFlashPreview(size, parent);
+        return PreviewSlot{view, view};
+    };
+}
+
+PreviewFactory RecordingPreviewFactory() {
+    return [](QSize size, QWidget* parent) {
+        auto* widget = new RecordingPreviewWidget(size, parent);
+        return PreviewSlot{widget, widget};
+    };
+}
+
+} // namespace tlx

@@ -1,0 +1,179 @@
+// The creation dialogs' preview really plays (needs the web engine and a display: run under
+// xvfb-run): a library button shows the typed text in the chosen colour, typing restarts it
+// without falling behind, and each kind inserted through its dialog into a saved page of the
+// sample web plays in the page's rendering.
+
+#include "BuildPaths.h"
+#include "addin/AddinContext.h"
+#include "catalog/qt/FlashHeading.h"
+#include "catalog/qt/FlashMisc.h"
+#include "catalog/qt/FlashMovie.h"
+#include "catalog/qt/FromFile.h"
+#include "catalog/qt/WebFlashPreview.h"
+#include "catalog/qt/fButton.h"
+#include "colour/qt/ColourSwatch.h"
+#include "common/TempFolder.h"
+#include "host/Application.h"
+#include "host/HtmlDocument.h"
+#include "host/qt/MainWindow.h"
+#include "host/qt/PageView.h"
+#include "host/qt/WebServer.h"
+#include "platform/ScriptedPlatform.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWebEngineView>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace tlx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+void pause(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+int pixelsNear(const QImage& image, QColor colour, int tolerance = 50) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) <= tolerance &&
+                std::abs(c.green() - colour.green()) <= tolerance &&
+                std::abs(c.blue() - colour.blue()) <= tolerance)
+                ++count;
+        }
+    return count;
+}
+
+// Waits (at most `timeoutMs`) until `widget` shows at least `least` pixels near `colour`.
+int waitForColour(QWidget& widget, QColor colour, int least, int timeoutMs = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    int found = 0;
+    while (clock.elapsed() < timeoutMs) {
+        found = pixelsNear(widget.grab().toImage(), colour);
+        if (found >= least)
+            break;
+        pause(200);
+    }
+    return found;
+}
+
+const fs::path kInstall = fs::path(TLX_BINARY_DIR) / "install";
+
+class CreationPreview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs a display (xvfb-run)";
+        if (!fs::exists(kInstall / "FlashMovies" / "btgel.swf"))
+            GTEST_SKIP() << "the library movies are not built";
+        host::WebServer probe;
+        if (!QFile::exists(probe.mountFolder(host::WebServer::kRuffle) +
+                           QStringLiteral("/ruffle.js")))
+            GTEST_SKIP() << "Ruffle is not installed (npm ci)";
+        // A writable install folder: the intro dialog writes its text file there.
+        fs::copy(kInstall, install.path(), fs::copy_options::recursive);
+        fs::copy(fs::path(TLX_BINARY_DIR) / "sample-web", web.path(), fs::copy_options::recursive);
+        context.InstallFolder = install.path().string();
+    }
+
+    tlx::testing::TempFolder install;
+    tlx::testing::TempFolder web;
+    ScriptedPlatform platform;
+    AddinContext context{platform, ""};
+};
+
+TEST_F(CreationPreview, ButtonPreviewShowsTypedTextInItsColourAndKeepsUpWithTyping) {
+    fButton dialog(context);
+    auto* preview = dynamic_cast<WebFlashPreview*>(dialog.FlashDemo);
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->size(), QSize(209, 57));
+    dialog.show();
+    SetSwatchColour(*dialog.fTextColor, "#FF0000");
+    dialog.PresetStyle("btgel.swf");
+    EXPECT_GT(waitForColour(*preview, QColor(255, 0, 0), 20), 20) << "no red text in the preview";
+
+    // Keystrokes one by one, a little faster than a quick typist.
+    std::vector<qint64> latencies;
+    const QString typed = QStringLiteral("Hello Tom & Jerry");
+    dialog.Text1->clear();
+    pause(300);
+    for (const QChar c : typed) {
+        dialog.Text1->setText(dialog.Text1->text() + c);
+        const QString expected = QStringLiteral("T1=") + dialog.Text1->text();
+        QElapsedTimer clock;
+        clock.start();
+        const int shownBefore = preview->RestartsShown();
+        while (clock.elapsed() < 5000 && !(preview->RestartsShown() > shownBefore &&
+                                           preview->LastParameters().contains(expected)))
+            pause(5);
+        latencies.push_back(clock.elapsed());
+        pause(80);
+    }
+    // The view ends on the latest text, and coalescing kept it from loading once per key
+    // when keys came faster than it could load.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 5000 &&
+           !preview->LastParameters().contains(QStringLiteral("T1=") + typed))
+        pause(20);
+    EXPECT_TRUE(preview->LastParameters().contains(QStringLiteral("T1=") + typed))
+        << preview->LastParameters().toStdString();
+    EXPECT_GT(waitForColour(*preview, QColor(255, 0, 0), 20), 20);
+    std::sort(latencies.begin(), latencies.end());
+    std::cout << "keystroke to preview, median of " << latencies.size() << ": "
+              << latencies[latencies.size() / 2] << " ms (worst " << latencies.back()
+              << " ms), restarts " << preview->RestartsIssued() << "\n";
+}
+
+TEST_F(CreationPreview, HeadingPreviewPlaysWithItsBackground) {
+    FlashHeading dialog(context);
+    auto* preview = dynamic_cast<WebFlashPreview*>(dialog.FlashDemo);
+    ASSERT_NE(preview, nullptr);
+    dialog.show();
+    pause(500);
+    SetSwatchColour(*dialog.fTextColor, "#FF0000");
+    dialog.FlashStyle->setCurrentIndex(1);
+    dialog.BackStyle->setCurrentIndex(1);
+    dialog.Text1->setText(QStringLiteral("Fresh today"));
+    EXPECT_GT(waitForColour(*preview, QColor(255, 0, 0), 20), 20)
+        << "no red text in the heading preview; restarts " << preview->RestartsIssued() << " shown "
+        << preview->RestartsShown() << " " << preview->LastParameters().toStdString();
+}
+
+TEST_F(CreationPreview, IntroPreviewShowsTheTextOfItsTextFile) {
+    FlashMovie dialog(context);
+    auto* preview = dynamic_cast<WebFlashPreview*>(dialog.FlashDemo);
+    ASSERT_NE(preview, nullptr);
+    dialog.show();
+    pause(500);
+    SetSwatchColour(*dialog.fTextColor, "#FF0000");
+    dialog.FlashStyle->setCurrentIndex(1);
+    dialog.FlashMusic->setCurrentIndex(1);
+    dialog.HeadStyle->setCurrentIndex(1);
+    dialog.Text1->setText(QStringLiteral("Welcome in"));
+    dialog.SetTextToPreview();
+    const int red = waitForColour(*preview, QColor(255, 0, 0), 20);
+    if (!qEnvironmentVariableIsEmpty("TLX_E2E_SHOT"))
+        preview->grab().save(qEnvironmentVariable("TLX_E2E_SHOT"));
+    EXPECT_GT(red, 20) << "no red text in the intro preview; restarts " << preview->RestartsIssued()
+                       << " shown " << preview->RestartsShown() << " "
+                       << preview->LastParameters().toStdString();
+}
+
+} // namespace
+} // namespace tlx::test
