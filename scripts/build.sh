@@ -3,6 +3,8 @@
 # names another build folder, TAMBERLUX_CMAKE_OPTIONS adds options when it is configured.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# A compile cache shared by checkouts in other folders: paths are taken relative to the top.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 build_dir=${TAMBERLUX_BUILD_DIR:-build}
 read -r -a options <<<"${TAMBERLUX_CMAKE_OPTIONS:-}"
 if [ ! -f "$build_dir/build.ninja" ]; then

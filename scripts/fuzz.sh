@@ -8,6 +8,7 @@
 # build-fuzz/crashes/ (add it to tests/fuzz/corpus/<target>/ with the fix).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 fuzz_dir=${TAMBERLUX_FUZZ_BUILD_DIR:-build-fuzz}
 cxx=${TAMBERLUX_FUZZ_CXX:-clang++}
 
