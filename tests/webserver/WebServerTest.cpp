@@ -283,11 +283,12 @@ TEST_F(WebServerTest, RuffleIsInjectedIntoTheServedCopyOnly) {
     ASSERT_EQ(served.status, 200);
     const QByteArray rufflePath =
         server.urlFor(WebServer::kRuffle, QStringLiteral("ruffle.js")).toEncoded();
-    EXPECT_TRUE(served.body.startsWith("<!DOCTYPE html><html><head><script>window.RufflePlayer = "
-                                       "window.RufflePlayer || {}; window.RufflePlayer.config = "
-                                       "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
-                                       "\"hidden\"};</script><script src=\"" +
-                                       rufflePath + "\"></script><title>Home</title>"));
+    EXPECT_TRUE(
+        served.body.startsWith("<!DOCTYPE html><html><head><script>window.RufflePlayer = "
+                               "window.RufflePlayer || {}; window.RufflePlayer.config = "
+                               "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
+                               "\"hidden\", openUrlMode: \"deny\"};</script><script src=\"" +
+                               rufflePath + "\"></script><title>Home</title>"));
     EXPECT_EQ(readFile(root + "/web/index.htm"), page);
 
     // Other files are served untouched; without injection the page is served as it is.
