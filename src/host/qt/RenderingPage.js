@@ -18,8 +18,8 @@
     // Above this many movies in a page the players draw without WebGL (a page has only a few
     // WebGL contexts).
     var CANVAS_ABOVE = 8;
-    var NEAR = "200px";
-    var FAR = "800px";
+    var NEAR = "100px";
+    var FAR = "400px";
     // A movie starts once its placeholder has stayed near the view this long, so that
     // scrolling through a long page does not start every movie passed on the way.
     var SETTLE_MS = 250;
