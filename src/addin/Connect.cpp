@@ -2,7 +2,9 @@
 
 #include "addin/ToolbarPositionFile.h"
 #include "markup/FlashFix.h"
+#include "platform/Log.h"
 
+#include <exception>
 #include <utility>
 
 namespace tlx {
@@ -13,7 +15,10 @@ namespace {
 template <typename Step> void Guarded(Step&& step) noexcept {
     try {
         step();
+    } catch (const std::exception&) {
+        LogCurrentException("Connect");
     } catch (...) {
+        LogCurrentException("Connect");
     }
 }
 

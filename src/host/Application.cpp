@@ -3,8 +3,10 @@
 #include "host/FileUrl.h"
 #include "host/HtmlDocument.h"
 #include "platform/FileUtil.h"
+#include "platform/Log.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace tlx::host {
 
@@ -16,7 +18,10 @@ namespace {
 template <typename SignalT, typename... Args> void raise(SignalT& signal, Args&&... args) {
     try {
         signal.raise(std::forward<Args>(args)...);
+    } catch (const std::exception&) {
+        LogCurrentException("Application: an event handler");
     } catch (...) {
+        LogCurrentException("Application: an event handler");
     }
 }
 
@@ -70,7 +75,8 @@ FilePtr PageWindow::File() const {
         return nullptr;
     try {
         return std::make_shared<host::File>(path_, application_);
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("PageWindow::File");
         return nullptr;
     }
 }
@@ -129,7 +135,8 @@ bool Application::openWeb(const fs::path& folder) {
         web_ = std::make_shared<Web>(root, weak_from_this());
         raise(webChanged_);
         return true;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Application::openWeb");
         return false;
     }
 }
@@ -192,7 +199,8 @@ PageWindowHandle Application::openPage(const fs::path& file) {
         makeActive(window, false);
         raise(onPageOpen_, PageWindowPtr(window));
         return window;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Application::openPage");
         lastError_ = "\"" + file.string() + "\" cannot be opened.";
         return nullptr;
     }
@@ -217,7 +225,8 @@ PageWindowHandle Application::newPage() {
         makeActive(window, false);
         raise(onPageNew_, PageWindowPtr(window));
         return window;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Application::newPage");
         return nullptr;
     }
 }
@@ -262,7 +271,8 @@ bool Application::savePage(const PageWindowHandle& window) {
         window->document_->setModified(false);
         raise(pageSaved_, window);
         return true;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Application::savePage");
         return false;
     }
 }
@@ -290,7 +300,8 @@ bool Application::savePageAs(const PageWindowHandle& window, const fs::path& fil
         window->document_->setModified(false);
         raise(pageSaved_, window);
         return true;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Application::savePageAs");
         return false;
     }
 }
@@ -316,7 +327,8 @@ bool Application::closePage(const PageWindowHandle& window, bool saveChanges) {
                        true);
         }
         return true;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Application::closePage");
         return false;
     }
 }

@@ -1,7 +1,10 @@
 #include "host/CommandBars.h"
 
+#include "platform/Log.h"
+
 #include <algorithm>
 #include <cctype>
+#include <exception>
 
 namespace tlx::host {
 
@@ -37,7 +40,11 @@ void notify(const std::weak_ptr<CommandBarsHub>& hub, const CommandBarsChange& c
         return;
     try {
         locked->changed.raise(change);
+    } catch (const std::exception&) {
+        LogCurrentException("CommandBars: a change listener");
+        // A window that fails to follow a change must not undo the change itself.
     } catch (...) {
+        LogCurrentException("CommandBars: a change listener");
         // A window that fails to follow a change must not undo the change itself.
     }
 }
@@ -151,7 +158,11 @@ bool Control::Execute() {
             return action();
         }
         return handled;
+    } catch (const std::exception&) {
+        LogCurrentException("Control::Execute");
+        return false;
     } catch (...) {
+        LogCurrentException("Control::Execute");
         return false;
     }
 }
@@ -205,7 +216,8 @@ ControlPtr Controls::Add(ControlType type, std::optional<int> before, bool tempo
         items_.insert(items_.begin() + (place - 1), control);
         detail::notify(hub_, {CommandBarsChange::Kind::ControlAdded, bar_.lock(), control, {}});
         return control;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Controls::Add");
         return nullptr;
     }
 }
@@ -371,7 +383,8 @@ CommandBarPtr CommandBars::Add(std::string_view name, int position, bool menuBar
         hub_->bars.push_back(bar);
         detail::notify(hub_, {CommandBarsChange::Kind::BarAdded, bar, nullptr, {}});
         return bar;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("CommandBars::Add");
         return nullptr;
     }
 }

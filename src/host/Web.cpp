@@ -3,6 +3,9 @@
 #include "host/Application.h"
 #include "host/FileUrl.h"
 #include "platform/FileUtil.h"
+#include "platform/Log.h"
+
+#include <exception>
 
 namespace tlx::host {
 
@@ -66,7 +69,8 @@ FolderPtr Folder::Folders(std::string_view name) const {
         if (!fs::is_directory(sub, ec))
             return nullptr;
         return std::make_shared<Folder>(sub, application_);
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Folder::Folders");
         return nullptr;
     }
 }
@@ -80,7 +84,8 @@ FilePtr Folder::Files(std::string_view name) const {
         if (!fs::is_regular_file(file, ec))
             return nullptr;
         return std::make_shared<File>(file, application_);
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Folder::Files");
         return nullptr;
     }
 }
@@ -106,7 +111,8 @@ FilePtr Folder::AddFile(const std::string& localPath, bool overwrite) {
         if (!bytes || !WriteFileAtomically(target, *bytes).empty())
             return nullptr;
         return std::make_shared<File>(target, application_);
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Folder::AddFile");
         return nullptr;
     }
 }
@@ -125,7 +131,8 @@ FolderPtr Web::RootFolder() const {
         return nullptr;
     try {
         return std::make_shared<Folder>(root_, application_);
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Web::RootFolder");
         return nullptr;
     }
 }

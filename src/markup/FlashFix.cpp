@@ -2,7 +2,9 @@
 
 #include "markup/FlashObject.h"
 #include "markup/TextHelpers.h"
+#include "platform/Log.h"
 
+#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
@@ -128,7 +130,8 @@ bool BeforeSaveCheck(const HostEditor& editor, Platform& platform) noexcept {
             progress->setLabel(std::string(kFixProgressLabel));
         FixFlashObjects(editor);
         return true;
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("BeforeSaveCheck");
         // The progress form has closed with its owner; the save goes on whatever happened.
         return false;
     }

@@ -28,6 +28,60 @@ std::string ScriptSafePageAddress(std::string_view typed) {
     return safe;
 }
 
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            result += lineEnd;
+        } else if (text[i] == '\n') {
+            result += lineEnd;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+namespace {
+
+std::string FirstLineEnd(std::string_view text) {
+    const std::size_t at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos)
+        return {};
+    if (text[at] == '\n')
+        return "\n";
+    return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
+}
+
+// Whether `script` is followed by the body with nothing but text between them: an earlier
+// run's script, still where that run put it.
+bool StandsRightBeforeBody(const HostDocument& document, const HostElement& script) {
+    const ElementCollection all = document.all();
+    for (std::size_t i = 0; i + 1 < all.size(); ++i) {
+        const ElementPtr& element = all.elements()[i];
+        if (element->tagName() == "SCRIPT" && element->id() == script.id() &&
+            element->outerHTML() == script.outerHTML())
+            return all.elements()[i + 1]->tagName() == "BODY";
+    }
+    return false;
+}
+
+} // namespace
+
+std::string PageLineEnd(const HostDocument& document) {
+    // The outermost elements hold nearly all of the source; the first few are enough.
+    const ElementCollection all = document.all();
+    for (std::size_t i = 0; i < all.size() && i < 3; ++i)
+        if (std::string lineEnd = FirstLineEnd(all.elements()[i]->outerHTML()); !lineEnd.empty())
+            return lineEnd;
+    if (const ElementPtr body = document.body())
+        return FirstLineEnd(body->outerHTML());
+    return {};
+}
+
 DetectionOutcome InsertDetectionScript(const HostEditor& editor, Platform& platform,
                                        const std::string& installFolder) {
     // 1. and 2.
@@ -68,10 +122,27 @@ DetectionOutcome InsertDetectionScript(const HostEditor& editor, Platform& platf
             noFlash = typed;
     }
 
-    // 8. and 9. The earlier script goes only once the new one is in, so that a page that
-    // refuses the insertion keeps its working script.
-    const std::string script = FillDetectionTemplate(templateText, noFlash);
+    // 8. and 9. The script takes the page's own line ends. The earlier script goes only once
+    // the new one is in, so that a page that refuses the insertion keeps its working script.
+    std::string script = FillDetectionTemplate(templateText, noFlash);
+    const std::string lineEnd = document ? PageLineEnd(*document) : std::string();
+    if (!lineEnd.empty())
+        script = WithLineEnds(script, lineEnd);
     const ElementPtr body = document ? document->body() : nullptr;
+    // An earlier run's script still right before the body is replaced where it stands, by the
+    // script without the line end the earlier run put after it (which is still there): a rerun
+    // leaves the page as the first run did.
+    if (old && body && StandsRightBeforeBody(*document, *old)) {
+        std::string inPlace = script;
+        if (!lineEnd.empty() && inPlace.size() > lineEnd.size() &&
+            inPlace.compare(inPlace.size() - lineEnd.size(), lineEnd.size(), lineEnd) == 0)
+            inPlace.resize(inPlace.size() - lineEnd.size());
+        if (old->setOuterHTML(inPlace)) {
+            platform.messageBox(std::string(kDetectionDone), MsgButtons::OkOnly,
+                                MsgIcon::Information, std::string(kDetectionTitle));
+            return DetectionOutcome::Inserted;
+        }
+    }
     if (!body || !body->insertAdjacentHTML(AdjacentPosition::BeforeBegin, script)) {
         platform.messageBox(std::string(kDetectionFailed), MsgButtons::OkOnly, MsgIcon::Exclamation,
                             std::string(kDetectionTitle));

@@ -44,6 +44,12 @@ std::string FillDetectionTemplate(std::string_view templateText, std::string_vie
 // percent-encoded, control characters dropped. An ordinary address is unchanged.
 std::string ScriptSafePageAddress(std::string_view typed);
 
+// `text` with every line end (CR LF, a lone CR or a lone LF) written as `lineEnd`.
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd);
+
+// The line end the page's source uses (the first one in it); empty when none is found.
+std::string PageLineEnd(const HostDocument& document);
+
 DetectionOutcome InsertDetectionScript(const HostEditor& editor, Platform& platform,
                                        const std::string& installFolder);
 

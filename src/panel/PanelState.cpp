@@ -2,7 +2,9 @@
 
 #include "markup/FlashFix.h"
 #include "platform/FileUtil.h"
+#include "platform/Log.h"
 
+#include <exception>
 #include <filesystem>
 #include <vector>
 
@@ -36,7 +38,8 @@ bool PropsButtonEnabled(const HostEditor& editor, bool current) noexcept {
             return current;
         const ElementPtr active = document->activeElement();
         return active && IsFlashObjectElement(*active);
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Timer1");
         return current;
     }
 }
@@ -61,7 +64,8 @@ int DeletePreviewTextFiles(const std::string& installFolder) noexcept {
             if (fs::remove(file, ignored))
                 ++removed;
         }
-    } catch (...) {
+    } catch (const std::exception&) {
+        LogCurrentException("Form_Unload: removing the preview text files");
     }
     return removed;
 }

@@ -451,17 +451,23 @@ ImportOutcome ImportPackage(Platform& platform, const fs::path& installFolder,
     const auto failQuietly = [&](const std::string& description) {
         try {
             return fail(platform, description);
+        } catch (const std::exception&) {
+            LogCurrentException("ImportPackage: the failure message");
+            return ImportOutcome::Failed;
         } catch (...) {
+            LogCurrentException("ImportPackage: the failure message");
             return ImportOutcome::Failed;
         }
     };
     try {
         return importPackage(platform, installFolder, packagePath, options);
     } catch (const std::bad_alloc&) {
+        LogCurrentException("ImportPackage");
         return failQuietly("Not enough memory to unpack the package.");
-    } catch (const std::exception& e) {
-        return failQuietly(e.what());
+    } catch (const std::exception&) {
+        return failQuietly(LogCurrentException("ImportPackage"));
     } catch (...) {
+        LogCurrentException("ImportPackage");
         return failQuietly("Unexpected failure.");
     }
 }

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -42,9 +43,23 @@ void wait(int ms) {
 }
 
 QString evaluate(QWebEnginePage& page, const QString& script) {
-    const auto result = tlx::testing::WaitForCallback<QVariant>(
-        [&](auto done) { page.runJavaScript(script, done); }, 5000);
-    return result ? result->toString() : QString();
+    // The answer may come after the wait has given up: it then finds no loop to end.
+    struct Answer {
+        QString value;
+        QPointer<QEventLoop> loop;
+    };
+    const auto answer = std::make_shared<Answer>();
+    QEventLoop loop;
+    answer->loop = &loop;
+    page.runJavaScript(script, [answer](const QVariant& value) {
+        answer->value = value.toString();
+        if (answer->loop)
+            answer->loop->quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    answer->loop = nullptr;
+    return answer->value;
 }
 
 // Pixels of about the given colour.
@@ -206,6 +221,180 @@ TEST_F(EditorRendering, RenderingOfALargePageFollowsEachKeystroke) {
     // The time is reported, not asserted: a test machine's load says nothing about the editor.
     std::cout << "keystroke to rendering, worst of 5 on a " << big.size() / 1024
               << " KB page: " << worst << " ms\n";
+}
+
+// A web holding the sample web's movies and a page of `count` movies: the sample web's heading
+// and button objects, one after the other, each with an ID of its own.
+std::string writeManyMoviesPage(const fs::path& web, int count) {
+    const fs::path sample(TLX_SAMPLE_WEB_DIR);
+    for (const char* movie : {"hdwave.swf", "bgwaves.swf", "btgel.swf", "sndclick.swf"})
+        fs::copy_file(sample / movie, web / movie, fs::copy_options::overwrite_existing);
+    const std::string index = readFile(sample / "index.htm");
+    std::vector<std::string> objects;
+    for (std::size_t at = index.find("<OBJECT"); at != std::string::npos;
+         at = index.find("<OBJECT", at + 1))
+        objects.push_back(index.substr(at, index.find("</OBJECT>", at) + 9 - at));
+    std::string page = "<html>\n<head>\n<title>Movies</title>\n</head>\n<body>\n";
+    for (int i = 0; i < count && !objects.empty(); ++i) {
+        std::string object = objects[std::size_t(i) % objects.size()];
+        for (const char* kind : {"HD", "BT"})
+            for (std::size_t at;
+                 (at = object.find(std::string("Kestrelite") + kind + "00")) != std::string::npos;)
+                object.replace(at, 15, "Movie" + std::string(kind) + std::to_string(10000 + i));
+        page += "<p>Movie " + std::to_string(i + 1) + "</p>\n<p>" + object + "</p>\n";
+    }
+    page += "</body>\n</html>\n";
+    writeFile(web / "movies.htm", page);
+    return page;
+}
+
+int evaluateInt(QWebEnginePage& page, const QString& script) {
+    return evaluate(page, script).toInt();
+}
+
+const QString kPlayers = QStringLiteral("document.querySelectorAll('ruffle-object, ruffle-embed')"
+                                        ".length");
+const QString kWaiting = QStringLiteral("document.querySelectorAll('[data-tlx-movie]').length");
+
+TEST_F(EditorRendering, ManyMoviesPlayInViewOnlyAndTabsCloseAtAnyTime) {
+    if (!fs::exists(fs::path(TLX_SAMPLE_WEB_DIR) / "hdwave.swf"))
+        GTEST_SKIP() << "the sample web's movies are not built";
+    writeManyMoviesPage(web.path(), 300);
+    auto page = app->openPage(web.path() / "movies.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+
+    // The movies in view play, the others wait as placeholders.
+    QElapsedTimer clock;
+    clock.start();
+    while (evaluateInt(rendering, kPlayers) == 0 && clock.elapsed() < 20000)
+        wait(100);
+    const int playing = evaluateInt(rendering, kPlayers);
+    EXPECT_GT(playing, 0);
+    EXPECT_LT(playing, 30);
+    EXPECT_GT(evaluateInt(rendering, kWaiting), 250);
+
+    // Scrolled to the end: the movies there play, those at the top have given up their players.
+    evaluate(rendering, QStringLiteral("window.scrollTo(0, document.body.scrollHeight)"));
+    clock.restart();
+    const QString lastPlays =
+        QStringLiteral("!!document.querySelector('#oMovieBT10299 ruffle-embed, "
+                       "ruffle-object#oMovieBT10299')");
+    while (evaluate(rendering, lastPlays) != QStringLiteral("true") && clock.elapsed() < 20000)
+        wait(100);
+    EXPECT_EQ(evaluate(rendering, lastPlays), QStringLiteral("true"));
+    EXPECT_LT(evaluateInt(rendering, kPlayers), 30);
+    EXPECT_EQ(evaluate(rendering, QStringLiteral("!!document.querySelector('#oMovieHD10000')")),
+              QStringLiteral("false"));
+
+    // Tabs closed while loading, right after a save, after typing, and when settled.
+    for (int round = 0; round < 20; ++round) {
+        page = app->openPage(web.path() / "movies.htm");
+        ASSERT_TRUE(page);
+        view = window->viewFor(page);
+        ASSERT_TRUE(view);
+        if (round % 4 == 1) {
+            view->sourceEditor()->insertPlainText(QStringLiteral(" "));
+            ASSERT_TRUE(window->saveWindow(page));
+        } else if (round % 4 == 2) {
+            view->sourceEditor()->insertPlainText(QStringLiteral("x"));
+            wait(PageView::kRenderDelayMs + 50);
+        } else if (round % 4 == 3) {
+            waitForLoads(view, 1, 5000);
+        }
+        ASSERT_TRUE(window->closeWindow(page));
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(window->tabs()->count(), 0);
+    window.reset(); // the window goes with pages loading
+}
+
+TEST_F(EditorRendering, TheRenderingStaysOnTheEditedPageAndPicksEveryMovie) {
+    if (!fs::exists(fs::path(TLX_SAMPLE_WEB_DIR) / "hdwave.swf"))
+        GTEST_SKIP() << "the sample web's movies are not built";
+    writeManyMoviesPage(web.path(), 2);
+    writeFile(web.path() / "other.htm", "<html><body><p id=other>Other</p></body></html>\n");
+    const auto page = app->openPage(web.path() / "movies.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    QElapsedTimer clock;
+    clock.start();
+    while (evaluateInt(rendering, kPlayers) < 2 && clock.elapsed() < 20000)
+        wait(100);
+    ASSERT_EQ(evaluateInt(rendering, kPlayers), 2);
+
+    // A press on the heading's player (inside its shadow tree) selects the heading's OBJECT.
+    const auto heading = page->document()->all().item("oMovieHD10000");
+    ASSERT_TRUE(heading);
+    const auto span = page->document()->spanOf(heading);
+    ASSERT_TRUE(span);
+    evaluate(rendering,
+             QStringLiteral("(() => { const o = document.getElementById('oMovieHD10000');"
+                            " const p = o.querySelector('ruffle-embed') || o;"
+                            " const inner = p.shadowRoot ? p.shadowRoot.querySelector('canvas, "
+                            "#container') || p : p; inner.dispatchEvent(new PointerEvent("
+                            "'pointerdown', {bubbles: true, composed: true})); return 1; })()"));
+    clock.restart();
+    while (page->document()->selectionStart() != span->first && clock.elapsed() < 5000)
+        wait(20);
+    EXPECT_EQ(page->document()->selectionStart(), span->first);
+    EXPECT_EQ(page->document()->selectionEnd(), span->second);
+
+    // Links, scripts and new windows do not take the rendering elsewhere.
+    const QUrl shown = view->webView()->url();
+    evaluate(rendering, QStringLiteral("window.open('other.htm'); location.href = 'other.htm'; 1"));
+    wait(1000);
+    EXPECT_EQ(view->webView()->url(), shown);
+    EXPECT_EQ(evaluate(rendering, QStringLiteral("!!document.getElementById('other')")),
+              QStringLiteral("false"));
+}
+
+TEST_F(EditorRendering, SaveAsAndOpenWebLeaveNoStaleRendering) {
+    writeFile(web.path() / "button.htm", kButtonPage);
+    const auto page = app->openPage(web.path() / "button.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+
+    // Saved under another name, the rendering comes from the new file and follows typing.
+    window->askSaveAsFile = [&](const fs::path&) {
+        return std::optional(web.path() / "renamed.htm");
+    };
+    ASSERT_TRUE(window->saveWindowAs(page));
+    EXPECT_EQ(page->document()->locationHref().substr(0, 7), "file://");
+    EXPECT_NE(page->document()->locationHref().find("renamed.htm"), std::string::npos);
+    const int loads = view->renderingLoads();
+    QTextCursor cursor = view->sourceEditor()->textCursor();
+    cursor.setPosition(
+        int(view->sourceEditor()->toPlainText().indexOf(QStringLiteral("A button"))));
+    view->sourceEditor()->setTextCursor(cursor);
+    view->sourceEditor()->insertPlainText(QStringLiteral("Renamed "));
+    ASSERT_TRUE(waitForLoads(view, loads + 1, 10000));
+    QElapsedTimer clock;
+    clock.start();
+    const QString text = QStringLiteral("document.getElementById('before').textContent");
+    while (!evaluate(*view->webView()->page(), text).startsWith(QStringLiteral("Renamed")) &&
+           clock.elapsed() < 10000)
+        wait(100);
+    EXPECT_TRUE(evaluate(*view->webView()->page(), text).startsWith(QStringLiteral("Renamed")));
+    EXPECT_TRUE(view->webView()->url().path().endsWith(QStringLiteral("/renamed.htm")));
+
+    // Another web: the old web's page is asked about and closed first.
+    tlx::testing::TempFolder other;
+    QStringList asked;
+    window->askSaveChanges = [&](const QString& name) {
+        asked << name;
+        return QMessageBox::Discard;
+    };
+    ASSERT_TRUE(window->openWebFolder(other.path()));
+    EXPECT_EQ(asked, QStringList{QStringLiteral("renamed.htm")});
+    EXPECT_TRUE(page->isClosed());
+    EXPECT_EQ(window->tabs()->count(), 0);
+    EXPECT_EQ(app->web()->root(), fs::canonical(other.path()));
 }
 
 } // namespace

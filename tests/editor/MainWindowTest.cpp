@@ -3,13 +3,17 @@
 
 #include "EditorTestSupport.h"
 #include "host/qt/CommandBarToolbars.h"
+#include "host/qt/FindReplaceDialog.h"
 #include "host/qt/HyperlinkDialog.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -94,7 +98,8 @@ TEST_F(MainWindowTest, DiscardingAndUntitledPagesOnClose) {
     };
     window->askSaveChanges = [](const QString&) { return QMessageBox::Save; };
     EXPECT_FALSE(window->closeAll());
-    EXPECT_TRUE(page->isClosed());
+    // Saved, but open still: a page stays when the closing as a whole does not go on.
+    EXPECT_FALSE(page->isClosed());
     EXPECT_EQ(readFile(web.path() / "g.htm"), "x<p>g</p>");
     EXPECT_FALSE(untitled->isClosed());
     // Discarded: closed, nothing written.
@@ -317,6 +322,67 @@ TEST_F(MainWindowTest, CopyPutsTheSelectionOnTheClipboard) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("caf\xC3\xA9"));
     page->document()->setSelection(4, 4);
     EXPECT_FALSE(window->copySelection());
+}
+
+TEST_F(MainWindowTest, QuitThenCancelClosesNothingAndUndoToTheSavedTextIsNoChange) {
+    const auto first = open("q1.htm", "<p>one</p>");
+    const auto second = open("q2.htm", "<p>two</p>");
+    typeAt(first, 0, QStringLiteral("1"));
+    typeAt(second, 0, QStringLiteral("2"));
+    QStringList asked;
+    window->askSaveChanges = [&](const QString& name) {
+        asked << name;
+        return asked.size() == 1 ? QMessageBox::Discard : QMessageBox::Cancel;
+    };
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("q1.htm"), QStringLiteral("q2.htm")}));
+    EXPECT_EQ(window->tabs()->count(), 2);
+    EXPECT_FALSE(first->isClosed());
+    EXPECT_EQ(first->document()->text(), "1<p>one</p>");
+
+    // Undo back to the text of the file: the page is unchanged, as its tab says.
+    editor(first)->undo();
+    EXPECT_FALSE(first->isModified());
+    EXPECT_EQ(window->tabs()->tabText(window->tabs()->indexOf(view(first))),
+              QStringLiteral("q1.htm"));
+    // The same after a save; "Saved" is shown.
+    window->tabs()->setCurrentWidget(view(second));
+    window->action(QStringLiteral("actionSave"))->trigger();
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Saved"));
+    typeAt(second, 0, QStringLiteral("3"));
+    EXPECT_TRUE(second->isModified());
+    editor(second)->undo();
+    EXPECT_FALSE(second->isModified());
+    EXPECT_EQ(readFile(web.path() / "q2.htm"), "2<p>two</p>");
+}
+
+TEST_F(MainWindowTest, FindAndReplaceInTheSourceAndFilesThatAreNoPages) {
+    const auto page = open("r.htm", "<p>cat Cat cat</p>");
+    window->action(QStringLiteral("actionFindReplace"))->trigger();
+    auto* dialog = window->findChild<FindReplaceDialog*>();
+    ASSERT_TRUE(dialog);
+    dialog->findText()->setText(QStringLiteral("cat"));
+    dialog->replaceText()->setText(QStringLiteral("dog"));
+    dialog->matchCase()->setChecked(true);
+    EXPECT_EQ(dialog->replaceAll(), 2);
+    EXPECT_EQ(page->document()->text(), "<p>dog Cat dog</p>");
+    editor(page)->undo(); // one step
+    EXPECT_EQ(page->document()->text(), "<p>cat Cat cat</p>");
+    dialog->matchCase()->setChecked(false);
+    editor(page)->moveCursor(QTextCursor::Start);
+    EXPECT_TRUE(dialog->findNext());
+    EXPECT_TRUE(dialog->findNext());
+    EXPECT_TRUE(dialog->replaceOne()); // the second one, "Cat"
+    EXPECT_EQ(page->document()->text(), "<p>cat dog cat</p>");
+    dialog->findText()->setText(QStringLiteral("bird"));
+    EXPECT_FALSE(dialog->findNext());
+    EXPECT_FALSE(dialog->status()->text().isEmpty());
+
+    writeFile(web.path() / "style.css", "p{}");
+    window->openListedFile(web.path() / "style.css");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("is not a page"))) << errors[0].toStdString();
+    EXPECT_EQ(window->tabs()->count(), 1);
 }
 
 } // namespace

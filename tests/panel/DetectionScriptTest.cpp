@@ -126,5 +126,32 @@ TEST_F(DetectionScriptTest, PlaceholdersAreReplacedInOrderAndTypedQuotesCannotBr
     EXPECT_EQ(platform.callsOf("inputBox")[0].args[2], "x%22;alert(1);//");
 }
 
+TEST_F(DetectionScriptTest, TakesThePageLineEndsAndARerunLeavesThePageAsTheFirstRunDid) {
+    EXPECT_EQ(WithLineEnds("a\r\nb\rc\nd\r", "\n"), "a\nb\nc\nd\n");
+    EXPECT_EQ(WithLineEnds("a\nb\r\n", "\r\n"), "a\r\nb\r\n");
+
+    // The shipped template ends its lines in CR LF; this page in LF.
+    test::WriteFile(folder.path() / "FlashDetect.TXT", WithLineEnds(kTemplate, "\r\n"));
+    ASSERT_EQ(Run(MsgResult::Yes, std::string("old.htm")), DetectionOutcome::Inserted);
+    const std::string first = Text();
+    EXPECT_EQ(first.find('\r'), std::string::npos) << first;
+    EXPECT_NE(first.find("noFlashPage = \"old.htm\";\n</script>\n<body>"), std::string::npos)
+        << first;
+    for (int run = 0; run < 3; ++run) {
+        ASSERT_EQ(
+            Run(MsgResult::Yes, run == 1 ? std::optional<std::string>("old.htm") : std::nullopt),
+            DetectionOutcome::Inserted);
+        EXPECT_EQ(Text(), first) << "run " << run + 2;
+    }
+
+    // A page whose lines end in CR LF gets CR LF.
+    document =
+        test::OpenPage(*app, WithLineEnds(test::kPageHead + "<p>x</p>" + test::kPageTail, "\r\n"));
+    test::WriteFile(folder.path() / "FlashDetect.TXT", kTemplate);
+    ASSERT_EQ(Run(MsgResult::Yes, std::nullopt), DetectionOutcome::Inserted);
+    EXPECT_NE(Text().find("id=\"FLASHCheck1\">\r\nvar flashPage"), std::string::npos) << Text();
+    EXPECT_EQ(Count(Text(), "\n"), Count(Text(), "\r\n")) << Text();
+}
+
 } // namespace
 } // namespace tlx

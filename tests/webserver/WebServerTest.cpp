@@ -284,7 +284,7 @@ TEST_F(WebServerTest, RuffleIsInjectedIntoTheServedCopyOnly) {
     EXPECT_TRUE(served.body.startsWith("<!DOCTYPE html><html><head><script>window.RufflePlayer = "
                                        "window.RufflePlayer || {}; window.RufflePlayer.config = "
                                        "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
-                                       "\"hidden\"};</script><script src=\"" +
+                                       "\"hidden\", openUrlMode: \"deny\"};</script><script src=\"" +
                                        rufflePath + "\"></script>" +
                                        QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
     EXPECT_EQ(readFile(root + "/web/index.htm"), page);

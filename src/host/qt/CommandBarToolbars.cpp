@@ -1,5 +1,6 @@
 #include "host/qt/CommandBarToolbars.h"
 
+#include "platform/Log.h"
 #include "platform/qt/QtPlatform.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <set>
 
 namespace tlx::host {
@@ -54,7 +56,10 @@ void executeLater(QObject* context, const std::weak_ptr<Control>& weak) {
             if (const auto control = weak.lock()) {
                 try {
                     control->Execute();
+                } catch (const std::exception&) {
+                    LogCurrentException("CommandBarToolbars: a toolbar button");
                 } catch (...) {
+                    LogCurrentException("CommandBarToolbars: a toolbar button");
                 }
             }
         },
@@ -86,7 +91,10 @@ CommandBarToolbars::CommandBarToolbars(CommandBars& bars, QMainWindow* window)
     subscription_ = bars_.Changed().connect([this](const CommandBarsChange& change) {
         try {
             onChange(change);
+        } catch (const std::exception&) {
+            LogCurrentException("CommandBarToolbars: following the command bars");
         } catch (...) {
+            LogCurrentException("CommandBarToolbars: following the command bars");
         }
     });
 }

@@ -2,10 +2,12 @@
 
 #include "host/HtmlDocument.h"
 #include "host/qt/CommandBarToolbars.h"
+#include "host/qt/FindReplaceDialog.h"
 #include "host/qt/HyperlinkDialog.h"
 #include "host/qt/PageView.h"
 #include "host/qt/SourceCodec.h"
 #include "host/qt/WebServer.h"
+#include "platform/Log.h"
 #include "platform/qt/QtPlatform.h"
 
 #include <QAction>
@@ -16,13 +18,17 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTreeView>
+#include <QVBoxLayout>
+#include <QWebEngineView>
 #include <exception>
 
 namespace tlx::host {
@@ -38,6 +44,12 @@ QString pathText(const fs::path& path) {
 bool isPageFile(const QString& name) {
     return name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) ||
            name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
+}
+
+constexpr char kRecentWebsKey[] = "editor/recentWebs";
+
+QSettings settings() {
+    return QSettings(QStringLiteral("Tamberlux"), QStringLiteral("Tamberlux"));
 }
 
 } // namespace
@@ -101,9 +113,8 @@ MainWindow::MainWindow(std::shared_ptr<Application> application, Options options
         folders_->hideColumn(column);
     folders_->header()->hide();
     connect(folders_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
-        const QString file = folderModel_->filePath(index);
-        if (!folderModel_->isDir(index) && isPageFile(file))
-            openPageFile(fs::path(file.toStdString()));
+        if (!folderModel_->isDir(index))
+            openListedFile(fs::path(folderModel_->filePath(index).toStdString()));
     });
     tabs_ = new QTabWidget(splitter);
     tabs_->setObjectName(QStringLiteral("pageTabs"));
@@ -120,8 +131,10 @@ MainWindow::MainWindow(std::shared_ptr<Application> application, Options options
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (syncing_)
             return;
-        if (auto* view = qobject_cast<PageView*>(tabs_->widget(index)))
+        if (auto* view = qobject_cast<PageView*>(tabs_->widget(index))) {
             application_->setActivePageWindow(view->pageWindow());
+            showInFolderList(view->pageWindow());
+        }
         updateTitle();
         updateViewModeActions();
     });
@@ -148,17 +161,24 @@ MainWindow::MainWindow(std::shared_ptr<Application> application, Options options
     subscriptions_.push_back(
         application_->pageSaved().connect([this](const PageWindowHandle& window) {
             if (PageView* view = viewFor(window)) {
+                view->markSaved();
                 updateServedAddress(view);
                 tabs_->setTabText(tabs_->indexOf(view), toQString(window->displayName()));
             }
+            if (window == application_->activePageWindow())
+                showInFolderList(window);
             updateTitle();
         }));
-    subscriptions_.push_back(application_->webChanged().connect([this] { onWebChanged(); }));
+    subscriptions_.push_back(application_->webChanged().connect([this] {
+        onWebChanged();
+        rememberWeb();
+    }));
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             &MainWindow::onApplicationStateChanged);
 
     onWebChanged();
+    rememberWeb();
     syncTabs();
 }
 
@@ -181,19 +201,25 @@ void MainWindow::buildMenus() {
         connect(action, &QAction::triggered, this, [this, slot] {
             try {
                 slot();
-            } catch (const std::exception& e) {
-                report(tr("The command failed: %1").arg(QString::fromLocal8Bit(e.what())));
+            } catch (const std::exception&) {
+                report(tr("The command failed: %1")
+                           .arg(QString::fromStdString(LogCurrentException("MainWindow"))));
             } catch (...) {
+                LogCurrentException("MainWindow");
                 report(tr("The command failed."));
             }
         });
         return action;
     };
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    add(file, QStringLiteral("actionOpenWeb"), tr("Open &Web..."), QKeySequence(), [this] {
-        if (const auto folder = askWebFolder())
-            openWebFolder(*folder);
-    });
+    add(file, QStringLiteral("actionOpenWeb"), tr("Open &Web..."),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), [this] {
+            if (const auto folder = askWebFolder())
+                openWebFolder(*folder);
+        });
+    recentMenu_ = file->addMenu(tr("&Recent Webs"));
+    recentMenu_->setObjectName(QStringLiteral("menuRecentWebs"));
+    updateRecentMenu();
     add(file, QStringLiteral("actionNewPage"), tr("&New Page"), QKeySequence::New,
         [this] { application_->newPage(); });
     add(file, QStringLiteral("actionOpen"), tr("&Open..."), QKeySequence::Open, [this] {
@@ -225,11 +251,44 @@ void MainWindow::buildMenus() {
             view->sourceEditor()->redo();
     });
     edit->addSeparator();
-    QAction* copy = add(edit, QStringLiteral("actionCopy"), tr("&Copy"), QKeySequence(),
-                        [this] { copySelection(); });
-    // Ctrl+C belongs to whichever widget has the focus (the editor copies its own selection).
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetShortcut);
+    // The keys of Cut, Copy, Paste and Select All belong to whichever widget has the focus
+    // (the source editor does them itself); the menu entries act on the active page's source.
+    const auto editorKey = [](QAction* action, QKeySequence::StandardKey key) {
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+    };
+    editorKey(add(edit, QStringLiteral("actionCut"), tr("Cu&t"), QKeySequence(),
+                  [this] {
+                      if (PageView* view = activeView();
+                          view && !view->sourceEditor()->isReadOnly())
+                          view->sourceEditor()->cut();
+                  }),
+              QKeySequence::Cut);
+    editorKey(add(edit, QStringLiteral("actionCopy"), tr("&Copy"), QKeySequence(),
+                  [this] { copySelection(); }),
+              QKeySequence::Copy);
+    editorKey(add(edit, QStringLiteral("actionPaste"), tr("&Paste"), QKeySequence(),
+                  [this] {
+                      if (PageView* view = activeView();
+                          view && !view->sourceEditor()->isReadOnly())
+                          view->sourceEditor()->paste();
+                  }),
+              QKeySequence::Paste);
+    editorKey(add(edit, QStringLiteral("actionSelectAll"), tr("Select &All"), QKeySequence(),
+                  [this] {
+                      if (PageView* view = activeView())
+                          view->sourceEditor()->selectAll();
+                  }),
+              QKeySequence::SelectAll);
+    edit->addSeparator();
+    add(edit, QStringLiteral("actionFindReplace"), tr("&Find and Replace..."), QKeySequence(),
+        [this] { showFindReplace(); })
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_H)});
+    add(edit, QStringLiteral("actionFindNext"), tr("Find &Next"), QKeySequence::FindNext, [this] {
+        showFindReplace();
+        if (auto* dialog = qobject_cast<FindReplaceDialog*>(findReplace_.data()))
+            dialog->findNext();
+    });
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     viewModes_ = new QActionGroup(this);
@@ -321,6 +380,7 @@ void MainWindow::followActiveWindow() {
     if (PageView* view = activeView()) {
         tabs_->setCurrentWidget(view);
         view->sourceEditor()->setFocus(Qt::OtherFocusReason);
+        showInFolderList(view->pageWindow());
     }
     syncing_ = false;
     updateTitle();
@@ -390,7 +450,20 @@ void MainWindow::onWebChanged() {
 }
 
 void MainWindow::onApplicationStateChanged(Qt::ApplicationState state) {
-    const bool active = state == Qt::ApplicationActive;
+    applicationActive_ = state == Qt::ApplicationActive;
+    updateForeground();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A minimized editor is out of the foreground even while one of its tool windows still
+    // holds the focus: what is kept above it goes with it.
+    if (event->type() == QEvent::WindowStateChange)
+        updateForeground();
+}
+
+void MainWindow::updateForeground() {
+    const bool active = applicationActive_ && !isMinimized();
     if (active == foreground_)
         return;
     foreground_ = active;
@@ -410,8 +483,10 @@ bool MainWindow::saveWindow(const PageWindowHandle& window) {
         return false;
     if (window->isUntitled())
         return saveWindowAs(window);
-    if (application_->savePage(window))
+    if (application_->savePage(window)) {
+        statusBar()->showMessage(tr("Saved"), 5000);
         return true;
+    }
     report(toQString(application_->lastError()));
     return false;
 }
@@ -427,8 +502,10 @@ bool MainWindow::saveWindowAs(const PageWindowHandle& window) {
     const auto file = askSaveAsFile ? askSaveAsFile(suggestion) : std::nullopt;
     if (!file)
         return false;
-    if (application_->savePageAs(window, *file))
+    if (application_->savePageAs(window, *file)) {
+        statusBar()->showMessage(tr("Saved"), 5000);
         return true;
+    }
     report(toQString(application_->lastError()));
     return false;
 }
@@ -436,7 +513,18 @@ bool MainWindow::saveWindowAs(const PageWindowHandle& window) {
 bool MainWindow::closeWindow(const PageWindowHandle& window) {
     if (!window)
         return false;
-    if (window->isModified()) {
+    return closeWindows({window});
+}
+
+bool MainWindow::closeWindows(const std::vector<PageWindowHandle>& windows) {
+    // `windows` must not be the application's own list, which closing changes.
+    // Every question first: a Cancel on any page closes none of them.
+    for (const auto& window : windows) {
+        if (!window->isModified())
+            continue;
+        // Bring the page in front while the user is asked about it.
+        if (windows.size() > 1)
+            application_->setActivePageWindow(window);
         const auto answer =
             askSaveChanges ? askSaveChanges(toQString(window->displayName())) : QMessageBox::Cancel;
         if (answer == QMessageBox::Cancel)
@@ -444,19 +532,16 @@ bool MainWindow::closeWindow(const PageWindowHandle& window) {
         if (answer == QMessageBox::Save && !saveWindow(window))
             return false;
     }
-    return application_->closePage(window, false);
+    bool closed = true;
+    for (const auto& window : windows)
+        if (!window->isClosed() && !application_->closePage(window, false))
+            closed = false;
+    return closed;
 }
 
 bool MainWindow::closeAll() {
-    const auto windows = application_->pageWindows();
-    for (const auto& window : windows) {
-        // Bring the page in front while the user is asked about it.
-        if (window->isModified())
-            application_->setActivePageWindow(window);
-        if (!closeWindow(window))
-            return false;
-    }
-    return true;
+    const std::vector<PageWindowHandle> windows = application_->pageWindows(); // changes
+    return closeWindows(windows);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -467,6 +552,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::openWebFolder(const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        report(tr("\"%1\" is not a folder.").arg(pathText(folder)));
+        return false;
+    }
+    // The pages of the web open now go first (new pages never saved go with it).
+    const auto web = application_->web();
+    std::vector<PageWindowHandle> pages;
+    for (const auto& window : application_->pageWindows())
+        if (window->isUntitled() || (web && web->isOpen() && web->contains(window->path())))
+            pages.push_back(window);
+    if (!closeWindows(pages))
+        return false;
     if (application_->openWeb(folder))
         return true;
     report(toQString(application_->lastError()));
@@ -509,6 +607,132 @@ bool MainWindow::copySelection() {
     mime->setHtml(text);
     QGuiApplication::clipboard()->setMimeData(mime);
     return true;
+}
+
+void MainWindow::showInFolderList(const PageWindowHandle& window) {
+    if (!window || window->isUntitled())
+        return;
+    const auto web = application_->web();
+    if (!web || !web->isOpen() || !web->contains(window->path()))
+        return;
+    const QModelIndex index = folderModel_->index(pathText(window->path()));
+    if (!index.isValid())
+        return;
+    folders_->setCurrentIndex(index);
+    folders_->scrollTo(index);
+}
+
+QStringList MainWindow::recentWebs() const {
+    return settings().value(QLatin1String(kRecentWebsKey)).toStringList();
+}
+
+void MainWindow::rememberWeb() {
+    const auto web = application_->web();
+    if (!web || !web->isOpen())
+        return;
+    const QString root = pathText(web->root());
+    QStringList webs = recentWebs();
+    webs.removeAll(root);
+    webs.prepend(root);
+    while (webs.size() > kRecentWebs)
+        webs.removeLast();
+    settings().setValue(QLatin1String(kRecentWebsKey), webs);
+    updateRecentMenu();
+}
+
+void MainWindow::updateRecentMenu() {
+    if (!recentMenu_)
+        return;
+    recentMenu_->clear();
+    const QStringList webs = recentWebs();
+    int number = 1;
+    for (const QString& folder : webs) {
+        QAction* entry = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(number++).arg(
+            QString(folder).replace(QLatin1Char('&'), QLatin1String("&&"))));
+        entry->setData(folder);
+        connect(entry, &QAction::triggered, this, [this, folder] {
+            try {
+                openWebFolder(fs::path(folder.toStdString()));
+            } catch (const std::exception&) {
+                report(tr("The command failed: %1")
+                           .arg(QString::fromStdString(LogCurrentException("MainWindow"))));
+            }
+        });
+    }
+    recentMenu_->setEnabled(!webs.isEmpty());
+}
+
+void MainWindow::showFindReplace() {
+    if (!findReplace_) {
+        findReplace_ = new FindReplaceDialog(
+            [this]() -> QPlainTextEdit* {
+                PageView* view = activeView();
+                return view ? view->sourceEditor() : nullptr;
+            },
+            this);
+    }
+    auto* dialog = qobject_cast<FindReplaceDialog*>(findReplace_.data());
+    if (PageView* view = activeView()) {
+        const QString selected = view->sourceEditor()->textCursor().selectedText();
+        if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
+            dialog->findText()->setText(selected);
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    dialog->findText()->setFocus();
+    dialog->findText()->selectAll();
+}
+
+void MainWindow::openListedFile(const fs::path& file) {
+    const QString name = pathText(file.filename());
+    if (isPageFile(name)) {
+        openPageFile(file);
+        return;
+    }
+    if (name.endsWith(QLatin1String(".swf"), Qt::CaseInsensitive) && server_) {
+        playMovie(file);
+        return;
+    }
+    report(tr("\"%1\" is not a page: only web pages (*.htm, *.html) open in the editor, and "
+              "Flash movies (*.swf) play in a window of their own.")
+               .arg(name));
+}
+
+void MainWindow::playMovie(const fs::path& file) {
+    const auto web = application_->web();
+    if (!web || !web->isOpen() || !web->contains(file)) {
+        report(tr("\"%1\" is not in the open web.").arg(pathText(file)));
+        return;
+    }
+    const QString relative =
+        QString::fromStdString(file.lexically_relative(web->root()).generic_string());
+    const QUrl movie = server_->urlFor(WebServer::kWeb, relative);
+    const QString pageName = QStringLiteral("movie-%1.htm").arg(nextMount_++);
+    const QByteArray html =
+        QByteArrayLiteral("<html><head><title>") +
+        pathText(file.filename()).toHtmlEscaped().toUtf8() +
+        QByteArrayLiteral("</title><style>html,body{margin:0;height:100%;background:#fff}"
+                          "embed{width:100%;height:100%}</style></head><body><embed src=\"") +
+        movie.toEncoded() +
+        QByteArrayLiteral("\" type=\"application/x-shockwave-flash\"></body></html>");
+    server_->setPreviewPage(pageName, html);
+
+    auto* player = new QWidget(this, Qt::Window);
+    player->setAttribute(Qt::WA_DeleteOnClose);
+    player->setWindowTitle(pathText(file.filename()) + QStringLiteral(" - Tamberlux"));
+    auto* layout = new QVBoxLayout(player);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* view = new QWebEngineView(player);
+    layout->addWidget(view);
+    player->resize(640, 480);
+    QPointer<WebServer> server(server_);
+    connect(player, &QObject::destroyed, this, [server, pageName] {
+        if (server)
+            server->removePreviewPage(pageName);
+    });
+    view->load(server_->urlFor(WebServer::kPreview, pageName));
+    player->show();
 }
 
 } // namespace tlx::host

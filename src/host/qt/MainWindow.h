@@ -21,6 +21,7 @@
 
 class QAction;
 class QActionGroup;
+class QMenu;
 class QFileSystemModel;
 class QTabWidget;
 class QTreeView;
@@ -72,17 +73,27 @@ public:
     bool saveWindowAs(const PageWindowHandle& window);
     // Asks about unsaved changes; false when the page stays open.
     bool closeWindow(const PageWindowHandle& window);
-    // Closes every page, asking as closeWindow does; false when one stays open.
+    // Closes every page. Asks about every changed page first; a Cancel (or a failed save)
+    // leaves every page open and gives false.
     bool closeAll();
+    // Opens another web: the pages of the web open now are closed first, asking as closeAll.
     bool openWebFolder(const std::filesystem::path& folder);
     bool openPageFile(const std::filesystem::path& file);
     // Insert > Hyperlink... on the active page.
     bool insertHyperlink();
     // Edit > Copy: the active page's selection to the clipboard.
     bool copySelection();
+    // A double click in the folder list: pages open, a movie plays in a window of its own,
+    // anything else is refused with a word why.
+    void openListedFile(const std::filesystem::path& file);
+
+    // Webs opened lately, the latest first (kept in the user's settings).
+    QStringList recentWebs() const;
+    static constexpr int kRecentWebs = 8;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildMenus();
@@ -93,7 +104,14 @@ private:
     void updateServedAddress(PageView* view);
     void onWebChanged();
     void onApplicationStateChanged(Qt::ApplicationState state);
+    void updateForeground();
     void report(const QString& message);
+    bool closeWindows(const std::vector<PageWindowHandle>& windows);
+    void showInFolderList(const PageWindowHandle& window);
+    void rememberWeb();
+    void updateRecentMenu();
+    void showFindReplace();
+    void playMovie(const std::filesystem::path& file);
 
     std::shared_ptr<Application> application_;
     Options options_;
@@ -103,11 +121,14 @@ private:
     QTabWidget* tabs_ = nullptr;
     CommandBarToolbars* toolbars_ = nullptr;
     QActionGroup* viewModes_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QPointer<QWidget> findReplace_;
     std::map<const PageWindow*, QPointer<PageView>> views_;
     std::map<const PageWindow*, QString> pageMounts_;
     int nextMount_ = 1;
     bool syncing_ = false;
-    bool foreground_ = false;
+    bool foreground_ = false;        // the editor is in front (what the host's events said)
+    bool applicationActive_ = false; // the program has a window in front
     std::vector<Subscription> subscriptions_;
 };
 

@@ -3,7 +3,9 @@
 #include "host/HtmlDocument.h"
 #include "host/qt/HtmlHighlighter.h"
 #include "host/qt/WebServer.h"
+#include "platform/Log.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -27,28 +29,34 @@ constexpr char kSourceAttribute[] = "data-tlx-src";
 constexpr char kPickMessage[] = "tlx-pick:";
 constexpr char kUpdatedMessage[] = "tlx-updated:";
 
-// Added to the served copy of a page. Reports the source offset of the element a click lands
-// in (through the console, which the view's page listens to); capturing at the window comes
-// before the player's own handlers, and composedPath() reaches through the player's shadow
-// tree to its element. tlxUpdate(n) fetches the page's current text again and puts its body
-// in place of the shown one (the head is kept), then reports "tlx-updated:n ok" once the new
-// body is painted.
-constexpr char kPageScript[] =
-    "<script>(function(){function pick(e){var p=e.composedPath?e.composedPath():[e.target];"
-    "for(var i=0;i<p.length;i++){var n=p[i];if(n&&n.getAttribute){"
-    "var v=n.getAttribute('data-tlx-src');if(v!==null){console.log('tlx-pick:'+v);return;}}}}"
-    "window.addEventListener('mousedown',pick,true);"
-    "window.tlxUpdate=function(n){fetch(location.href,{cache:'no-store'}).then(function(r){"
-    "return r.text();}).then(function(t){var d=new DOMParser().parseFromString(t,'text/html');"
-    "document.title=d.title;document.documentElement.replaceChild(document.adoptNode(d.body),"
-    "document.body);requestAnimationFrame(function(){console.log('tlx-updated:'+n+' ok');});"
-    "}).catch(function(){console.log('tlx-updated:'+n+' failed');});};})();</script>";
+// The script added to the end of the served copy of a page (built in as a resource): it
+// reports the elements pressed, puts a changed body in place, and plays movies only in view.
+const QByteArray& pageScript() {
+    static const QByteArray script = [] {
+        QFile file(QStringLiteral(":/tlx/RenderingPage.js"));
+        QByteArray text;
+        if (file.open(QIODevice::ReadOnly))
+            text = file.readAll();
+        else
+            LogError("PageView", "the rendering's page script is missing from the program");
+        return QByteArrayLiteral("<script>") + text + QByteArrayLiteral("</script>");
+    }();
+    return script;
+}
 
-// The page of a rendering: hands the console messages of the page script on.
+} // namespace
+
+// The page of a rendering: hands the console messages of the page script on, and never leaves
+// the page being edited (links in the page or in its movies, new windows).
 class RenderingPage : public QWebEnginePage {
 public:
     RenderingPage(std::function<void(const QString&)> message, QObject* parent)
         : QWebEnginePage(parent), message_(std::move(message)) {}
+
+    // Stops handing messages on (the view is going).
+    void detach() { message_ = nullptr; }
+    // The one address the rendering may show.
+    void setPageUrl(const QUrl& url) { pageUrl_ = url.adjusted(QUrl::RemoveFragment); }
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
@@ -56,15 +64,28 @@ protected:
         if (message_ && message.startsWith(QLatin1String("tlx-")))
             message_(message);
     }
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+        if (!isMainFrame)
+            return true;
+        const bool own = !pageUrl_.isEmpty() && url.adjusted(QUrl::RemoveFragment) == pageUrl_;
+        if (!own)
+            LogInfo("PageView", "the rendering does not follow a link to " +
+                                    url.toDisplayString().toStdString());
+        return own;
+    }
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 
 private:
     std::function<void(const QString&)> message_;
+    QUrl pageUrl_;
 };
+
+namespace {
 
 // Whether the body part of a served page holds a script of its own (which an in-place update
 // would not run).
 bool bodyHasScript(const QByteArray& served, qsizetype bodyAt) {
-    const qsizetype end = served.size() - qsizetype(sizeof(kPageScript) - 1);
+    const qsizetype end = served.size() - pageScript().size();
     const QByteArray body = served.mid(bodyAt, end - bodyAt).toLower();
     return body.contains("<script");
 }
@@ -90,23 +111,26 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
     if (server_) {
         webView_ = new QWebEngineView(splitter_);
         QPointer<PageView> self(this);
-        webView_->setPage(new RenderingPage(
+        page_ = new RenderingPage(
             [self](const QString& message) {
-                if (self)
+                if (self && !self->closing_)
                     self->onPageMessage(message);
             },
-            webView_));
+            webView_);
+        webView_->setPage(page_);
         // Sound events of a page (a sound movie started from an image's mouse-over) play in
         // the rendering as they would for a visitor who has already interacted with the page.
         webView_->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         rendering_ = webView_;
         connect(webView_, &QWebEngineView::loadFinished, this, [this](bool ok) {
+            if (closing_)
+                return;
             if (savedScroll_.isValid()) {
                 const QStringList xy = savedScroll_.toString().split(QLatin1Char(','));
                 if (xy.size() == 2)
-                    webView_->page()->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)")
-                                                        .arg(xy[0].toInt())
-                                                        .arg(xy[1].toInt()));
+                    page_->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)")
+                                             .arg(xy[0].toInt())
+                                             .arg(xy[1].toInt()));
             }
             renderingDone(ok);
         });
@@ -130,6 +154,8 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
     connect(&renderTimer_, &QTimer::timeout, this, &PageView::refreshRendering);
 
     loadFromDocument();
+    if (document_ && !document_->isModified())
+        savedText_ = document_->text();
 
     connect(editor_->document(), &QTextDocument::contentsChange, this,
             &PageView::onEditorContentsChange);
@@ -148,8 +174,34 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
 }
 
 PageView::~PageView() {
+    // Nothing of the rendering may reach this view any more: the web view goes first, while
+    // the rest of the view is whole, and every callback it may still run sees closing_.
+    closing_ = true;
+    renderTimer_.stop();
     textSubscription_.reset();
     selectionSubscription_.reset();
+    if (webView_) {
+        disconnect(webView_, nullptr, this, nullptr);
+        if (page_) {
+            page_->detach();
+            page_->disconnect();
+        }
+        QWebEngineView* view = webView_;
+        webView_ = nullptr;
+        page_ = nullptr;
+        rendering_ = nullptr;
+        delete view; // with its page
+    }
+}
+
+void PageView::markSaved() {
+    if (document_)
+        savedText_ = document_->text();
+}
+
+void PageView::followSavedState() {
+    if (document_ && savedText_ && document_->isModified() && document_->text() == *savedText_)
+        document_->setModified(false);
 }
 
 void PageView::loadFromDocument() {
@@ -208,9 +260,11 @@ void PageView::onEditorContentsChange(int position, int removed, int added) {
         toDocument_ = false;
         selectionToDocument();
         scheduleRendering();
+        followSavedState();
         emit textEdited();
-    } catch (...) {
+    } catch (const std::exception&) {
         toDocument_ = false;
+        LogCurrentException("PageView: typing");
     }
 }
 
@@ -250,9 +304,11 @@ void PageView::onDocumentTextChanged(std::size_t, std::size_t, std::size_t) {
             editor_->verticalScrollBar()->setValue(vscroll);
         }
         selectionFromDocument();
+        followSavedState();
         emit textEdited();
-    } catch (...) {
+    } catch (const std::exception&) {
         fromDocument_ = false;
+        LogCurrentException("PageView: showing a change of the page");
     }
 }
 
@@ -327,7 +383,7 @@ QByteArray PageView::servedText(qsizetype* bodyAt) const {
             bodyStart = span->first;
     const std::string& text = document_->text();
     QByteArray served;
-    served.reserve(qsizetype(text.size() + text.size() / 4 + sizeof(kPageScript)));
+    served.reserve(qsizetype(text.size() + text.size() / 4) + pageScript().size());
     std::size_t copied = 0;
     for (const auto& element : document_->all()) {
         const auto span = document_->spanOf(element);
@@ -356,7 +412,7 @@ QByteArray PageView::servedText(qsizetype* bodyAt) const {
         copied = nameEnd;
     }
     served.append(text.data() + copied, qsizetype(text.size() - copied));
-    served.append(kPageScript);
+    served.append(pageScript());
     return served;
 }
 
@@ -405,7 +461,7 @@ void PageView::renderingDone(bool ok) {
 }
 
 void PageView::scheduleRendering() {
-    if (!webView_)
+    if (!webView_ || closing_)
         return;
     if (!changePending_) {
         changePending_ = true;
@@ -420,13 +476,16 @@ void PageView::scheduleRendering() {
 }
 
 void PageView::refreshRendering() {
-    if (!webView_)
+    if (!webView_ || closing_)
         return;
     renderTimer_.stop();
-    if (renderingUrl().isEmpty())
+    const QUrl url = renderingUrl();
+    if (url.isEmpty())
         return;
     lastRender_.start();
-    if (loads_ == 0 || servedHead_.isEmpty())
+    // A page saved under another name, or moved to another mount, is loaded from its new
+    // address: the shown one no longer serves it.
+    if (loads_ == 0 || servedHead_.isEmpty() || url != loadedUrl_)
         return loadWholePage();
     // The same head and no script in the body: only the body is put in place, which keeps the
     // reader's place and is quick.
@@ -435,15 +494,17 @@ void PageView::refreshRendering() {
     if (bodyAt <= 0 || served.left(bodyAt) != servedHead_ || bodyHasScript(served, bodyAt))
         return loadWholePage();
     ++updateNumber_;
-    webView_->page()->runJavaScript(
+    page_->runJavaScript(
         QStringLiteral("window.tlxUpdate ? (tlxUpdate(%1), 1) : 0").arg(updateNumber_),
         [self = QPointer<PageView>(this)](const QVariant& started) {
-            if (self && started.toInt() != 1)
+            if (self && !self->closing_ && started.toInt() != 1)
                 self->loadWholePage();
         });
 }
 
 void PageView::loadWholePage() {
+    if (!webView_ || closing_)
+        return;
     const QUrl url = renderingUrl();
     if (url.isEmpty())
         return;
@@ -451,19 +512,23 @@ void PageView::loadWholePage() {
     qsizetype bodyAt = -1;
     const QByteArray served = servedText(&bodyAt);
     servedHead_ = bodyAt > 0 ? served.left(bodyAt) : QByteArray();
-    if (loads_ == 0) {
+    const bool samePage = url == loadedUrl_;
+    loadedUrl_ = url;
+    page_->setPageUrl(url);
+    if (loads_ == 0 || !samePage) {
+        savedScroll_ = QVariant();
         webView_->load(url);
         return;
     }
     // Keep the reader's place in the page across the reload.
     QPointer<PageView> self(this);
-    webView_->page()->runJavaScript(QStringLiteral("window.scrollX+','+window.scrollY"),
-                                    [self, url](const QVariant& scroll) {
-                                        if (!self)
-                                            return;
-                                        self->savedScroll_ = scroll;
-                                        self->webView_->load(url);
-                                    });
+    page_->runJavaScript(QStringLiteral("window.scrollX+','+window.scrollY"),
+                         [self, url](const QVariant& scroll) {
+                             if (!self || self->closing_ || !self->webView_)
+                                 return;
+                             self->savedScroll_ = scroll;
+                             self->webView_->load(url);
+                         });
 }
 
 } // namespace tlx::host

@@ -27,6 +27,7 @@ namespace tlx::host {
 
 class HtmlDocument;
 class HtmlHighlighter;
+class RenderingPage;
 class WebServer;
 
 class PageView : public QWidget {
@@ -45,6 +46,9 @@ public:
 
     // Shows the panes of the page window's view mode.
     void applyViewMode();
+    // The page's text is what its file holds now: editing back to it (by undo, say) makes the
+    // page unchanged again.
+    void markSaved();
 
     // Where the server offers the page: `mount` and the path inside it. The page's own text
     // is served from memory there (see servedText).
@@ -92,6 +96,7 @@ private:
     void renderingDone(bool ok);
     void onPageMessage(const QString& message);
     QString editorText(int from, int count) const;
+    void followSavedState();
 
     PageWindowHandle window_;
     std::shared_ptr<HtmlDocument> document_;
@@ -102,6 +107,9 @@ private:
     HtmlHighlighter* highlighter_ = nullptr;
     QWidget* rendering_ = nullptr;
     QWebEngineView* webView_ = nullptr;
+    RenderingPage* page_ = nullptr; // the web view's page, owned by it
+    QUrl loadedUrl_;                // what the rendering was last loaded from
+    bool closing_ = false;          // the view is being destroyed
     QString mount_;
     QString servedPath_;
     QTimer renderTimer_;
@@ -113,6 +121,8 @@ private:
     qint64 lastLatencyMs_ = -1;
     int loads_ = 0;
     QVariant savedScroll_;
+    std::optional<std::string>
+        savedText_;             // the page's text as last read from or written to its file
     bool fromDocument_ = false; // the editor is being updated from the document
     bool toDocument_ = false;   // the document is being updated from the editor
     Subscription textSubscription_;

@@ -2,6 +2,7 @@
 
 #include "BuildPaths.h"
 #include "host/qt/PlayerNames.h"
+#include "platform/Log.h"
 #include "platform/ShippedData.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QTcpSocket>
 #include <algorithm>
 #include <array>
+#include <exception>
 
 namespace tlx::host {
 
@@ -119,9 +121,12 @@ void WebServer::removePreviewPage(const QString& name) {
 }
 
 QByteArray WebServer::ruffleSnippet() const {
+    // Movies never take a view away from the page it shows (links in a movie stay links of
+    // the page being edited).
     return QByteArrayLiteral("<script>window.RufflePlayer = window.RufflePlayer || {}; "
                              "window.RufflePlayer.config = {autoplay: \"on\", splashScreen: "
-                             "false, unmuteOverlay: \"hidden\"};</script><script src=\"") +
+                             "false, unmuteOverlay: \"hidden\", openUrlMode: \"deny\"};"
+                             "</script><script src=\"") +
            urlFor(kRuffle, QStringLiteral("ruffle.js")).toEncoded() +
            QByteArrayLiteral("\"></script>") + QByteArray(kPlayerNamesScript);
 }
@@ -216,7 +221,12 @@ WebServer::Answer WebServer::serve(const QString& mount, const QStringList& segm
     if (override_) {
         try {
             body = override_(mount, relPath);
+        } catch (const std::exception&) {
+            LogCurrentException("WebServer: a page held in memory");
+            answer.status = 500;
+            return answer;
         } catch (...) {
+            LogCurrentException("WebServer: a page held in memory");
             answer.status = 500;
             return answer;
         }
@@ -292,7 +302,12 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
     Answer reply;
     try {
         reply = answer(request);
+    } catch (const std::exception&) {
+        LogCurrentException("WebServer");
+        reply = Answer{};
+        reply.status = 500;
     } catch (...) {
+        LogCurrentException("WebServer");
         reply = Answer{};
         reply.status = 500;
     }

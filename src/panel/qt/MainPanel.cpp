@@ -6,6 +6,7 @@
 #include "panel/DetectionScript.h"
 #include "panel/qt/AboutBox.h"
 #include "panel/qt/PanelIcons.h"
+#include "platform/Log.h"
 #include "platform/qt/QtPlatform.h"
 #include "platform/qt/SetTopmost.h"
 #include "sound/qt/frmFlashSOund.h"
@@ -49,11 +50,13 @@ template <typename Body> void MainPanel::Guarded(Body&& body) {
         return;
     try {
         body();
-    } catch (const std::exception& error) {
-        context_.platform.messageBox(std::string(kUnexpectedFailure) + error.what(),
+    } catch (const std::exception&) {
+        context_.platform.messageBox(std::string(kUnexpectedFailure) +
+                                         LogCurrentException("MainPanel"),
                                      MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
     } catch (...) {
-        context_.platform.messageBox(std::string(kUnexpectedFailure) + "unknown failure",
+        context_.platform.messageBox(std::string(kUnexpectedFailure) +
+                                         LogCurrentException("MainPanel"),
                                      MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
     }
 }
@@ -63,6 +66,9 @@ MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidge
       unload_(std::move(unload)) {
     setWindowTitle(toQString(std::string(kPanelCaption)));
     setAttribute(Qt::WA_ShowWithoutActivating, true);
+    // The panel never takes the focus, so it is never the active window: its buttons explain
+    // themselves all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips, true);
     setFocusPolicy(Qt::NoFocus);
 
     TitleBar = new QLabel(this);

@@ -10,7 +10,9 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
@@ -216,6 +218,14 @@ std::unique_ptr<QMessageBox> buildMessageBox(const std::string& prompt, MsgButto
     box->setStandardButtons(set);
     box->setDefaultButton(first);
     box->setEscapeButton(escape);
+    // Wide enough for the whole title beside the window's buttons. The box fixes its own
+    // size from its layout, so the width goes in as a spacer there.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true); // window managers set titles in bold, mostly
+    const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + 140;
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     return box;
 }
 
@@ -354,6 +364,10 @@ QtProgressForm::~QtProgressForm() {
 
 void QtProgressForm::setLabel(const std::string& text) {
     label_->setText(toQString(text));
+    // The form grows to its label, around the same centre.
+    const QPoint centre = window_->geometry().center();
+    window_->adjustSize();
+    window_->move(centre - window_->rect().center());
     if (window_->isVisible())
         window_->repaint();
 }

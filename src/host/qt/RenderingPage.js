@@ -1,0 +1,272 @@
+// Added at the end of the served copy of a page in the editor's rendering. The page's own text
+// is never changed by it.
+//
+// - A press on an element reports the source offset of the element it lands in (through the
+//   console, which the rendering listens to). It listens while capturing at the window, before
+//   the player's own handlers, and composedPath() reaches through the player's shadow tree to
+//   its element.
+// - tlxUpdate(n) fetches the page's current text again and puts its body in place of the shown
+//   one (the head is kept), then reports "tlx-updated:n ok" once the new body is painted.
+// - Movies play only while they are in view (or near it). Each Flash element stands as a
+//   placeholder of its size until it is scrolled to; then the element goes back and the player
+//   takes it over. A movie scrolled far away gives its player up again. A page with many
+//   movies draws them on the canvas, which needs no WebGL context of its own.
+(function () {
+    "use strict";
+
+    var SOURCE = "data-tlx-src";
+    // Above this many movies in a page the players draw without WebGL (a page has only a few
+    // WebGL contexts).
+    var CANVAS_ABOVE = 8;
+    var NEAR = "100px";
+    var FAR = "400px";
+    // A movie starts once its placeholder has stayed near the view this long, so that
+    // scrolling through a long page does not start every movie passed on the way.
+    var SETTLE_MS = 250;
+
+    function report(text) {
+        console.log(text);
+    }
+
+    function pick(event) {
+        var path = event.composedPath ? event.composedPath() : [event.target];
+        for (var i = 0; i < path.length; i++) {
+            var node = path[i];
+            if (node && node.getAttribute) {
+                var offset = node.getAttribute(SOURCE);
+                if (offset !== null) {
+                    report("tlx-pick:" + offset);
+                    return;
+                }
+            }
+        }
+    }
+    // A player may take the pointer press for itself (and the mouse press that follows it
+    // with it): both are listened to.
+    window.addEventListener("pointerdown", pick, true);
+    window.addEventListener("mousedown", pick, true);
+
+    // ---- movies in view only
+
+    function isFlashObject(element) {
+        var tag = element.tagName;
+        if (tag === "OBJECT") {
+            var type = (element.getAttribute("type") || "").toLowerCase();
+            var classid = (element.getAttribute("classid") || "").toLowerCase();
+            var data = (element.getAttribute("data") || "").toLowerCase();
+            if (type.indexOf("shockwave-flash") >= 0 ||
+                classid === "clsid:d27cdb6e-ae6d-11cf-96b8-444553540000" ||
+                data.indexOf(".swf") >= 0)
+                return true;
+            var params = element.getElementsByTagName("param");
+            for (var i = 0; i < params.length; i++) {
+                var name = (params[i].getAttribute("name") || "").toLowerCase();
+                var value = (params[i].getAttribute("value") || "").toLowerCase();
+                if ((name === "movie" || name === "src") && value.indexOf(".swf") >= 0)
+                    return true;
+            }
+            return false;
+        }
+        if (tag === "EMBED") {
+            var src = (element.getAttribute("src") || "").toLowerCase();
+            var embedType = (element.getAttribute("type") || "").toLowerCase();
+            return src.indexOf(".swf") >= 0 || embedType.indexOf("shockwave-flash") >= 0;
+        }
+        return false;
+    }
+
+    // The outermost Flash elements of `root` (an EMBED inside an OBJECT goes with its OBJECT).
+    function flashElements(root) {
+        var found = [];
+        var candidates = root.querySelectorAll("object, embed");
+        for (var i = 0; i < candidates.length; i++) {
+            var element = candidates[i];
+            if (!isFlashObject(element))
+                continue;
+            var outer = element.parentElement ? element.parentElement.closest("object, embed")
+                                              : null;
+            if (outer && isFlashObject(outer))
+                continue;
+            found.push(element);
+        }
+        return found;
+    }
+
+    function size(value, fallback) {
+        if (!value)
+            return fallback;
+        value = String(value).trim();
+        if (/^\d+(\.\d+)?$/.test(value))
+            return value + "px";
+        if (/^\d+(\.\d+)?(px|%)$/.test(value))
+            return value;
+        return fallback;
+    }
+
+    // A still stand-in of the movie's size; a press on it selects the movie as on the movie.
+    function placeholderFor(element, doc) {
+        var stand = doc.createElement("span");
+        stand.setAttribute("data-tlx-movie", "");
+        var offset = element.getAttribute(SOURCE);
+        if (offset !== null)
+            stand.setAttribute(SOURCE, offset);
+        stand.style.display = "inline-block";
+        stand.style.verticalAlign = "bottom";
+        stand.style.width = size(element.getAttribute("width"), "550px");
+        stand.style.height = size(element.getAttribute("height"), "400px");
+        stand.style.background = "repeating-linear-gradient(45deg,#eee,#eee 6px,#e4e4e4 6px," +
+                                 "#e4e4e4 12px)";
+        stand.style.outline = "1px dashed #bbb";
+        stand.style.outlineOffset = "-1px";
+        return stand;
+    }
+
+    var movies = new Map(); // placeholder or live element -> {original, stand, live}
+    var nearObserver = null;
+    var farObserver = null;
+
+    function show(entry) {
+        if (entry.live || !entry.stand.isConnected)
+            return;
+        nearObserver.unobserve(entry.stand);
+        var element = entry.original.cloneNode(true);
+        entry.live = element;
+        movies.set(element, entry);
+        entry.stand.replaceWith(element);
+        // The player replaces the element with its own; that one is watched once it is there.
+        requestAnimationFrame(function () {
+            watchLive(entry);
+        });
+    }
+
+    function liveElement(entry) {
+        var element = entry.live;
+        if (element && !element.isConnected && entry.player && entry.player.isConnected)
+            return entry.player;
+        return element;
+    }
+
+    function watchLive(entry) {
+        if (!entry.live)
+            return;
+        if (!entry.live.isConnected) {
+            // Taken over by the player: its element stands where the original stood.
+            var offset = entry.original.getAttribute(SOURCE);
+            var players = document.querySelectorAll("ruffle-object, ruffle-embed");
+            for (var i = 0; i < players.length; i++) {
+                if (players[i].getAttribute(SOURCE) === offset && !movies.has(players[i])) {
+                    entry.player = players[i];
+                    movies.set(players[i], entry);
+                    break;
+                }
+            }
+        }
+        var element = liveElement(entry);
+        if (element && element.isConnected)
+            farObserver.observe(element);
+    }
+
+    function hide(entry) {
+        var element = liveElement(entry);
+        if (!element || !element.isConnected)
+            return;
+        farObserver.unobserve(element);
+        movies.delete(element);
+        if (entry.player)
+            movies.delete(entry.player);
+        entry.live = null;
+        entry.player = null;
+        // Taking the player out of the page ends it and frees what it holds.
+        element.replaceWith(entry.stand);
+        nearObserver.observe(entry.stand);
+    }
+
+    function observers() {
+        if (nearObserver || !("IntersectionObserver" in window))
+            return;
+        nearObserver = new IntersectionObserver(function (entries) {
+            entries.forEach(function (seen) {
+                var entry = movies.get(seen.target);
+                if (!entry || seen.target !== entry.stand)
+                    return;
+                clearTimeout(entry.timer);
+                if (seen.isIntersecting)
+                    entry.timer = setTimeout(function () {
+                        show(entry);
+                    }, SETTLE_MS);
+            });
+        }, {rootMargin: NEAR});
+        farObserver = new IntersectionObserver(function (entries) {
+            entries.forEach(function (seen) {
+                var entry = movies.get(seen.target);
+                if (!seen.isIntersecting && entry && seen.target !== entry.stand)
+                    hide(entry);
+            });
+        }, {rootMargin: FAR});
+    }
+
+    // Puts placeholders in place of the Flash elements of `root` (the page's body, or a body
+    // about to replace it) and watches them.
+    function standIn(root, doc) {
+        if (!("IntersectionObserver" in window))
+            return;
+        var elements = flashElements(root);
+        if (elements.length > CANVAS_ABOVE && window.RufflePlayer && window.RufflePlayer.config)
+            window.RufflePlayer.config.preferredRenderer = "canvas";
+        observers();
+        elements.forEach(function (element) {
+            var stand = placeholderFor(element, doc);
+            var entry = {original: element, stand: stand, live: null, player: null, timer: 0};
+            movies.set(stand, entry);
+            element.replaceWith(stand);
+        });
+    }
+
+    function watchStands() {
+        movies.forEach(function (entry, key) {
+            if (key === entry.stand && entry.stand.isConnected)
+                nearObserver.observe(entry.stand);
+        });
+    }
+
+    function forgetGone() {
+        movies.forEach(function (entry, key) {
+            if (!key.isConnected) {
+                if (farObserver)
+                    farObserver.unobserve(key);
+                if (nearObserver)
+                    nearObserver.unobserve(key);
+                movies.delete(key);
+            }
+        });
+    }
+
+    if (document.body) {
+        standIn(document.body, document);
+        if (nearObserver)
+            watchStands();
+    }
+
+    window.tlxUpdate = function (n) {
+        fetch(location.href, {cache: "no-store"})
+            .then(function (response) {
+                return response.text();
+            })
+            .then(function (text) {
+                var parsed = new DOMParser().parseFromString(text, "text/html");
+                document.title = parsed.title;
+                standIn(parsed.body, parsed);
+                var body = document.adoptNode(parsed.body);
+                document.documentElement.replaceChild(body, document.body);
+                forgetGone();
+                if (nearObserver)
+                    watchStands();
+                requestAnimationFrame(function () {
+                    report("tlx-updated:" + n + " ok");
+                });
+            })
+            .catch(function () {
+                report("tlx-updated:" + n + " failed");
+            });
+    };
+})();
