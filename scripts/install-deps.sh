@@ -12,6 +12,7 @@ packages=(
     libgumbo-dev libzip-dev libgl-dev
     haxe sox
     xvfb xauth chromium fonts-dejavu-core imagemagick
+    librsvg2-bin desktop-file-utils appstream
 )
 # Node.js may come from another source that bundles npm; Debian's packages only when it is absent.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

@@ -1,37 +1,80 @@
 #include "app/GuiMain.h"
 
-#include "BuildPaths.h"
+#include "Version.h"
 #include "addin/qt/AddinConnection.h"
 #include "app/InstallFolder.h"
+#include "app/WelcomeBar.h"
 #include "host/Application.h"
 #include "host/qt/MainWindow.h"
 #include "host/qt/WebServer.h"
+#include "platform/Log.h"
+#include "platform/ShippedData.h"
 #include "platform/qt/QtPlatform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <string_view>
+#include <unistd.h>
 
 namespace tlx::app {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Qt's own command line options (QGuiApplication, QApplication) and whether they take a value.
+// Qt removes them from the arguments; they are let through here for it.
+std::optional<bool> qtOptionTakesValue(const std::string& arg) {
+    static constexpr std::string_view withValue[] = {
+        "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",  "-qmljsdebugger",
+        "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-display", "-geometry",
+        "-style",           "-stylesheet",         "-session",       "-name",    "-title",
+        "-visual"};
+    static constexpr std::string_view flags[] = {"-reverse", "-widgetcount", "-nograb", "-dograb",
+                                                 "-sync"};
+    const std::string_view name = std::string_view(arg).substr(0, arg.find('='));
+    for (const auto option : withValue)
+        if (name == option)
+            return name.size() == arg.size(); // "-style=fusion" carries its value
+    for (const auto option : flags)
+        if (arg == option)
+            return false;
+    return std::nullopt;
+}
+
+} // namespace
 
 std::optional<GuiOptions> parseGuiArgs(const Args& args, std::string& error) {
     GuiOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--install") {
-            if (i + 1 >= args.size()) {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
                 error = "--install needs a folder";
                 return std::nullopt;
             }
             options.install = fs::path(args[++i]);
         } else if (arg.rfind("--install=", 0) == 0) {
+            if (arg.size() == 10) {
+                error = "--install needs a folder";
+                return std::nullopt;
+            }
             options.install = fs::path(arg.substr(10));
+        } else if (const auto takesValue = qtOptionTakesValue(arg)) {
+            if (arg == "-platform" || arg.rfind("-platform=", 0) == 0)
+                options.platformGiven = true;
+            if (*takesValue && ++i >= args.size()) {
+                error = arg + " needs a value";
+                return std::nullopt;
+            }
         } else if (!arg.empty() && arg[0] == '-') {
             error = "unknown option " + arg;
             return std::nullopt;
@@ -44,7 +87,28 @@ std::optional<GuiOptions> parseGuiArgs(const Args& args, std::string& error) {
             return std::nullopt;
         }
     }
+    if (options.web) {
+        std::error_code fsError;
+        const auto status = fs::status(*options.web, fsError);
+        if (fs::is_regular_file(status)) {
+            if (options.page) {
+                error = options.web->string() + " is a page, not a web folder";
+                return std::nullopt;
+            }
+            options.page = fs::absolute(*options.web, fsError);
+            options.web = options.page->parent_path();
+        } else if (!fs::is_directory(status)) {
+            error = "no command or web folder named " + options.web->string();
+            return std::nullopt;
+        }
+    }
     return options;
+}
+
+bool HaveDisplay(const char* display, const char* waylandDisplay, const char* qpaPlatform,
+                 bool platformGiven) {
+    const auto set = [](const char* value) { return value && *value; };
+    return platformGiven || set(display) || set(waylandDisplay) || set(qpaPlatform);
 }
 
 fs::path prepareSampleWeb(const fs::path& shipped, const char* home, std::string& note) {
@@ -86,41 +150,101 @@ fs::path startPage(const fs::path& web, const std::optional<fs::path>& page) {
     return {};
 }
 
+namespace {
+
+// While Qt connects to the display: a display that cannot be opened ends the program with one
+// line and exit code 2 instead of Qt's abort and its advice on platform plugins. The warnings
+// that come before that end are left out; every other message goes on as Qt would print it.
+void startupMessageHandler(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+    if (type == QtFatalMsg) {
+        const char* display = std::getenv("DISPLAY");
+        std::cerr << "tamberlux: cannot open a window on the display "
+                  << (display && *display ? display : "(none)")
+                  << " (is it running and may this user use it?)\n";
+        std::_Exit(2);
+    }
+    if (message.contains(QLatin1String("could not connect to display")) ||
+        message.contains(QLatin1String("Could not load the Qt platform plugin")))
+        return;
+    qInstallMessageHandler(nullptr);
+    qt_message_output(type, context, message);
+    qInstallMessageHandler(startupMessageHandler);
+}
+
+// The log of the page editor, in the XDG state folder; the file of the last run is kept once
+// as tamberlux.log.1 when it has grown large.
+void startLogFile() {
+    const auto path = LogFileFor(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+    if (!path)
+        return;
+    constexpr std::uintmax_t kRotateSize = 1024 * 1024;
+    std::error_code error;
+    if (fs::file_size(*path, error) > kRotateSize && !error) {
+        fs::rename(*path, fs::path(path->string() + ".1"), error);
+        if (error)
+            LogWarning("startLogFile", path->string() + ": " + error.message());
+    }
+    SetLogFile(path->string());
+}
+
+} // namespace
+
 int runGui(int argc, char** argv) {
     QElapsedTimer startup;
     startup.start();
-    // Web views as root and without a GPU.
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+
+    // Everything that can be refused is refused before Qt is started, so that a wrong command
+    // never tries to open a window.
+    const Args args(argv + std::min(argc, 1), argv + argc);
+    std::string error;
+    const auto options = parseGuiArgs(args, error);
+    if (!options) {
+        std::cerr << "tamberlux: " << error << "\nTry 'tamberlux --help'.\n";
+        return 2;
+    }
+    if (!HaveDisplay(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                     std::getenv("QT_QPA_PLATFORM"), options->platformGiven)) {
+        std::cerr << "tamberlux: there is no display to open the page editor on (DISPLAY is "
+                     "not set); the commands of 'tamberlux --help' need none.\n";
+        return 2;
+    }
+
+    startLogFile();
+    // Chromium's sandbox cannot run as root; for every other user it stays on. Without a GPU
+    // (virtual displays) web views draw in software.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qInstallMessageHandler(startupMessageHandler);
     QApplication qtApp(argc, argv);
+    qInstallMessageHandler(nullptr);
     QApplication::setApplicationName(QStringLiteral("Tamberlux"));
-
-    Args args;
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        args.push_back(arguments[i].toStdString());
-    std::string error;
-    const auto options = parseGuiArgs(args, error);
-    if (!options) {
-        std::cerr << "tamberlux: " << error << "\n";
-        return 2;
-    }
+    QApplication::setApplicationVersion(QStringLiteral(TLX_VERSION));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId)));
 
     QStringList notes;
     const InstallFolderChoice install = PrepareInstallFolder(options->install);
-    if (!install.message.empty())
+    if (!install.message.empty()) {
+        LogWarning("runGui", install.message);
         notes << toQString(install.message);
+    }
 
     std::string sampleNote;
     const fs::path web = options->web ? *options->web
-                                      : prepareSampleWeb(fs::path(TLX_SAMPLE_WEB_DIR),
+                                      : prepareSampleWeb(ThisProgramsShippedData().sampleWeb,
                                                          std::getenv("HOME"), sampleNote);
-    if (!sampleNote.empty())
+    if (!sampleNote.empty()) {
+        LogWarning("runGui", sampleNote);
         notes << toQString(sampleNote);
+    }
 
+    // The program's settings (the welcome's dismissal); outlives the window that uses them.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tamberlux"),
+                       QStringLiteral("tamberlux"));
     const auto application = host::Application::create();
     QtPlatform platform;
     host::MainWindow window(application, host::MainWindow::Options{});
@@ -141,6 +265,19 @@ int runGui(int argc, char** argv) {
     // (disconnected) before the window and the application go.
     const auto addins = tlx::connectAddins(
         application, platform, install.folder ? install.folder->string() : std::string(), &window);
+
+    // The welcome of the first start, in a row of its own under the toolbars.
+    if (WelcomeWanted(settings)) {
+        std::string ignored;
+        const fs::path sampleCopy =
+            prepareSampleWeb(ThisProgramsShippedData().sampleWeb, std::getenv("HOME"), ignored);
+        window.addToolBarBreak(Qt::TopToolBarArea);
+        window.addToolBar(Qt::TopToolBarArea,
+                          new WelcomeBar(toQString(sampleCopy.string()),
+                                         install.folder ? toQString(install.folder->string())
+                                                        : QStringLiteral("(none)"),
+                                         settings, &window));
+    }
 
     window.show();
     QTimer::singleShot(0, &window, [&] {

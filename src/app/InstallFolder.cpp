@@ -1,6 +1,6 @@
 #include "app/InstallFolder.h"
 
-#include "BuildPaths.h"
+#include "platform/ShippedData.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -76,8 +76,16 @@ std::optional<fs::path> UserInstallFolder() {
     return UserInstallFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 }
 
+std::optional<fs::path> LogFileFor(const char* xdgStateHome, const char* home) {
+    if (xdgStateHome && *xdgStateHome && fs::path(xdgStateHome).is_absolute())
+        return fs::path(xdgStateHome) / kFolderName / "tamberlux.log";
+    if (home && *home)
+        return fs::path(home) / ".local" / "state" / kFolderName / "tamberlux.log";
+    return std::nullopt;
+}
+
 fs::path ShippedInstallFolder() {
-    return fs::path(TLX_SHIPPED_INSTALL_DIR);
+    return ThisProgramsShippedData().installSeed;
 }
 
 SeedReport SeedInstallFolder(const fs::path& shipped, const fs::path& target) {
@@ -86,52 +94,88 @@ SeedReport SeedInstallFolder(const fs::path& shipped, const fs::path& target) {
     return report;
 }
 
-InstallFolderChoice PrepareInstallFolder(const std::optional<fs::path>& overrideFolder,
-                                         const fs::path& shipped,
-                                         const std::optional<fs::path>& userFolder) {
+namespace {
+
+bool isEmptyFolder(const fs::path& folder) {
+    std::error_code error;
+    return fs::is_empty(folder, error) && !error;
+}
+
+// Creates `folder` when needed and seeds it from `shipped`.
+InstallFolderChoice setUpFolder(const fs::path& folder, const fs::path& shipped) {
     InstallFolderChoice choice;
     std::error_code error;
-    if (overrideFolder) {
-        if (!fs::is_directory(*overrideFolder, error))
-            choice.message = "The install folder " + overrideFolder->string() + " does not exist.";
-        else
-            choice.folder = *overrideFolder;
+    fs::create_directories(folder, error);
+    if (!fs::is_directory(folder, error)) {
+        choice.message = "Cannot create the install folder " + folder.string() + ".";
         return choice;
     }
-    if (!userFolder) {
-        choice.message = "Cannot find the user's data folder: neither XDG_DATA_HOME nor HOME is "
-                         "set. Name an install folder with --install DIR.";
-        return choice;
-    }
-    const bool haveShipped = !shipped.empty() && fs::is_directory(shipped, error);
-    if (!haveShipped) {
-        if (fs::is_directory(*userFolder, error)) {
-            choice.folder = *userFolder;
-            choice.message = "The shipped install folder " + shipped.string() +
-                             " is missing; using " + userFolder->string() + " as it stands.";
-        } else {
-            choice.message = "The shipped install folder " + shipped.string() +
-                             " is missing (the build assembles it from data/install and the "
-                             "library's movies), so " +
-                             userFolder->string() +
-                             " cannot be set up. Build the program completely, or name an "
-                             "install folder with --install DIR.";
-        }
-        return choice;
-    }
-    fs::create_directories(*userFolder, error);
-    if (!fs::is_directory(*userFolder, error)) {
-        choice.message = "Cannot create the install folder " + userFolder->string() + ".";
-        return choice;
-    }
-    const SeedReport report = SeedInstallFolder(shipped, *userFolder);
-    choice.folder = *userFolder;
+    const SeedReport report = SeedInstallFolder(shipped, folder);
+    choice.folder = folder;
     if (!report.problems.empty()) {
         choice.message = "Some files of the install folder could not be copied:";
         for (const auto& problem : report.problems)
             choice.message += "\n  " + problem;
     }
     return choice;
+}
+
+std::string missingShippedText(const fs::path& shipped) {
+    return "The shipped install folder " + shipped.string() +
+           " is missing (the build assembles it from data/install and the library's movies)";
+}
+
+} // namespace
+
+InstallFolderChoice PrepareInstallFolder(const std::optional<fs::path>& overrideFolder,
+                                         const fs::path& shipped,
+                                         const std::optional<fs::path>& userFolder) {
+    InstallFolderChoice choice;
+    std::error_code error;
+    const bool haveShipped = !shipped.empty() && fs::is_directory(shipped, error);
+    if (overrideFolder) {
+        // A folder that already holds files is the user's own and is used as it stands; a
+        // missing or empty one is set up like the default folder.
+        const bool exists = fs::exists(*overrideFolder, error);
+        if (exists && !fs::is_directory(*overrideFolder, error)) {
+            choice.message = "The install folder " + overrideFolder->string() + " is not a folder.";
+            return choice;
+        }
+        if (exists && !isEmptyFolder(*overrideFolder)) {
+            choice.folder = *overrideFolder;
+            return choice;
+        }
+        if (!haveShipped) {
+            if (exists) {
+                choice.folder = *overrideFolder;
+                choice.message = missingShippedText(shipped) + "; the empty install folder " +
+                                 overrideFolder->string() + " is used as it stands.";
+            } else {
+                choice.message = missingShippedText(shipped) + ", so the install folder " +
+                                 overrideFolder->string() + " cannot be set up.";
+            }
+            return choice;
+        }
+        return setUpFolder(*overrideFolder, shipped);
+    }
+    if (!userFolder) {
+        choice.message = "Cannot find the user's data folder: neither XDG_DATA_HOME nor HOME is "
+                         "set. Name an install folder with --install DIR.";
+        return choice;
+    }
+    if (!haveShipped) {
+        if (fs::is_directory(*userFolder, error)) {
+            choice.folder = *userFolder;
+            choice.message = "The shipped install folder " + shipped.string() +
+                             " is missing; using " + userFolder->string() + " as it stands.";
+        } else {
+            choice.message = missingShippedText(shipped) + ", so " + userFolder->string() +
+                             " cannot be set up. Build the program completely, or name an "
+                             "install folder with --install DIR.";
+        }
+        return choice;
+    }
+    return setUpFolder(*userFolder, shipped);
 }
 
 InstallFolderChoice PrepareInstallFolder(const std::optional<fs::path>& overrideFolder) {

@@ -23,7 +23,12 @@ std::optional<std::filesystem::path> UserInstallFolder(const char* xdgDataHome, 
 // The same from the environment.
 std::optional<std::filesystem::path> UserInstallFolder();
 
-// The install folder as shipped: the data files plus the built movies, assembled by the build.
+// The page editor's log file for the given values of XDG_STATE_HOME and HOME:
+// $XDG_STATE_HOME/tamberlux/tamberlux.log, else ~/.local/state/tamberlux/tamberlux.log.
+std::optional<std::filesystem::path> LogFileFor(const char* xdgStateHome, const char* home);
+
+// The install folder as shipped: the data files plus the built movies (installed beside the
+// program, or assembled in the build tree).
 std::filesystem::path ShippedInstallFolder();
 
 struct SeedReport {
@@ -43,9 +48,11 @@ struct InstallFolderChoice {
     std::string message;                         // why not, or a warning worth showing
 };
 
-// The install folder to work with. `overrideFolder` (from --install) is taken as it is and
-// must exist. Otherwise the user's folder is created if needed and seeded from `shipped`; when
-// the shipped folder is missing an existing user folder is still used (with a warning).
+// The install folder to work with: `overrideFolder` (from --install) when given, else the
+// user's folder. A missing or empty folder is created and seeded from `shipped`; the user's
+// folder is also topped up with shipped files it lacks, while a named folder that already holds
+// files is used as it stands. When the shipped folder is missing an existing folder is still
+// used (with a warning).
 InstallFolderChoice PrepareInstallFolder(const std::optional<std::filesystem::path>& overrideFolder,
                                          const std::filesystem::path& shipped,
                                          const std::optional<std::filesystem::path>& userFolder);

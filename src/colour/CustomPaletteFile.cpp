@@ -124,7 +124,7 @@ std::int32_t SaveCustPal(Platform& platform, const std::string& installFolder,
                          const ColourPalettes& palettes) {
     FileDialogOptions options;
     options.title = "Save Palette As...";
-    options.filter = "*.oxp";
+    options.filter = "*.oxp|*.oxp"; // shown as "*.oxp", listing the palette files
     options.initialFolder = installFolder;
     options.fileName = "";
     options.defaultExtension = "oxp";
@@ -141,7 +141,7 @@ std::int32_t LoadCustPal(Platform& platform, const std::string& installFolder,
                          ColourPalettes& palettes) {
     FileDialogOptions options;
     options.title = "Load Palette...";
-    options.filter = "*.oxp";
+    options.filter = "*.oxp|*.oxp"; // shown as "*.oxp", listing the palette files
     options.initialFolder = installFolder;
     options.fileName = "*.oxp";
     options.defaultExtension = "*.oxp";

@@ -85,14 +85,42 @@ struct HttpReply {
     std::string error; // why there is no reply
 };
 
+// What streaming one archive entry into a file came to.
+struct ZipExtraction {
+    enum class Status {
+        Done,        // the whole entry is in the file
+        Unreadable,  // missing, corrupt or truncated entry
+        OverLimit,   // the entry unpacks to more than the limit allowed
+        WriteFailed, // the file could not be made or written (see `error`)
+        Stopped,     // the caller's progress function asked to stop
+    };
+    Status status = Status::Unreadable;
+    std::uint64_t bytes = 0; // bytes unpacked (written) before it ended
+    std::string error;       // why it failed, for WriteFailed and Unreadable
+};
+
 // A zip archive opened for reading.
 class ZipArchive {
 public:
     virtual ~ZipArchive() = default;
     // Entry names in archive order, as stored (folders end with "/").
     virtual std::vector<std::string> entries() const = 0;
-    // The bytes of one entry, or nothing when it cannot be read (missing, corrupt).
+    // The bytes of one small entry, or nothing when it cannot be read (missing, corrupt) or
+    // unpacks to more than a few megabytes: larger entries are streamed with extractToFile.
     virtual std::optional<std::string> read(const std::string& entryName) const = 0;
+    // The unpacked size the archive states for an entry. Only a hint: an archive can state
+    // anything, so a reader must count what it actually unpacks.
+    virtual std::optional<std::uint64_t> declaredSize(const std::string& entryName) const = 0;
+    // Streams one entry into a new file at `path`, in pieces, never holding more than a
+    // piece in memory. The file is created exclusively: when anything stands at `path` (a
+    // link included) it fails with WriteFailed and touches nothing. At most `maxBytes` are
+    // written, whatever size the archive states; an entry that unpacks to more ends with
+    // OverLimit. `onPiece`, when given, is called with the bytes written so far after each
+    // piece; returning false stops with Stopped. On every status but Done the file is removed.
+    // The file is not flushed to the disk: a caller that moves it into place flushes first.
+    virtual ZipExtraction
+    extractToFile(const std::string& entryName, const std::string& path, std::uint64_t maxBytes,
+                  const std::function<bool(std::uint64_t)>& onPiece = {}) const = 0;
 };
 
 // A form the add-in shows modally. The platform decides how it is run; the double lets a test

@@ -2,11 +2,21 @@
 
 #include "markup/TextHelpers.h"
 #include "platform/FileUtil.h"
+#include "platform/Log.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
+#include <fcntl.h>
 #include <map>
 #include <new>
+#include <random>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
 #include <utility>
 
@@ -32,38 +42,175 @@ constexpr std::array<SectionCatalog, 8> kSectionCatalogs{{
     {"Misc", "miscflash.kqz"},
 }};
 
-// A file to unpack: its name in the library folder and its bytes.
+// An entry to unpack: the archive entry whose bytes are unpacked, the name it gets in the
+// library folder, and, once unpacked, its temporary file there.
 struct PackageFile {
+    std::string entry;
     std::string name;
-    std::string bytes;
+    fs::path temporary;
+    fs::path target;
+    fs::path replaced; // where the file it replaces was moved while the import runs
+    bool placed = false;
 };
 
 // The files of a package as they will stand in the library folder once unpacked: entries that
 // land on the same name (ignoring letter case) leave the last one's bytes under the first
-// one's position.
-class PackageFiles {
-public:
-    void put(std::string name, std::string bytes) {
+// one's name.
+std::vector<PackageFile> planFiles(const std::vector<std::pair<std::string, std::string>>& named) {
+    std::vector<PackageFile> files;
+    std::map<std::string, std::size_t> index;
+    for (const auto& [entry, name] : named) {
         const std::string key = UpperCase(name);
-        if (auto it = index_.find(key); it != index_.end()) {
-            files_[it->second].bytes = std::move(bytes);
-            return;
+        if (auto it = index.find(key); it != index.end()) {
+            files[it->second].entry = entry;
+            continue;
         }
-        index_.emplace(key, files_.size());
-        files_.push_back(PackageFile{std::move(name), std::move(bytes)});
+        index.emplace(key, files.size());
+        files.push_back(PackageFile{entry, name, {}, {}, {}, false});
     }
-    // The bytes unpacked under exactly this name, if the package has it.
-    const std::string* exact(std::string_view name) const {
-        for (const auto& file : files_)
-            if (file.name == name)
-                return &file.bytes;
-        return nullptr;
+    return files;
+}
+
+std::string errnoText() {
+    return std::strerror(errno);
+}
+
+// A free hidden name beside `target` for a file of this import ("tmp" for unpacked bytes,
+// "old" for a replaced file kept until the import is done). The caller creates it
+// exclusively, so a name taken in between is no danger.
+fs::path besideName(const fs::path& target, const char* kind) {
+    std::random_device random;
+    std::uniform_int_distribution<unsigned> digits(0, 0xFFFFFF);
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%06x", digits(random));
+        fs::path candidate =
+            target.parent_path() / ("." + target.filename().string() + "." + kind + "-" + suffix);
+        struct stat existing {};
+        if (::lstat(candidate.c_str(), &existing) != 0 && errno == ENOENT)
+            return candidate;
     }
-    const std::vector<PackageFile>& all() const { return files_; }
+    throw std::runtime_error("no free temporary name beside " + target.string());
+}
+
+void syncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Flushes every unpacked file of the folder's file system to the disk in one call, so that no
+// file is moved into place before its bytes are on the disk.
+std::string syncFileSystem(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return folder.string() + ": " + errnoText();
+    const int synced = ::syncfs(fd);
+    const std::string why = synced != 0 ? folder.string() + ": cannot flush: " + errnoText() : "";
+    ::close(fd);
+    return why;
+}
+
+// The library side of one import: what was unpacked and placed, undone unless committed.
+class LibraryChange {
+public:
+    explicit LibraryChange(fs::path library) : library_(std::move(library)) {}
+    LibraryChange(const LibraryChange&) = delete;
+    LibraryChange& operator=(const LibraryChange&) = delete;
+    ~LibraryChange() {
+        if (!committed_)
+            rollBack();
+    }
+
+    std::vector<PackageFile> files;
+
+    // Makes the library folder when there is none (removed again by a roll-back).
+    std::string prepareFolder() {
+        std::error_code error;
+        if (fs::is_directory(library_, error))
+            return {};
+        if (!fs::create_directories(library_, error) || error)
+            return "Cannot create " + library_.string() + ": " + error.message();
+        createdFolder_ = true;
+        return {};
+    }
+
+    // Moves every unpacked file into place. A file or link standing there is moved aside
+    // first (a link is replaced, never followed); a folder standing there fails the import.
+    std::string place() {
+        if (std::string problem = syncFileSystem(library_); !problem.empty())
+            return problem;
+        for (auto& file : files) {
+            struct stat existing {};
+            if (::lstat(file.target.c_str(), &existing) == 0) {
+                if (S_ISDIR(existing.st_mode))
+                    return file.target.string() + " is a folder, not a file";
+                file.replaced = besideName(file.target, "old");
+                if (::rename(file.target.c_str(), file.replaced.c_str()) != 0) {
+                    const std::string why =
+                        file.target.string() + ": cannot replace the file: " + errnoText();
+                    file.replaced.clear();
+                    return why;
+                }
+            } else if (errno != ENOENT) {
+                return file.target.string() + ": " + errnoText();
+            }
+            if (::rename(file.temporary.c_str(), file.target.c_str()) != 0) {
+                const std::string why =
+                    file.target.string() + ": cannot move the file into place: " + errnoText();
+                if (!file.replaced.empty() &&
+                    ::rename(file.replaced.c_str(), file.target.c_str()) == 0)
+                    file.replaced.clear();
+                return why;
+            }
+            file.temporary.clear();
+            file.placed = true;
+        }
+        syncFolder(library_);
+        return {};
+    }
+
+    // Keeps what was placed and drops the replaced files.
+    void commit() {
+        committed_ = true;
+        for (const auto& file : files)
+            if (!file.replaced.empty() && ::unlink(file.replaced.c_str()) != 0)
+                LogWarning("PackageImport",
+                           "cannot remove " + file.replaced.string() + ": " + errnoText());
+    }
 
 private:
-    std::vector<PackageFile> files_;
-    std::map<std::string, std::size_t> index_;
+    // Puts the library back as it was before the import; goes on past every failure.
+    void rollBack() noexcept {
+        for (auto it = files.rbegin(); it != files.rend(); ++it) {
+            PackageFile& file = *it;
+            if (!file.temporary.empty())
+                ::unlink(file.temporary.c_str());
+            if (file.placed)
+                ::unlink(file.target.c_str());
+            if (!file.replaced.empty() &&
+                ::rename(file.replaced.c_str(), file.target.c_str()) != 0) {
+                const int error = errno;
+                try {
+                    LogWarning("PackageImport", "cannot put back " + file.target.string() +
+                                                    " from " + file.replaced.string() + ": " +
+                                                    std::strerror(error));
+                } catch (const std::bad_alloc&) {
+                    LogWarning("PackageImport", "cannot put back a replaced file");
+                }
+            }
+        }
+        if (createdFolder_) {
+            std::error_code error;
+            fs::remove(library_, error); // only when empty again
+        }
+    }
+
+    fs::path library_;
+    bool createdFolder_ = false;
+    bool committed_ = false;
 };
 
 void showError(Platform& platform, std::string_view text) {
@@ -81,29 +228,40 @@ ImportOutcome refuse(Platform& platform) {
     return ImportOutcome::Refused;
 }
 
-// Reads every entry of the archive into memory. Nothing when the archive cannot be read
-// completely or one of its entries has an unsafe path.
-std::optional<PackageFiles> readPackage(Platform& platform, const std::string& packagePath) {
-    const auto archive = platform.openZip(packagePath);
-    if (!archive)
-        return std::nullopt;
-    PackageFiles files;
-    for (const auto& entry : archive->entries()) {
-        const auto name = UnpackName(entry);
-        if (!name)
-            return std::nullopt;
-        if (name->empty())
-            continue;
-        auto bytes = archive->read(entry);
-        if (!bytes)
-            return std::nullopt;
-        files.put(*name, std::move(*bytes));
-    }
-    return files;
+ImportOutcome tooLarge(Platform& platform, std::uint64_t limit) {
+    showError(platform, std::string(kImportFailedMessage) + "\r" +
+                            "The package unpacks to more than " + std::to_string(limit >> 20) +
+                            " MB, more than an import takes. Nothing was imported.");
+    return ImportOutcome::TooLarge;
 }
 
+// Reports progress, at most every few megabytes inside an entry; false when cancelled.
+class ProgressReport {
+public:
+    ProgressReport(const ImportOptions& options, int total) : options_(options), total_(total) {}
+    bool entry(int done) {
+        nextReport_ = kStep;
+        return report(done);
+    }
+    bool bytesOfEntry(int done, std::uint64_t bytes) {
+        if (bytes < nextReport_)
+            return true;
+        nextReport_ = bytes + kStep;
+        return report(done);
+    }
+
+private:
+    static constexpr std::uint64_t kStep = std::uint64_t{4} << 20;
+    bool report(int done) {
+        return !options_.progress || options_.progress(ImportProgress{done, total_});
+    }
+    const ImportOptions& options_;
+    int total_;
+    std::uint64_t nextReport_ = kStep;
+};
+
 ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
-                            const std::string& packagePath) {
+                            const std::string& packagePath, const ImportOptions& options) {
     if (packagePath.empty()) {
         showError(platform, kNoFileSelectedMessage);
         return ImportOutcome::NoFileSelected;
@@ -113,15 +271,82 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
     if (!fs::is_directory(installFolder, error))
         return fail(platform, "The install folder " + installFolder.string() + " does not exist.");
 
-    // Everything is read and checked before anything is written.
-    const auto package = readPackage(platform, packagePath);
-    if (!package)
+    // Every entry's name is checked before anything is unpacked.
+    const auto archive = platform.openZip(packagePath);
+    if (!archive)
         return refuse(platform);
-    const std::string* dataFile = package->exact(kImportDataFile);
-    if (!dataFile)
+    std::vector<std::pair<std::string, std::string>> named;
+    for (const auto& entry : archive->entries()) {
+        const auto name = UnpackName(entry);
+        if (!name)
+            return refuse(platform);
+        if (!name->empty())
+            named.emplace_back(entry, *name);
+    }
+    std::vector<PackageFile> files = planFiles(named);
+    const auto dataFile = std::find_if(files.begin(), files.end(), [](const PackageFile& file) {
+        return file.name == kImportDataFile;
+    });
+    if (dataFile == files.end())
         return refuse(platform);
+    // The data file is unpacked first: it decides what the rest is for.
+    std::rotate(files.begin(), dataFile, dataFile + 1);
 
-    const std::vector<std::string_view> dataLines = SplitLines(*dataFile);
+    // What the archive states is enough to refuse a package at once; what it unpacks to is
+    // counted below all the same.
+    std::uint64_t stated = 0;
+    for (const auto& file : files)
+        if (const auto size = archive->declaredSize(file.entry))
+            stated += std::min(*size, options.maxUnpackedBytes + 1);
+    if (stated > options.maxUnpackedBytes)
+        return tooLarge(platform, options.maxUnpackedBytes);
+
+    const fs::path library = ResolveNoCase(installFolder, std::string(kLibraryFolderName));
+    LibraryChange change(library);
+    if (const std::string problem = change.prepareFolder(); !problem.empty())
+        return fail(platform, problem);
+    change.files = std::move(files);
+
+    // Unpack every entry beside its place.
+    const int total = static_cast<int>(change.files.size());
+    ProgressReport progress(options, total);
+    if (!progress.entry(0))
+        return ImportOutcome::Cancelled;
+    std::uint64_t unpacked = 0;
+    for (int i = 0; i < total; ++i) {
+        PackageFile& file = change.files[static_cast<std::size_t>(i)];
+        file.target = ResolveNoCase(library, file.name);
+        const fs::path temporary = besideName(file.target, "tmp");
+        const ZipExtraction result = archive->extractToFile(
+            file.entry, temporary.string(), options.maxUnpackedBytes - unpacked,
+            [&](std::uint64_t bytes) { return progress.bytesOfEntry(i, bytes); });
+        switch (result.status) {
+        case ZipExtraction::Status::Done:
+            break;
+        case ZipExtraction::Status::Unreadable:
+            return refuse(platform);
+        case ZipExtraction::Status::OverLimit:
+            return tooLarge(platform, options.maxUnpackedBytes);
+        case ZipExtraction::Status::WriteFailed:
+            return fail(platform, result.error);
+        case ZipExtraction::Status::Stopped:
+            return ImportOutcome::Cancelled;
+        }
+        file.temporary = temporary;
+        // An archive that states another size than its entry has is damaged or forged.
+        if (const auto declared = archive->declaredSize(file.entry);
+            declared && *declared != result.bytes)
+            return refuse(platform);
+        unpacked += result.bytes;
+        if (!progress.entry(i + 1))
+            return ImportOutcome::Cancelled;
+    }
+
+    // The data file names the catalog and its new lines.
+    const auto dataBytes = ReadFileBytes(change.files.front().temporary);
+    if (!dataBytes)
+        return fail(platform, "Cannot read the unpacked " + std::string(kImportDataFile) + ".");
+    const std::vector<std::string_view> dataLines = SplitLines(*dataBytes);
     const std::string section =
         dataLines.empty() ? std::string() : TextBetween(dataLines[0], "[", "]");
     std::optional<fs::path> catalogPath;
@@ -139,24 +364,19 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
         newCatalog = AppendCatalogLines(std::move(*catalog), lines);
     }
 
-    // Unpack the movies (and the data file, which stays in the library folder).
-    const fs::path library = ResolveNoCase(installFolder, std::string(kLibraryFolderName));
-    fs::create_directories(library, error);
-    if (error)
-        return fail(platform, "Cannot create " + library.string() + ": " + error.message());
-    for (const auto& file : package->all()) {
-        const fs::path target = ResolveNoCase(library, file.name);
-        if (const std::string problem = WriteFileAtomically(target, file.bytes); !problem.empty())
-            return fail(platform, problem);
-    }
-
+    // Everything is unpacked and checked: move it into place, then write the catalog.
+    if (const std::string problem = change.place(); !problem.empty())
+        return fail(platform, problem);
     if (!newCatalog) {
+        // The movies stay in the library, as they would have been unpacked anyway.
+        change.commit();
         showError(platform, kBadDataFileMessage);
         return ImportOutcome::BadDataFile;
     }
     if (const std::string problem = WriteFileAtomically(*catalogPath, *newCatalog);
         !problem.empty())
         return fail(platform, problem);
+    change.commit();
 
     platform.messageBox(std::string(kImportDoneMessage), MsgButtons::OkOnly, MsgIcon::Information,
                         std::string(kImportMessageTitle));
@@ -226,7 +446,7 @@ std::string AppendCatalogLines(std::string catalog, const std::vector<std::strin
 }
 
 ImportOutcome ImportPackage(Platform& platform, const fs::path& installFolder,
-                            const std::string& packagePath) {
+                            const std::string& packagePath, const ImportOptions& options) {
     // The message itself must not let a failure escape either.
     const auto failQuietly = [&](const std::string& description) {
         try {
@@ -236,7 +456,7 @@ ImportOutcome ImportPackage(Platform& platform, const fs::path& installFolder,
         }
     };
     try {
-        return importPackage(platform, installFolder, packagePath);
+        return importPackage(platform, installFolder, packagePath, options);
     } catch (const std::bad_alloc&) {
         return failQuietly("Not enough memory to unpack the package.");
     } catch (const std::exception& e) {

@@ -6,7 +6,9 @@
 
 #include "platform/Platform.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,9 +33,26 @@ enum class ImportOutcome {
     Imported,       // movies unpacked, new catalog lines appended
     NoFileSelected, // no package path given; nothing done
     Refused,        // not a readable archive, no data file, or an unsafe entry; nothing written
+    TooLarge,       // the package unpacks to more than an import takes; nothing written
     BadDataFile,    // the data file names no known family or its catalog is missing; the
                     // movies are unpacked, no catalog changed
-    Failed,         // reading or writing failed on the way; what was written stays
+    Failed,         // reading or writing failed on the way; nothing written stays
+    Cancelled,      // stopped by the caller's progress function; nothing written stays
+};
+
+// How far an import has come: entries of the package unpacked so far, of all to unpack.
+struct ImportProgress {
+    int entriesDone = 0;
+    int entriesTotal = 0;
+};
+
+struct ImportOptions {
+    // The most the whole package may unpack to, counted as it unpacks (never from what the
+    // archive states about itself).
+    std::uint64_t maxUnpackedBytes = std::uint64_t{2} << 30;
+    // Called after each entry and every few megabytes inside a large one, on the calling
+    // thread; returning false cancels the import, which then leaves everything as it was.
+    std::function<bool(const ImportProgress&)> progress;
 };
 
 // The catalog file a data file's section selects ("Buttons" -> "buttons.kqz"); the section
@@ -56,8 +75,15 @@ std::vector<std::string> NewCatalogLines(const std::vector<std::string>& catalog
 std::string AppendCatalogLines(std::string catalog, const std::vector<std::string>& lines);
 
 // Imports the package at `packagePath` into the install folder and shows the outcome's message
-// through `platform` (title "Mirvane"). An empty path means no package was chosen. Never throws.
+// through `platform` (title "Mirvane"); a cancelled import shows none. An empty path means no
+// package was chosen. Never throws.
+//
+// Every entry is first streamed into a temporary file beside its place in the library folder
+// and the data file is checked; only then are the files moved into place (a file or link
+// standing there is replaced, never written through) and the catalog is written. A failure or
+// a cancel on the way removes what was unpacked and puts back what was replaced. Memory use
+// does not grow with the package.
 ImportOutcome ImportPackage(Platform& platform, const std::filesystem::path& installFolder,
-                            const std::string& packagePath);
+                            const std::string& packagePath, const ImportOptions& options = {});
 
 } // namespace tlx

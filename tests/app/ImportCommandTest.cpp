@@ -46,12 +46,13 @@ TEST_F(ImportCommandFixture, RefusedPackageExitsWithOne) {
 
 TEST_F(ImportCommandFixture, BadArgumentsExitWithTwo) {
     writeZip(package, {{"impinfo.dat", "[Movies]\r\n"}});
-    const Args bad[] = {{},
-                        {package.string(), package.string()},
-                        {package.string(), "--install"},
-                        {package.string(), "--verbose"},
-                        {(temp.path() / "missing.zip").string(), "--install", install.string()},
-                        {package.string(), "--install", (temp.path() / "nowhere").string()}};
+    const Args bad[] = {
+        {},
+        {package.string(), package.string()},
+        {package.string(), "--install"},
+        {package.string(), "--verbose"},
+        {(temp.path() / "missing.zip").string(), "--install", install.string()},
+        {package.string(), "--install", (install / "movies.kqz" / "below").string()}};
     for (const Args& args : bad) {
         err.str("");
         EXPECT_EQ(run(args), 2) << ::testing::PrintToString(args);

@@ -1,5 +1,6 @@
 #include "app/InstallFolder.h"
 
+#include "platform/ShippedData.h"
 #include "updates/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,11 @@ TEST(UserInstallFolder, FollowsTheXdgDataFolder) {
     EXPECT_EQ(UserInstallFolder("", "/home/u"), fs::path("/home/u/.local/share/tamberlux"));
     EXPECT_EQ(UserInstallFolder(nullptr, "/home/u"), fs::path("/home/u/.local/share/tamberlux"));
     EXPECT_EQ(UserInstallFolder(nullptr, nullptr), std::nullopt);
+
+    EXPECT_EQ(LogFileFor("/state", "/home/u"), fs::path("/state/tamberlux/tamberlux.log"));
+    EXPECT_EQ(LogFileFor("rel", "/home/u"),
+              fs::path("/home/u/.local/state/tamberlux/tamberlux.log"));
+    EXPECT_EQ(LogFileFor(nullptr, nullptr), std::nullopt);
 }
 
 TEST(FindNoCase, MatchesNamesWithoutRegardToCase) {
@@ -104,15 +110,58 @@ TEST_F(SeedFixture, PreparesTheUsersFolderOrSaysWhyNot) {
     EXPECT_NE(choice.message.find("--install"), std::string::npos);
     EXPECT_FALSE(fs::exists(temp.path() / "new-user"));
 
-    // A folder named with --install is used as it is, never seeded.
+    // A folder named with --install: missing or empty, it is set up like the user's folder;
+    // holding files, it is used as it stands; anything but a folder is refused.
     const fs::path own = temp.path() / "own";
-    fs::create_directories(own);
-    choice = PrepareInstallFolder(own, shipped, user);
-    EXPECT_EQ(choice.folder, own);
-    EXPECT_TRUE(fs::is_empty(own));
-    choice = PrepareInstallFolder(temp.path() / "nowhere", shipped, user);
-    EXPECT_EQ(choice.folder, std::nullopt);
-    EXPECT_NE(choice.message.find("nowhere"), std::string::npos);
+    writeFile(own / "mine.kqz", "mine");
+    const fs::path empty = temp.path() / "empty";
+    fs::create_directories(empty);
+    const fs::path notFolder = temp.path() / "file";
+    writeFile(notFolder, "x");
+    struct Case {
+        fs::path folder;
+        bool usable;
+        bool seeded;
+    };
+    const Case cases[] = {{temp.path() / "nowhere" / "deep", true, true},
+                          {empty, true, true},
+                          {own, true, false},
+                          {notFolder, false, false},
+                          {notFolder / "below", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.string());
+        choice = PrepareInstallFolder(c.folder, shipped, user);
+        EXPECT_EQ(choice.folder.has_value(), c.usable);
+        EXPECT_EQ(fs::exists(c.folder / "FlashMovies" / "b2.swf"), c.seeded);
+        if (!c.usable) {
+            EXPECT_NE(choice.message.find(c.folder.string()), std::string::npos);
+        }
+    }
+    EXPECT_EQ(snapshot(own), (std::map<std::string, std::string>{{"mine.kqz", "mine"}}));
+
+    // Without the shipped folder an empty named folder is still used, a missing one is not made.
+    fs::remove_all(empty);
+    fs::create_directories(empty);
+    EXPECT_EQ(PrepareInstallFolder(empty, missing, user).folder, empty);
+    EXPECT_EQ(PrepareInstallFolder(temp.path() / "new", missing, user).folder, std::nullopt);
+    EXPECT_FALSE(fs::exists(temp.path() / "new"));
+}
+
+TEST(ShippedData, TheInstalledLayoutBesideTheProgramWinsOverTheBuildTree) {
+    TempFolder temp;
+    const fs::path prefix = temp.path() / "usr";
+    const ShippedData build{temp.path() / "build" / "install", temp.path() / "build" / "web",
+                            temp.path() / "src" / "ruffle"};
+    // Nothing installed: all from the build tree; also without a known executable folder.
+    EXPECT_EQ(FindShippedData(prefix / "bin", build).installSeed, build.installSeed);
+    EXPECT_EQ(FindShippedData({}, build).ruffle, build.ruffle);
+
+    fs::create_directories(prefix / "share" / "tamberlux" / "install");
+    fs::create_directories(prefix / "share" / "tamberlux" / "ruffle");
+    const ShippedData found = FindShippedData(prefix / "bin", build);
+    EXPECT_EQ(found.installSeed, prefix / "share" / "tamberlux" / "install");
+    EXPECT_EQ(found.ruffle, prefix / "share" / "tamberlux" / "ruffle");
+    EXPECT_EQ(found.sampleWeb, build.sampleWeb); // each one on its own
 }
 
 } // namespace

@@ -124,7 +124,7 @@ TEST_F(PaletteFileTest, SaveCustPalAsksForANameAndWritesTheFile) {
     const auto dialogs = platform.callsOf("saveFileDialog");
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].args,
-              (std::vector<std::string>{"Save Palette As...", "*.oxp", dir.string(), ""}));
+              (std::vector<std::string>{"Save Palette As...", "*.oxp|*.oxp", dir.string(), ""}));
     EXPECT_EQ(testing::readFile(Path("mine.oxp")), EncodeCustomPalette(p.CustomPalette));
     EXPECT_TRUE(platform.callsOf("messageBox").empty());
 
@@ -161,7 +161,7 @@ TEST_F(PaletteFileTest, LoadCustPalSetsColoursAndKeepsNamesAndHues) {
     const auto dialogs = platform.callsOf("openFileDialog");
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].args,
-              (std::vector<std::string>{"Load Palette...", "*.oxp", dir.string(), "*.oxp"}));
+              (std::vector<std::string>{"Load Palette...", "*.oxp|*.oxp", dir.string(), "*.oxp"}));
     EXPECT_EQ(p.CustomPalette[2].Color, RGB(1, 2, 3));
     EXPECT_EQ(p.CustomPalette[2].HSL, (HSLColor{100, 50, 60}));
     EXPECT_EQ(p.CustomPalette[2].Name, "Custom");

@@ -13,9 +13,13 @@ using tlx::testing::TempFolder;
 
 TEST(GuiStart, ArgumentsNameTheWebThePageAndTheInstallFolder) {
     std::string error;
-    auto options = parseGuiArgs({"site", "--install", "/opt/x", "a.htm"}, error);
+    // The web must exist: a word that names no folder is taken for a mistyped command.
+    TempFolder temp;
+    const fs::path site = temp.path() / "site";
+    fs::create_directories(site);
+    auto options = parseGuiArgs({site.string(), "--install", "/opt/x", "a.htm"}, error);
     ASSERT_TRUE(options);
-    EXPECT_EQ(options->web, fs::path("site"));
+    EXPECT_EQ(options->web, site);
     EXPECT_EQ(options->page, fs::path("a.htm"));
     EXPECT_EQ(options->install, fs::path("/opt/x"));
     options = parseGuiArgs({}, error);

@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QSysInfo>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -84,6 +86,8 @@ TEST_F(MainPanelTest, LoadsOnTopWithItsButtonsTooltipsAndHeight) {
     for (QToolButton* ready : {panel->Command2, panel->Command5, panel->Command3})
         EXPECT_TRUE(ready->isEnabled());
     ASSERT_EQ(panel->Menu().size(), 5u);
+    for (const MenuEntry& entry : panel->Menu())
+        EXPECT_TRUE(entry.enabled) << entry.caption;
 }
 
 TEST_F(MainPanelTest, PropertiesButtonFollowsTheSelectionOnlyInEditableViews) {
@@ -205,6 +209,14 @@ TEST_F(MainPanelTest, MainMenuShowsTheAboutBoxAndADismissedMenuDoesNothing) {
         EXPECT_EQ(about.lblProduct->text(), "Mirvane Kestrelite");
         EXPECT_TRUE(about.lblVersion->text().contains("1.31"));
         EXPECT_TRUE(about.lblPlayer->text().contains("https://ruffle.rs/"));
+        // The report for a problem: the versions of the program and of what it runs on.
+        about.btCopyInfo->click();
+        const QString report = QString::fromStdString(platform.clipboard);
+        EXPECT_TRUE(report.startsWith("Tamberlux 1.")) << platform.clipboard;
+        EXPECT_TRUE(report.contains(QStringLiteral("Qt %1 ").arg(qVersion())))
+            << platform.clipboard;
+        EXPECT_TRUE(report.contains("Ruffle 0.")) << platform.clipboard;
+        EXPECT_TRUE(report.contains("System: " + QSysInfo::prettyProductName()));
         EXPECT_FALSE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
             << "the panel is not on top while the about box is open";
         checked = true;

@@ -3,7 +3,11 @@
 #include "platform/ScriptedPlatform.h"
 #include "updates/TestFiles.h"
 
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/resource.h>
 
 namespace tlx {
 namespace {
@@ -188,21 +192,162 @@ TEST_F(ImportFixture, NoPackageChosen) {
               (std::vector<std::string>{"No File Selected To Import!", "0", "16", "Mirvane"}));
 }
 
-TEST_F(ImportFixture, WriteFailureIsReportedAndLeavesTheCatalogAlone) {
+TEST_F(ImportFixture, WriteFailureIsReportedAndLeavesEverythingAsItWas) {
     fs::create_directories(library / "b1.swf" / "inside"); // a folder where a movie must go
-    writeZip(package, {{"impinfo.dat", kDataFile}, {"b1.swf", "B1"}});
+    // The data file and the replacement of old.swf are moved into place before b1.swf fails.
+    writeZip(package, {{"impinfo.dat", kDataFile}, {"old.swf", "NEW"}, {"b1.swf", "B1"}});
+    const auto before = snapshot(temp.path());
     EXPECT_EQ(run(), ImportOutcome::Failed);
     const std::string prefix = "An Error Has Occured In The Process...Aborting Import.\r";
     EXPECT_EQ(lastMessage()[0].substr(0, prefix.size()), prefix);
     EXPECT_GT(lastMessage()[0].size(), prefix.size()); // with the reason
-    EXPECT_EQ(readFile(install / "buttons.kqz"), kOldCatalog);
-    EXPECT_TRUE(fs::is_directory(library / "b1.swf" / "inside"));
+    EXPECT_EQ(snapshot(temp.path()), before);
 
     // An install folder that is not there is not made by an import.
     const fs::path gone = temp.path() / "gone";
     EXPECT_EQ(ImportPackage(platform, gone, package.string()), ImportOutcome::Failed);
     EXPECT_EQ(lastMessage()[0].substr(0, prefix.size()), prefix);
     EXPECT_FALSE(fs::exists(gone));
+}
+
+TEST_F(ImportFixture, ALinkInTheLibraryIsReplacedNeverWrittenThrough) {
+    const fs::path outside = temp.path() / "outside.swf";
+    writeFile(outside, "OUTSIDE");
+    fs::create_symlink(outside, library / "b1.swf");
+    writeZip(package, {{"impinfo.dat", kDataFile}, {"b1.swf", "B1"}});
+    ASSERT_EQ(run(), ImportOutcome::Imported);
+    EXPECT_EQ(readFile(outside), "OUTSIDE");
+    EXPECT_FALSE(fs::is_symlink(library / "b1.swf"));
+    EXPECT_EQ(readFile(library / "b1.swf"), "B1");
+}
+
+// Sets the unpacked size every header of the archive states for its entries.
+void stateUnpackedSize(const fs::path& zipPath, std::uint32_t size) {
+    std::string bytes = readFile(zipPath);
+    const auto put = [&](std::size_t at) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    };
+    for (std::size_t at = bytes.find("PK\3\4"); at != std::string::npos;
+         at = bytes.find("PK\3\4", at + 4))
+        put(at + 22);
+    for (std::size_t at = bytes.find("PK\1\2"); at != std::string::npos;
+         at = bytes.find("PK\1\2", at + 4))
+        put(at + 24);
+    writeFile(zipPath, bytes);
+}
+
+// Writes an archive of the data file and `count` entries of `size` zero bytes each, made as
+// libzip asks for them (never held in memory whole), compressed as fast as possible.
+void writeZerosZip(const fs::path& path, int count, std::uint64_t size) {
+    struct Zeros {
+        std::uint64_t size;
+        std::uint64_t at = 0;
+    };
+    const auto callback = [](void* state, void* data, zip_uint64_t length,
+                             zip_source_cmd_t command) -> zip_int64_t {
+        auto& zeros = *static_cast<Zeros*>(state);
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            zeros.at = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const zip_uint64_t n = std::min<zip_uint64_t>(length, zeros.size - zeros.at);
+            std::memset(data, 0, static_cast<std::size_t>(n));
+            zeros.at += n;
+            return static_cast<zip_int64_t>(n);
+        }
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* stat = static_cast<zip_stat_t*>(data);
+            zip_stat_init(stat);
+            stat->size = zeros.size;
+            stat->valid |= ZIP_STAT_SIZE;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_FREE:
+            delete &zeros;
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ,
+                                                  ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_FREE, -1);
+        default:
+            return -1;
+        }
+    };
+    writeZip(path, {{"impinfo.dat", kDataFile}});
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), 0, &error);
+    ASSERT_NE(archive, nullptr);
+    for (int i = 0; i < count; ++i) {
+        zip_source_t* source = zip_source_function(archive, callback, new Zeros{size});
+        ASSERT_NE(source, nullptr);
+        const std::string name = "zeros" + std::to_string(i) + ".swf";
+        const zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_RAW);
+        ASSERT_GE(index, 0);
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
+    }
+    ASSERT_EQ(zip_close(archive), 0);
+}
+
+long peakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(ImportFixture, OversizedPackagesAreRefusedWithoutBeingHeldInMemory) {
+    constexpr std::uint64_t MiB = 1 << 20;
+    struct Case {
+        const char* what;
+        int count;
+        std::uint64_t size;
+        std::optional<std::uint32_t> stated; // a forged unpacked size in the headers
+        std::uint64_t limit;
+        ImportOutcome expected;
+    };
+    const Case cases[] = {
+        {"three entries stating 700 MB each", 3, MiB, 700 * MiB, ImportOptions{}.maxUnpackedBytes,
+         ImportOutcome::TooLarge},
+        {"a small entry stating 1 GiB", 1, 4096, 1u << 30, ImportOptions{}.maxUnpackedBytes,
+         ImportOutcome::Refused},
+        {"40 MB stated as 10 bytes", 1, 40 * MiB, 10, 16 * MiB, ImportOutcome::Refused},
+        {"three entries of 8 MB over a 20 MB limit, stated truly",
+         3,
+         8 * MiB,
+         {},
+         20 * MiB,
+         ImportOutcome::TooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeZerosZip(package, c.count, c.size);
+        if (c.stated)
+            stateUnpackedSize(package, *c.stated);
+        const auto before = snapshot(install);
+        ImportOptions options;
+        options.maxUnpackedBytes = c.limit;
+        EXPECT_EQ(ImportPackage(platform, install, package.string(), options), c.expected);
+        EXPECT_EQ(snapshot(install), before);
+        const std::string message = lastMessage().at(0);
+        if (c.expected == ImportOutcome::TooLarge) {
+            EXPECT_EQ(message, std::string(kImportFailedMessage) +
+                                   "\rThe package unpacks to more than " +
+                                   std::to_string(c.limit / MiB) +
+                                   " MB, more than an import takes. Nothing was imported.");
+        } else {
+            EXPECT_EQ(message, kCorruptImportMessage);
+        }
+    }
+    // A large package within the limit is unpacked in pieces.
+    writeZerosZip(package, 3, 48 * MiB);
+    ASSERT_EQ(run(), ImportOutcome::Imported);
+    for (const char* name : {"zeros0.swf", "zeros1.swf", "zeros2.swf"})
+        EXPECT_EQ(fs::file_size(library / name), 48 * MiB) << name;
+    // The whole test program, these packages included, stays below the size of what it unpacked.
+    EXPECT_LT(peakResidentKilobytes(), 100 * 1024);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "updates/UpdateCheckFiles.h"
 
+#include "updates/Endpoint.h"
 #include "updates/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +87,25 @@ TEST(EvaluateNews, AsksOnlyAboutVersionsNotSeenBefore) {
     const NewsEvaluation nothing = EvaluateNews("no markers here", {"F3", "N7"});
     EXPECT_FALSE(nothing.askNews || nothing.askFlash);
     EXPECT_EQ(nothing.versions, (KqzVersions{"F3", "N7"}));
+}
+
+TEST(ChooseEndpoint, TheEnvironmentWinsThenTheSettingThenTheMakersAddress) {
+    struct Case {
+        const char* environment;
+        const char* setting;
+        const char* chosen;
+    };
+    const Case cases[] = {
+        {"", "", "https://www.vornemedia.example/Mirvane/"},
+        {"http://127.0.0.1:8765/Mirvane", "https://own.example/M/",
+         "http://127.0.0.1:8765/Mirvane/"},
+        {"", "https://own.example/M/", "https://own.example/M/"},
+        {"ftp://files.example/", "https://own.example/M/", "https://own.example/M/"},
+        {"https://", "http://a b.example/", "https://www.vornemedia.example/Mirvane/"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ChooseEndpoint(c.environment, c.setting), c.chosen)
+            << c.environment << " | " << c.setting;
 }
 
 } // namespace

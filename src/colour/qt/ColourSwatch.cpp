@@ -2,8 +2,11 @@
 
 #include "colour/ColourText.h"
 #include "colour/OrlixLibColor.h"
+#include "colour/qt/ColorSel.h"
+#include "platform/Log.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QString>
 
 namespace tlx {
@@ -26,18 +29,40 @@ std::string SwatchColourText(const QLabel& swatch) {
     return swatch.toolTip().toStdString();
 }
 
+namespace {
+
+// Puts the panel back on top however the selector ends.
+class PanelBackOnTop {
+public:
+    explicit PanelBackOnTop(AddinContext& context) : context_(context) {}
+    ~PanelBackOnTop() {
+        context_.ColorTarget.clear();
+        try {
+            context_.SetPanelTopmost(true);
+        } catch (...) {
+            LogCurrentException("Colour swatch: putting the panel back on top");
+        }
+    }
+    PanelBackOnTop(const PanelBackOnTop&) = delete;
+    PanelBackOnTop& operator=(const PanelBackOnTop&) = delete;
+
+private:
+    AddinContext& context_;
+};
+
+} // namespace
+
 std::optional<std::string> ChooseSwatchColour(AddinContext& context, QLabel& swatch,
                                               QWidget* parent) {
-    // Until the Color Selector exists, the desktop's colour dialog chooses.
-    (void)parent;
     context.SetPanelTopmost(false);
-    const std::string before = SwatchColourText(swatch);
+    const PanelBackOnTop backOnTop(context);
     context.ColorTarget = swatch.objectName().toStdString();
-    const std::optional<int> chosen = context.platform.colourDialog(WhatRGB(before));
-    if (chosen)
-        SetSwatchColour(swatch, HTMLFromRGB(RedOf(*chosen), GreenOf(*chosen), BlueOf(*chosen)));
-    context.ColorTarget.clear();
-    context.SetPanelTopmost(true);
+    const std::string before = SwatchColourText(swatch);
+    {
+        ColorSel form(context, &swatch, parent);
+        form.HTMLColor->setText(QString::fromStdString(before));
+        context.platform.showModal(form);
+    }
     const std::string after = SwatchColourText(swatch);
     if (after == before)
         return std::nullopt;

@@ -1,6 +1,6 @@
 #include "host/qt/WebServer.h"
 
-#include "BuildPaths.h"
+#include "platform/ShippedData.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,9 +58,7 @@ std::optional<QString> decodeSegment(const QByteArray& encoded) {
 } // namespace
 
 WebServer::WebServer(QObject* parent) : QAbstractHttpServer(parent), prefix_(randomPrefix()) {
-#ifdef TLX_RUFFLE_DIR
-    mounts_.insert(kRuffle, QStringLiteral(TLX_RUFFLE_DIR));
-#endif
+    mounts_.insert(kRuffle, QString::fromStdString(ThisProgramsShippedData().ruffle.string()));
 }
 
 WebServer::~WebServer() = default;

@@ -6,7 +6,8 @@
 #include "panel/qt/PanelIcons.h"
 #include "platform/qt/QtPlatform.h"
 #include "platform/qt/SetTopmost.h"
-#include "updates/PackageImport.h"
+#include "updates/qt/ImportNew.h"
+#include "updates/qt/NetChecker.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -205,6 +206,8 @@ void MainPanel::Command5_Click() {
 
 void MainPanel::Command3_Click() {
     Guarded([&] {
+        // The link list may have been refreshed by the update check since the last time.
+        menu_ = BuildMainMenu(context_.InstallFolder, CanImport(), CanCheckNews());
         const int command = ShowMainMenu(context_.platform, menu_);
         if (command != 0)
             ActionMainMenu(command);
@@ -269,12 +272,14 @@ void MainPanel::ShowAboutBox() {
 }
 
 void MainPanel::ImportDownloadedMovies() {
-    FileDialogOptions options;
-    options.title = "Import Downloaded Flash Movies";
-    options.filter = "Flash Packages (*.zip)|*.zip|All Files (*.*)|*.*";
-    const std::optional<std::string> package = context_.platform.openFileDialog(options);
-    if (package && !package->empty())
-        ImportPackage(context_.platform, context_.InstallFolder, *package);
+    ImportNewForm form(context_.platform, context_.InstallFolder, this);
+    context_.platform.showModal(form);
+}
+
+void MainPanel::CheckNews() {
+    // The window shows itself, runs on the event loop and deletes itself when done.
+    auto* checker = new NetChecker(context_, DefaultNetCheckerOptions(), this);
+    checker->DoCheck();
 }
 
 void MainPanel::MainRoller_Click() {

@@ -73,8 +73,8 @@ public:
     void ShowAboutBox() override;
     bool CanImport() const override { return true; }
     void ImportDownloadedMovies() override;
-    bool CanCheckNews() const override { return false; }
-    void CheckNews() override {}
+    bool CanCheckNews() const override { return true; }
+    void CheckNews() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,0 +1,2 @@
+Official Mirvane Connect File
+VORNE Media update endpoint for Mirvane Kestrelite.

@@ -1,0 +1,198 @@
+#include "updates/qt/NetChecker.h"
+
+#include "platform/Log.h"
+#include "platform/qt/QtPlatform.h"
+#include "updates/Endpoint.h"
+#include "updates/UpdateCheckFiles.h"
+
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QSettings>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <memory>
+#include <utility>
+
+namespace tlx {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return toQString(std::string(text));
+}
+
+constexpr int kMaxRedirects = 5;
+
+} // namespace
+
+NetCheckerOptions DefaultNetCheckerOptions() {
+    NetCheckerOptions options;
+    const QString environment = qEnvironmentVariable(std::string(kEndpointEnvironment).c_str());
+    // ~/.config/Tamberlux/Tamberlux.conf, [updates] baseAddress=...
+    const QString setting = QSettings(QStringLiteral("Tamberlux"), QStringLiteral("Tamberlux"))
+                                .value(qs(kEndpointSettingKey))
+                                .toString(); // empty when unset
+    options.baseAddress = ChooseEndpoint(fromQString(environment), fromQString(setting));
+    return options;
+}
+
+NetChecker::NetChecker(AddinContext& context, NetCheckerOptions options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
+      context_(context), options_(std::move(options)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(qs(kNetCheckerCaption));
+    auto* layout = new QVBoxLayout(this);
+    lblStatus = new QLabel(qs(kConnectingText), this);
+    lblStatus->setMinimumWidth(260);
+    layout->addWidget(lblStatus);
+    setMinimumSize(300, 56);
+    network_ = new QNetworkAccessManager(this);
+    show();
+}
+
+NetChecker::~NetChecker() = default;
+
+void NetChecker::DoCheck() {
+    lblStatus->setText(qs(kConnectingText));
+    request(kConnectRequest, [this](bool ok, const QByteArray& body) { onConnectReply(ok, body); });
+}
+
+void NetChecker::request(std::string_view relative, ReplyHandler done) {
+    const QUrl address(toQString(options_.baseAddress + std::string(relative)));
+    const QString startHost = address.host();
+    QNetworkRequest request(address);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    QNetworkReply* reply = network_->get(request);
+
+    // One shared record per request: the body so far and whether it has been answered.
+    struct Pending {
+        QByteArray body;
+        bool answered = false;
+        bool failed = false;
+        ReplyHandler done;
+    };
+    auto pending = std::make_shared<Pending>();
+    pending->done = std::move(done);
+    auto* timer = new QTimer(this);
+    timer->setSingleShot(true);
+
+    // Ends the request once: hands the body (or the failure) on, on a later turn of the loop.
+    const auto end = [this, pending, timer, reply = QPointer<QNetworkReply>(reply)](bool failed) {
+        if (pending->answered)
+            return;
+        pending->answered = true;
+        pending->failed = failed;
+        timer->stop();
+        timer->deleteLater();
+        if (reply) {
+            reply->disconnect(this);
+            if (reply->isRunning())
+                reply->abort();
+            reply->deleteLater();
+        }
+        QTimer::singleShot(0, this, [pending] {
+            try {
+                pending->done(!pending->failed, pending->body);
+            } catch (...) {
+                LogCurrentException("NetChecker");
+            }
+        });
+    };
+
+    connect(timer, &QTimer::timeout, this, [end] { end(true); });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply, pending, end] {
+        pending->body += reply->readAll();
+        if (pending->body.size() > options_.maxReplyBytes)
+            end(true); // cut off: too large to be a reply of the endpoint
+    });
+    connect(reply, &QNetworkReply::redirected, this, [reply, startHost, end](const QUrl& to) {
+        const QString scheme = to.scheme().toLower();
+        if (scheme == QLatin1String("https") ||
+            (scheme == QLatin1String("http") &&
+             to.host().compare(startHost, Qt::CaseInsensitive) == 0))
+            emit reply->redirectAllowed();
+        else
+            end(true);
+    });
+    connect(reply, &QNetworkReply::finished, this,
+            [reply, pending, end, maxBytes = options_.maxReplyBytes] {
+                if (pending->answered)
+                    return;
+                pending->body += reply->readAll();
+                const int status =
+                    reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+                end(reply->error() != QNetworkReply::NoError || status >= 400 ||
+                    pending->body.size() > maxBytes);
+            });
+    timer->start(options_.timeoutMs);
+}
+
+void NetChecker::onConnectReply(bool ok, const QByteArray& body) {
+    if (!ok || !IsConnectReply(body.toStdString())) {
+        finish();
+        return;
+    }
+    lblStatus->setText(qs(kCheckingNewsText));
+    request(kNewsRequest,
+            [this](bool newsOk, const QByteArray& news) { onNewsReply(newsOk, news); });
+}
+
+void NetChecker::onNewsReply(bool ok, const QByteArray& body) {
+    // A news reply that did not arrive announces nothing.
+    newsReply_ = ok ? body.toStdString() : std::string();
+    if (context_.StatusFlag != kStatusDoCheckFiles) {
+        finish();
+        return;
+    }
+    request(kSitesRequest,
+            [this](bool sitesOk, const QByteArray& sites) { onSitesReply(sitesOk, sites); });
+}
+
+void NetChecker::onSitesReply(bool ok, const QByteArray& body) {
+    const std::string reply = body.toStdString();
+    if (ok && IsSitesReply(reply)) {
+        if (const std::string problem = WriteSitesFile(context_.InstallFolder, reply);
+            !problem.empty())
+            LogWarning("NetChecker", "the sites list was not kept: " + problem);
+    }
+    evaluateNews();
+    finish();
+}
+
+void NetChecker::evaluateNews() {
+    const KqzVersions kept = ReadVersionFile(context_.InstallFolder);
+    const NewsEvaluation evaluation = EvaluateNews(newsReply_, kept);
+    const auto ask = [this](std::string_view question) {
+        const MsgResult answer =
+            context_.platform.messageBox(std::string(question), MsgButtons::YesNo,
+                                         MsgIcon::Information, std::string(kNetCheckerTitle));
+        if (answer == MsgResult::Yes)
+            context_.platform.shellOpen(options_.baseAddress);
+    };
+    if (evaluation.askNews)
+        ask(kNewsQuestion);
+    if (evaluation.askFlash)
+        ask(kFlashQuestion);
+    // A reply that announces nothing changes nothing.
+    if (AnnouncedVersion(newsReply_, kNewsMarker) || AnnouncedVersion(newsReply_, kFlashMarker)) {
+        if (const std::string problem =
+                WriteVersionFile(context_.InstallFolder, evaluation.versions);
+            !problem.empty())
+            LogWarning("NetChecker", "the announced versions were not kept: " + problem);
+    }
+}
+
+void NetChecker::finish() {
+    if (finished_)
+        return;
+    finished_ = true;
+    emit checkEnded();
+    close(); // deletes the window
+}
+
+} // namespace tlx
