@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
+#include <memory>
 #include <regex>
 #include <sstream>
 
@@ -129,7 +130,10 @@ TEST_F(InsertCommand, WritesTheSameMarkupAsTheDialog) {
     int argc = 1;
     char name[] = "app";
     char* argv[] = {name, nullptr};
-    QApplication qt(argc, argv);
+    // The test program may have made its application already.
+    std::unique_ptr<QApplication> own;
+    if (!QCoreApplication::instance())
+        own = std::make_unique<QApplication>(argc, argv);
 
     ASSERT_EQ(run({page.string(), "button", "Orange Tab", "T1=Order now", "TU=about.htm",
                    "TC=#FF0000", "BS=Ding"}),

@@ -29,8 +29,10 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -173,6 +175,124 @@ TEST_F(CreationPreview, IntroPreviewShowsTheTextOfItsTextFile) {
     EXPECT_GT(red, 20) << "no red text in the intro preview; restarts " << preview->RestartsIssued()
                        << " shown " << preview->RestartsShown() << " "
                        << preview->LastParameters().toStdString();
+}
+
+QString evaluateIn(QWebEnginePage& page, const QString& script) {
+    QString result;
+    QEventLoop loop;
+    page.runJavaScript(script, [&](const QVariant& value) {
+        result = value.toString();
+        loop.quit();
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return result;
+}
+
+// Each kind, inserted through its dialog into a saved page of the sample web, plays in the
+// page's rendering: the text kinds show their red text, art and local files a player.
+TEST_F(CreationPreview, EveryKindInsertedThroughItsDialogPlaysInThePage) {
+    const auto app = host::Application::create();
+    ASSERT_TRUE(app->openWeb(web.path()));
+    host::MainWindow window(app, host::MainWindow::Options{true});
+    window.askSaveChanges = [](const QString&) { return QMessageBox::Discard; };
+    window.webServer()->setMountFolder(
+        host::WebServer::kLibrary,
+        QString::fromStdString((install.path() / "FlashMovies").string()));
+    window.resize(1200, 900);
+    window.show();
+    const auto page = app->openPage(web.path() / "about.htm");
+    ASSERT_TRUE(page);
+    context.Editor = HostEditor(app);
+    host::PageView* view = window.viewFor(page);
+    ASSERT_TRUE(view && view->webView());
+
+    const auto atEnd = [&] {
+        const std::size_t end = page->document()->text().rfind("</body>");
+        page->document()->setSelection(end, end);
+    };
+    const auto players = [&] {
+        return evaluateIn(*view->webView()->page(),
+                          QStringLiteral("document.querySelectorAll('ruffle-object, "
+                                         "ruffle-embed').length"))
+            .toInt();
+    };
+    const auto waitForPlayers = [&](int count) {
+        QElapsedTimer clock;
+        clock.start();
+        while (players() < count && clock.elapsed() < 20000)
+            pause(250);
+        return players();
+    };
+    const fs::path clip = install.path() / "clip.swf";
+    fs::copy_file(install.path() / "FlashMovies" / "artsun.swf", clip);
+    platform.openFileAnswers.push_back(clip.string());
+
+    struct Kind {
+        const char* name;
+        std::function<std::unique_ptr<CreationDialog>()> make;
+        bool red;
+    };
+    const std::vector<Kind> kinds{
+        {"button",
+         [&] {
+             auto d = std::make_unique<fButton>(context, RecordingPreviewFactory());
+             SetSwatchColour(*d->fTextColor, "#FF0000");
+             d->PresetStyle("btgel.swf");
+             d->Text1->setText(QStringLiteral("Order now"));
+             return d;
+         },
+         true},
+        {"heading",
+         [&] {
+             auto d = std::make_unique<FlashHeading>(context, RecordingPreviewFactory());
+             SetSwatchColour(*d->fTextColor, "#FF0000");
+             d->PresetStyle("hdwave.swf");
+             d->PresetBackground("bgstars.swf");
+             return d;
+         },
+         true},
+        {"intro",
+         [&] {
+             auto d = std::make_unique<FlashMovie>(context, RecordingPreviewFactory());
+             SetSwatchColour(*d->fTextColor, "#FF0000");
+             d->PresetStyle("mvplain.swf");
+             d->Text1->setText(QStringLiteral("Welcome"));
+             d->SetTextToPreview();
+             return d;
+         },
+         true},
+        {"art", [&] { return std::make_unique<FlashMisc>(context, RecordingPreviewFactory()); },
+         false},
+        {"file",
+         [&] {
+             auto d = std::make_unique<FromFile>(context, RecordingPreviewFactory());
+             d->Command2_Click();
+             return d;
+         },
+         false},
+    };
+    int expected = waitForPlayers(1);
+    for (const Kind& kind : kinds) {
+        atEnd();
+        auto dialog = kind.make();
+        dialog->Command1_Click();
+        ASSERT_FALSE(dialog->PlacedId().empty()) << kind.name;
+        ASSERT_TRUE(app->savePage(page)) << kind.name;
+        ++expected;
+        EXPECT_EQ(waitForPlayers(expected), expected) << kind.name;
+        if (kind.red) {
+            // Scrolled to the new object, the last in the page.
+            evaluateIn(*view->webView()->page(),
+                       QStringLiteral("window.scrollTo(0, document.body.scrollHeight)"));
+            EXPECT_GT(waitForColour(*view->webView(), QColor(255, 0, 0), 20), 20)
+                << kind.name << " shows no red text in the page";
+        }
+    }
+    if (!qEnvironmentVariableIsEmpty("TLX_E2E_SHOT")) {
+        waitForColour(*view->webView(), QColor(255, 0, 0), 20);
+        window.grab().save(qEnvironmentVariable("TLX_E2E_SHOT"));
+    }
 }
 
 } // namespace

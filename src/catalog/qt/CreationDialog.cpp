@@ -40,6 +40,15 @@ QLabel* Swatch(const QString& name, const std::string& colour, QWidget* parent) 
 
 } // namespace
 
+QComboBox* PickList(const QString& name, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(28);
+    list->setMaxVisibleItems(20);
+    return list;
+}
+
 void SelectIndex(QComboBox* list, int index, const std::function<void()>& handler) {
     {
         const QSignalBlocker blocker(list);

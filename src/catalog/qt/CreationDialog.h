@@ -117,6 +117,10 @@ private:
     std::string placedId_;
 };
 
+// A drop-down list for a catalog: sized by a fixed number of characters, so that a list of
+// thousands of entries is not measured line by line.
+QComboBox* PickList(const QString& name, QWidget* parent);
+
 // Picks `index` in a list without its change signal and then runs `handler`, as a list's
 // click handler runs when code selects an item.
 void SelectIndex(QComboBox* list, int index, const std::function<void()>& handler);

@@ -17,8 +17,11 @@ namespace {
 void Fill(QComboBox* list, const CatalogList& entries) {
     const QSignalBlocker block(list);
     list->clear();
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(entries.size()));
     for (const std::string& name : entries.styleNames())
-        list->addItem(QString::fromStdString(name));
+        names << QString::fromStdString(name);
+    list->addItems(names);
 }
 
 std::size_t IndexIn(const QComboBox* list, const CatalogList& entries) {
@@ -32,10 +35,8 @@ FlashHeading::FlashHeading(AddinContext& context, const PreviewFactory& previews
     : CreationDialog(context, previews, kHeadingPreviewSize, true, parent) {
     setObjectName(QStringLiteral("FlashHeading"));
     setWindowTitle(QStringLiteral("Insert Flash Heading"));
-    FlashStyle = new QComboBox(this);
-    FlashStyle->setObjectName(QStringLiteral("FlashStyle"));
-    BackStyle = new QComboBox(this);
-    BackStyle->setObjectName(QStringLiteral("BackStyle"));
+    FlashStyle = PickList(QStringLiteral("FlashStyle"), this);
+    BackStyle = PickList(QStringLiteral("BackStyle"), this);
     Text1 = new QLineEdit(QStringLiteral("Your Text"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
 

@@ -13,8 +13,7 @@ FlashMisc::FlashMisc(AddinContext& context, const PreviewFactory& previews, QWid
     : CreationDialog(context, previews, kMiscPreviewSize, false, parent) {
     setObjectName(QStringLiteral("FlashMisc"));
     setWindowTitle(QStringLiteral("Insert Misc. Flash Art/Movie"));
-    Cats = new QComboBox(this);
-    Cats->setObjectName(QStringLiteral("Cats"));
+    Cats = PickList(QStringLiteral("Cats"), this);
     FlashStyle = new QListWidget(this);
     FlashStyle->setObjectName(QStringLiteral("FlashStyle"));
     FlashStyle->setMinimumHeight(120);

@@ -25,8 +25,11 @@ namespace {
 void Fill(QComboBox* list, const CatalogList& entries) {
     const QSignalBlocker block(list);
     list->clear();
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(entries.size()));
     for (const std::string& name : entries.styleNames())
-        list->addItem(QString::fromStdString(name));
+        names << QString::fromStdString(name);
+    list->addItems(names);
 }
 
 std::size_t IndexIn(const QComboBox* list, const CatalogList& entries) {
@@ -51,11 +54,7 @@ FlashMovie::FlashMovie(AddinContext& context, const PreviewFactory& previews, QW
     : CreationDialog(context, previews, kIntroPreviewSize, true, parent) {
     setObjectName(QStringLiteral("FlashMovie"));
     setWindowTitle(QStringLiteral("Insert Flash Intro Movie"));
-    const auto combo = [this](const char* name) {
-        auto* list = new QComboBox(this);
-        list->setObjectName(QLatin1String(name));
-        return list;
-    };
+    const auto combo = [this](const char* name) { return PickList(QLatin1String(name), this); };
     FlashStyle = combo("FlashStyle");
     FlashMusic = combo("FlashMusic");
     HeadStyle = combo("HeadStyle");

@@ -31,8 +31,7 @@ fButton::fButton(AddinContext& context, const PreviewFactory& previews, QWidget*
     setObjectName(QStringLiteral("fButton"));
     setWindowTitle(QStringLiteral("Insert Flash Button"));
 
-    FlashStyle = new QComboBox(this);
-    FlashStyle->setObjectName(QStringLiteral("FlashStyle"));
+    FlashStyle = PickList(QStringLiteral("FlashStyle"), this);
     lstCats = new QListWidget(this);
     lstCats->setObjectName(QStringLiteral("lstCats"));
     lstCats->addItems({QStringLiteral("All Buttons"), QStringLiteral("Uncategorised")});
@@ -43,8 +42,7 @@ fButton::fButton(AddinContext& context, const PreviewFactory& previews, QWidget*
     Text2->setObjectName(QStringLiteral("Text2"));
     Label4 = new QLabel(QStringLiteral("Secondary Text :"), this);
     Label4->setObjectName(QStringLiteral("Label4"));
-    SoundDesc = new QComboBox(this);
-    SoundDesc->setObjectName(QStringLiteral("SoundDesc"));
+    SoundDesc = PickList(QStringLiteral("SoundDesc"), this);
     SoundDesc->setToolTip(QStringLiteral("Available on some buttons"));
 
     auto* grid = new QGridLayout(this);
