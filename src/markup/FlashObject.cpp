@@ -2,6 +2,7 @@
 
 #include "markup/MarkupReader.h"
 #include "markup/TextHelpers.h"
+#include "markup/UnquotedValue.h"
 
 #include <array>
 #include <cctype>
@@ -22,41 +23,6 @@ constexpr std::array<std::pair<ObjectKind, std::string_view>, 9> kKindCodes{{
     {ObjectKind::SS, "SS"},
     {ObjectKind::SM, "SM"},
 }};
-
-// A value that stands unquoted (an ID, a size, a colour, a window mode) must not end its
-// attribute or its tag early, nor become a quoted value by starting with a quote character:
-// the characters that could do so are written as character references, which any HTML reader
-// turns back into the same value. Values made of letters, digits, "#" and "%" stay as they are.
-std::string UnquotedValue(std::string_view value) {
-    std::string safe;
-    safe.reserve(value.size());
-    for (const char c : value) {
-        switch (c) {
-        case ' ':
-        case '\t':
-        case '\n':
-        case '\r':
-        case '\f':
-        case '<':
-        case '>':
-        case '"':
-        case '\'':
-        case '`':
-        case '&': // "&#38;", as "&amp;" is what the save-time check takes for the editor's hand
-            safe += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
-            break;
-        default:
-            safe += c;
-        }
-    }
-    return safe;
-}
-
-// An unquoted value with more attributes after it: written empty, the reader would take the
-// next attribute for its value, so an empty one is written as "".
-std::string UnquotedValueBeforeBlank(std::string_view value) {
-    return value.empty() ? std::string("\"\"") : UnquotedValue(value);
-}
 
 // A name that stands between double quotes.
 std::string DoubleQuotedName(std::string_view value) {
@@ -156,12 +122,12 @@ std::string FlashVarsOf(std::string_view movieRef) {
 std::string FlashObjectMarkup(const FlashObject& object, SAlignPlacement placement) {
     const std::string movie = MovieAttributeText(object.MovieRef);
     const std::string flashVars = MovieAttributeText(object.FlashVars());
-    const std::string id = UnquotedValueBeforeBlank(object.Id);
+    const std::string id = UnquotedMarkupValueBeforeBlank(object.Id);
     const std::string embedName =
         object.Id.empty() ? std::string() : DoubleQuotedName(object.Id.substr(1));
-    const std::string width = UnquotedValueBeforeBlank(object.Width);
-    const std::string height = UnquotedValue(object.Height);
-    const std::string background = UnquotedValue(object.Background);
+    const std::string width = UnquotedMarkupValueBeforeBlank(object.Width);
+    const std::string height = UnquotedMarkupValue(object.Height);
+    const std::string background = UnquotedMarkupValue(object.Background);
 
     std::string html;
     html.reserve(700 + 2 * movie.size());
@@ -173,16 +139,16 @@ std::string FlashObjectMarkup(const FlashObject& object, SAlignPlacement placeme
     html += "<PARAM NAME=movie VALUE=\"" + movie + "\">";
     html += "<PARAM NAME=quality VALUE=high> ";
     html += "<PARAM NAME=bgcolor VALUE=" + background + ">";
-    html += "<PARAM NAME=WMode VALUE=" + UnquotedValue(object.WMode) + ">";
+    html += "<PARAM NAME=WMode VALUE=" + UnquotedMarkupValue(object.WMode) + ">";
     const std::string flashVarsParam = "<PARAM NAME=FlashVars VALUE=\"" + flashVars + "\">";
     const std::string sAlignParam =
-        "<PARAM NAME=SAlign VALUE=" + UnquotedValue(object.SAlign) + ">";
+        "<PARAM NAME=SAlign VALUE=" + UnquotedMarkupValue(object.SAlign) + ">";
     if (placement == SAlignPlacement::AfterFlashVars)
         html += flashVarsParam + sAlignParam;
     else
         html += sAlignParam + flashVarsParam;
     html += "<EMBED src='" + movie +
-            "' quality=high bgcolor=" + UnquotedValueBeforeBlank(object.Background);
+            "' quality=high bgcolor=" + UnquotedMarkupValueBeforeBlank(object.Background);
     html += " FlashVars=\"" + flashVars + "\"";
     html +=
         " swLiveConnect=\"true\" NAME=\"e" + embedName + "\" TYPE='application/x-shockwave-flash' ";

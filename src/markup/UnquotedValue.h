@@ -1,7 +1,8 @@
 #pragma once
-// Values written into markup without quotes around them (IDs, sizes, colours): characters that
-// could end the attribute or the tag early are written as character references, which every
-// HTML reader turns back into the same value.
+// Values written into markup without quotes around them (IDs, sizes, colours, window modes):
+// characters that could end the attribute or the tag early, or make the value a quoted one, are
+// written as character references, which every HTML reader turns back into the same value. "&"
+// becomes "&#38;", as "&amp;" is what the save-time check takes for another editor's hand.
 
 #include <string>
 #include <string_view>

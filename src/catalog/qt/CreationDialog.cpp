@@ -1,5 +1,6 @@
 #include "catalog/qt/CreationDialog.h"
 
+#include "addin/GuardedHandler.h"
 #include "colour/qt/ColourSwatch.h"
 #include "markup/LinkPicker.h"
 #include "markup/TextHelpers.h"
@@ -130,12 +131,7 @@ std::string CreationDialog::LibraryPath(const std::string& fileName) const {
 }
 
 void CreationDialog::Guarded(const char* where, const std::function<void()>& body) {
-    try {
-        body();
-    } catch (...) {
-        const std::string what = LogCurrentException(where);
-        QMessageBox::critical(this, QStringLiteral("Mirvane"), QString::fromStdString(what));
-    }
+    RunGuarded(context_.platform, where, body);
 }
 
 void CreationDialog::AddButtonRow(QGridLayout* grid, int row, int columns) {

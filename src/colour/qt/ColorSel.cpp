@@ -1,5 +1,6 @@
 #include "colour/qt/ColorSel.h"
 
+#include "addin/GuardedHandler.h"
 #include "colour/DocumentColours.h"
 #include "colour/qt/ColourBoxSettings.h"
 #include "colour/qt/ColourSwatch.h"
@@ -116,17 +117,7 @@ void ColorSel::execModal() {
 }
 
 template <typename Body> void ColorSel::Guarded(const char* where, Body&& body) {
-    try {
-        body();
-    } catch (...) {
-        const std::string text = LogCurrentException(where);
-        try {
-            context_.platform.messageBox("Unexpected failure: " + text, MsgButtons::OkOnly,
-                                         MsgIcon::Critical, "Color Manager");
-        } catch (...) {
-            LogCurrentException(where);
-        }
-    }
+    RunGuarded(context_.platform, where, std::forward<Body>(body), "Color Manager");
 }
 
 void ColorSel::SetTarget() {

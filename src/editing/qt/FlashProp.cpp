@@ -1,5 +1,6 @@
 #include "editing/qt/FlashProp.h"
 
+#include "addin/GuardedHandler.h"
 #include "colour/ColourText.h"
 #include "colour/qt/ColourSwatch.h"
 #include "editing/qt/ReEditDialogs.h"
@@ -42,15 +43,8 @@ void ShowSwatch(QLabel& swatch, const std::string& text) {
 } // namespace
 
 template <typename Body> void FlashProp::Guarded(const char* where, Body&& body) {
-    if (unloaded_)
-        return;
-    try {
-        body();
-    } catch (...) {
-        const std::string what = LogCurrentException(where);
-        context_.platform.messageBox("This command stopped on an unexpected error:\r" + what,
-                                     MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
-    }
+    if (!unloaded_)
+        RunGuarded(context_.platform, where, std::forward<Body>(body));
 }
 
 FlashProp::FlashProp(AddinContext& context, QWidget* parent,

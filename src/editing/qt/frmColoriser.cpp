@@ -1,5 +1,6 @@
 #include "editing/qt/frmColoriser.h"
 
+#include "addin/GuardedHandler.h"
 #include "catalog/LibraryFolder.h"
 #include "editing/ColourPresets.h"
 #include "markup/FlashFix.h"
@@ -60,15 +61,8 @@ std::string BackgroundOf(const HostElement& element) {
 } // namespace
 
 template <typename Body> void frmColoriser::Guarded(const char* where, Body&& body) {
-    if (unloaded_)
-        return;
-    try {
-        body();
-    } catch (...) {
-        const std::string what = LogCurrentException(where);
-        context_.platform.messageBox("This command stopped on an unexpected error:\r" + what,
-                                     MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
-    }
+    if (!unloaded_)
+        RunGuarded(context_.platform, where, std::forward<Body>(body));
 }
 
 frmColoriser::frmColoriser(AddinContext& context, QWidget* parent, const PreviewFactory& previews)

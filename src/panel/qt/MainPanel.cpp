@@ -1,5 +1,6 @@
 #include "panel/qt/MainPanel.h"
 
+#include "addin/GuardedHandler.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/frmColoriser.h"
 #include "markup/FlashFix.h"
@@ -33,8 +34,6 @@ constexpr int kMarginPixels = 3;
 constexpr int kPanelWidthPixels = kButtonCount * kButtonPixels + 2 * kMarginPixels;
 constexpr int kLabelPixels = 18;
 
-constexpr std::string_view kUnexpectedFailure = "This command stopped on an unexpected error:\r";
-
 // Puts a dialog without an owner in the middle of the screen the panel is on.
 void CentreOnScreenOf(QWidget& dialog, const QWidget* panel) {
     if (const QScreen* screen = panel->screen()) {
@@ -46,19 +45,8 @@ void CentreOnScreenOf(QWidget& dialog, const QWidget* panel) {
 } // namespace
 
 template <typename Body> void MainPanel::Guarded(Body&& body) {
-    if (unloaded_)
-        return;
-    try {
-        body();
-    } catch (const std::exception&) {
-        context_.platform.messageBox(std::string(kUnexpectedFailure) +
-                                         LogCurrentException("MainPanel"),
-                                     MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
-    } catch (...) {
-        context_.platform.messageBox(std::string(kUnexpectedFailure) +
-                                         LogCurrentException("MainPanel"),
-                                     MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
-    }
+    if (!unloaded_)
+        RunGuarded(context_.platform, "MainPanel", std::forward<Body>(body));
 }
 
 MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidget* hostWindow)

@@ -1,5 +1,6 @@
 #include "sound/qt/frmFlashSOund.h"
 
+#include "addin/GuardedHandler.h"
 #include "catalog/LibraryFolder.h"
 #include "markup/TextHelpers.h"
 #include "platform/FileUtil.h"
@@ -49,15 +50,8 @@ fs::path ImageFileOf(const std::string& markup, const std::string& pageAddress) 
 } // namespace
 
 template <typename Body> void frmFlashSOund::Guarded(const char* where, Body&& body) {
-    if (unloaded_)
-        return;
-    try {
-        body();
-    } catch (...) {
-        const std::string what = LogCurrentException(where);
-        context_.platform.messageBox("This command stopped on an unexpected error:\r" + what,
-                                     MsgButtons::OkOnly, MsgIcon::Critical, "Mirvane");
-    }
+    if (!unloaded_)
+        RunGuarded(context_.platform, where, std::forward<Body>(body));
 }
 
 frmFlashSOund::frmFlashSOund(AddinContext& context, QWidget* parent, const PreviewFactory& previews)
