@@ -29,14 +29,17 @@ TAMBERLUX_BUILD_DIR=$asan_dir \
     TAMBERLUX_CMAKE_OPTIONS="-DTAMBERLUX_WERROR=ON -DTAMBERLUX_SANITIZE=ON -DTAMBERLUX_BUILD_BENCHMARKS=OFF" \
     scripts/build.sh
 stage "tests under the sanitizers"
-# The end-to-end tests (e2e) are left out here: they drive whole Chromium web engines whose
-# own uninstrumented allocator and sandboxed helper processes do not run under
-# AddressSanitizer; the web views of the other tests are torn down in-process and do.
+# The tests that drive whole Chromium web engines (the editor's rendering, the dialogs'
+# previews, the web server in a web view) are left out here: Chromium's own code inside
+# libQt6WebEngineCore frees objects with a size other than the one it allocated them with
+# (AddressSanitizer's new-delete-type-mismatch, in ~WebContentsAdapter), and its helper
+# processes and allocator are not instrumented. The other tests' widgets run here.
 # Leaks are reported by the fuzz build; Qt's and fontconfig's caches live to the end of the
 # program and are no fault of ours.
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$asan_dir" --output-on-failure -j "$jobs" -E '^EditorRendering\.'
+    ctest --test-dir "$asan_dir" --output-on-failure -j "$jobs" \
+    -E '^(EditorRendering|CreationPreview|EditingRendering|WebServerInWebView)\.'
 
 if scripts/fuzz.sh --available; then
     stage "fuzz smoke (${fuzz_seconds} s a target)"
