@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStringList>
 
 namespace tlx {
 
@@ -128,6 +129,21 @@ std::string CreationDialog::LibraryPath(const std::string& fileName) const {
     if (const auto found = library_.pathOf(fileName))
         return found->string();
     return (library_.folder() / fileName).string();
+}
+
+void FillPickList(QComboBox* list, const CatalogList& entries) {
+    const QSignalBlocker block(list);
+    list->clear();
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(entries.size()));
+    for (const std::string& name : entries.styleNames())
+        names << QString::fromStdString(name);
+    list->addItems(names);
+}
+
+std::size_t PickedIndex(const QComboBox* list, const CatalogList& entries) {
+    const int i = list->currentIndex();
+    return i < 0 || static_cast<std::size_t>(i) >= entries.size() ? 0 : static_cast<std::size_t>(i);
 }
 
 void CreationDialog::Guarded(const char* where, const std::function<void()>& body) {

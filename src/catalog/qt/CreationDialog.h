@@ -10,15 +10,17 @@
 #include "catalog/qt/PreviewFactory.h"
 
 #include <QDialog>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 
-class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+class QComboBox;
 
 namespace tlx {
 
@@ -31,6 +33,12 @@ struct PropertiesLink {
     // Sets its fBackColor swatch to the colour text the object now has.
     std::function<void(const std::string& colourText)> SetBackColor;
 };
+
+// Fills a pick list with a catalog's names (index 0, the placeholder, included) without raising
+// its change events.
+void FillPickList(QComboBox* list, const CatalogList& entries);
+// The catalog index a pick list's choice stands for: 0 when nothing valid is chosen.
+std::size_t PickedIndex(const QComboBox* list, const CatalogList& entries);
 
 class CreationDialog : public QDialog {
 public:

@@ -12,25 +12,6 @@
 
 namespace tlx {
 
-namespace {
-
-void Fill(QComboBox* list, const CatalogList& entries) {
-    const QSignalBlocker block(list);
-    list->clear();
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(entries.size()));
-    for (const std::string& name : entries.styleNames())
-        names << QString::fromStdString(name);
-    list->addItems(names);
-}
-
-std::size_t IndexIn(const QComboBox* list, const CatalogList& entries) {
-    const int i = list->currentIndex();
-    return i < 0 || static_cast<std::size_t>(i) >= entries.size() ? 0 : static_cast<std::size_t>(i);
-}
-
-} // namespace
-
 FlashHeading::FlashHeading(AddinContext& context, const PreviewFactory& previews, QWidget* parent)
     : CreationDialog(context, previews, kHeadingPreviewSize, true, parent) {
     setObjectName(QStringLiteral("FlashHeading"));
@@ -67,20 +48,20 @@ FlashHeading::FlashHeading(AddinContext& context, const PreviewFactory& previews
 void FlashHeading::Form_Load() {
     const std::filesystem::path install(context_.InstallFolder);
     ReadCatalog(install / kHeadingsCatalog, kTypeFileAndName, library_, styles_);
-    Fill(FlashStyle, styles_);
+    FillPickList(FlashStyle, styles_);
     SelectIndex(FlashStyle, 0, [this] { FlashStyle_Click(); });
     ReadCatalog(install / kBackgroundsCatalog, kFileAndName, library_, backgrounds_);
-    Fill(BackStyle, backgrounds_);
+    FillPickList(BackStyle, backgrounds_);
     SelectIndex(BackStyle, 0, [this] { BackStyle_Click(); });
     RestartPreview();
 }
 
 std::size_t FlashHeading::StyleIndex() const {
-    return IndexIn(FlashStyle, styles_);
+    return PickedIndex(FlashStyle, styles_);
 }
 
 std::size_t FlashHeading::BackIndex() const {
-    return IndexIn(BackStyle, backgrounds_);
+    return PickedIndex(BackStyle, backgrounds_);
 }
 
 void FlashHeading::FlashStyle_Click() {

@@ -22,23 +22,8 @@ namespace tlx {
 
 namespace {
 
-void Fill(QComboBox* list, const CatalogList& entries) {
-    const QSignalBlocker block(list);
-    list->clear();
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(entries.size()));
-    for (const std::string& name : entries.styleNames())
-        names << QString::fromStdString(name);
-    list->addItems(names);
-}
-
-std::size_t IndexIn(const QComboBox* list, const CatalogList& entries) {
-    const int i = list->currentIndex();
-    return i < 0 || static_cast<std::size_t>(i) >= entries.size() ? 0 : static_cast<std::size_t>(i);
-}
-
 std::string ChosenFile(const QComboBox* list, const CatalogList& entries) {
-    const std::size_t i = IndexIn(list, entries);
+    const std::size_t i = PickedIndex(list, entries);
     return i != 0 ? entries[i].FileName : std::string();
 }
 
@@ -162,10 +147,10 @@ void FlashMovie::Form_Load() {
     ReadCatalog(install / kMusicCatalog, kFileAndName, library_, music_);
     ReadCatalog(install / kTextEffectsCatalog, kFileAndName, library_, effects_);
     ReadCatalog(install / kBackgroundsCatalog, kFileAndName, library_, backgrounds_);
-    Fill(FlashStyle, styles_);
-    Fill(FlashMusic, music_);
-    Fill(HeadStyle, effects_);
-    Fill(BackStyle, backgrounds_);
+    FillPickList(FlashStyle, styles_);
+    FillPickList(FlashMusic, music_);
+    FillPickList(HeadStyle, effects_);
+    FillPickList(BackStyle, backgrounds_);
 
     SelectIndex(BackStyle, 0, [this] { BackStyle_Click(); });
     SelectIndex(HeadStyle, 0, [this] { HeadStyle_Click(); });
@@ -182,7 +167,7 @@ void FlashMovie::RestartPreview() {
 }
 
 std::size_t FlashMovie::StyleIndex() const {
-    return IndexIn(FlashStyle, styles_);
+    return PickedIndex(FlashStyle, styles_);
 }
 
 void FlashMovie::SetHeadStyleFill(std::uint32_t fill) {
@@ -206,7 +191,7 @@ void FlashMovie::FlashStyle_Click() {
         if (const std::string back = BackColourText(); back.size() == 7)
             FlashDemo->BGColor(back);
         FlashDemo->SetVariable("TF", textFileName_);
-        if (IndexIn(FlashMusic, music_) != 0)
+        if (PickedIndex(FlashMusic, music_) != 0)
             FlashDemo->SetVariable("TM", ChosenFile(FlashMusic, music_));
         FlashDemo->SetVariable("TE", ChosenFile(HeadStyle, effects_));
         FlashDemo->SetVariable("BM", ChosenFile(BackStyle, backgrounds_));
