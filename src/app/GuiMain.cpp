@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <string_view>
 #include <unistd.h>
 
@@ -190,6 +191,18 @@ void startLogFile() {
 
 } // namespace
 
+std::string ChromiumFlags(const char* given) {
+    std::string flags = given ? given : "";
+    const auto first = flags.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        flags = "--disable-gpu";
+    std::istringstream words(flags);
+    for (std::string word; words >> word;)
+        if (word.rfind("--js-flags", 0) == 0)
+            return flags;
+    return flags + " --js-flags=--expose-gc";
+}
+
 int runGui(int argc, char** argv) {
     QElapsedTimer startup;
     startup.start();
@@ -215,8 +228,8 @@ int runGui(int argc, char** argv) {
     // (virtual displays) web views draw in software.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            QByteArray::fromStdString(ChromiumFlags(std::getenv("QTWEBENGINE_CHROMIUM_FLAGS"))));
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     qInstallMessageHandler(startupMessageHandler);
     QApplication qtApp(argc, argv);

@@ -30,6 +30,13 @@ std::optional<GuiOptions> parseGuiArgs(const Args& args, std::string& error);
 bool HaveDisplay(const char* display, const char* waylandDisplay, const char* qpaPlatform,
                  bool platformGiven);
 
+// The Chromium flags of the web views for the flags the user gave (QTWEBENGINE_CHROMIUM_FLAGS,
+// may be null): without any, drawing in software (virtual displays have no GPU); and the page
+// scripts may ask the script engine to collect (--js-flags=--expose-gc), which the rendering
+// of a page with many movies does after it has ended some. V8 flags the user gave stay as they
+// are (Chromium takes one --js-flags only).
+std::string ChromiumFlags(const char* given);
+
 // The sample web the editor opens when none is named: the user's own copy
 // (~/Tamberlux/Sample Web), made from the shipped sample the first time, so that the user's
 // edits never change the shipped pages. The shipped sample itself when there is no home

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace tlx::app {
 namespace {
@@ -67,6 +68,19 @@ TEST(ParseGuiArgs, TakesWebsPagesAndQtsOptionsAndRefusesTheRest) {
     EXPECT_TRUE(HaveDisplay(nullptr, nullptr, "offscreen", false));
     EXPECT_TRUE(HaveDisplay(nullptr, nullptr, nullptr, true));
     EXPECT_FALSE(HaveDisplay("", "", "", false));
+}
+
+// The user's Chromium flags are kept; the program adds what its web views need.
+TEST(CommandLine, ChromiumFlagsKeepTheUsersOwn) {
+    const std::pair<const char*, std::string> cases[] = {
+        {nullptr, "--disable-gpu --js-flags=--expose-gc"},
+        {"", "--disable-gpu --js-flags=--expose-gc"},
+        {"--enable-logging", "--enable-logging --js-flags=--expose-gc"},
+        {"--js-flags=--max-old-space-size=512 --disable-gpu",
+         "--js-flags=--max-old-space-size=512 --disable-gpu"},
+    };
+    for (const auto& [given, expected] : cases)
+        EXPECT_EQ(ChromiumFlags(given), expected) << (given ? given : "(none)");
 }
 
 // The program itself, as a user without a display runs it: every answer is a line or a text on

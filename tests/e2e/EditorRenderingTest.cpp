@@ -275,6 +275,8 @@ TEST_F(EditorRendering, ManyMoviesPlayInViewOnlyAndTabsCloseAtAnyTime) {
     EXPECT_GT(playing, 0);
     EXPECT_LT(playing, 30);
     EXPECT_GT(evaluateInt(rendering, kWaiting), 250);
+    evaluate(rendering, QStringLiteral("document.querySelectorAll('ruffle-object, ruffle-embed')"
+                                       ".forEach(p => { p.tlxFromTheTop = true; }); 1"));
 
     // Scrolled to the end: the movies there play, those at the top have given up their players.
     evaluate(rendering, QStringLiteral("window.scrollTo(0, document.body.scrollHeight)"));
@@ -288,6 +290,12 @@ TEST_F(EditorRendering, ManyMoviesPlayInViewOnlyAndTabsCloseAtAnyTime) {
     EXPECT_LT(evaluateInt(rendering, kPlayers), 30);
     EXPECT_EQ(evaluate(rendering, QStringLiteral("!!document.querySelector('#oMovieHD10000')")),
               QStringLiteral("false"));
+    // The players given up at the top play movies at the end: a player is not made anew for
+    // every movie scrolled to (what one leaves behind is never freed).
+    EXPECT_GT(evaluateInt(rendering,
+                          QStringLiteral("Array.from(document.querySelectorAll('ruffle-object, "
+                                         "ruffle-embed')).filter(p => p.tlxFromTheTop).length")),
+              0);
 
     // Tabs closed while loading, right after a save, after typing, and when settled.
     for (int round = 0; round < 20; ++round) {

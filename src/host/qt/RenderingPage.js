@@ -9,8 +9,9 @@
 //   one (the head is kept), then reports "tlx-updated:n ok" once the new body is painted.
 // - Movies play only while they are in view (or near it). Each Flash element stands as a
 //   placeholder of its size until it is scrolled to; then the element goes back and the player
-//   takes it over. A movie scrolled far away gives its player up again. A page with many
-//   movies draws them on the canvas, which needs no WebGL context of its own.
+//   takes it over. A movie scrolled far away gives its player up again, to play the next movie
+//   scrolled to. A page with many movies draws them on the canvas, which needs no WebGL context
+//   of its own.
 (function () {
     "use strict";
 
@@ -125,15 +126,129 @@
     var nearObserver = null;
     var farObserver = null;
 
+    // Players given up, kept for the next movies scrolled to. A player can be given another
+    // element's attributes and parameters, and loads that movie when it is put back into the
+    // page. A new player for every movie shown would cost far more: each player leaves handlers
+    // on the document that keep it (its shadow tree, its canvas) alive after it is taken out.
+    var idlePlayers = {OBJECT: [], EMBED: []};
+    var MOST_IDLE = 32;
+
+    function isPlayer(element) {
+        // A player answers to the tag name of the element it plays; its own name is its local
+        // name.
+        return (element.localName || "").indexOf("ruffle-") === 0;
+    }
+
+    function giveUp(player) {
+        var pool = idlePlayers[player.nodeName];
+        if (pool && !player.isConnected && pool.length < MOST_IDLE && pool.indexOf(player) < 0)
+            pool.push(player);
+        collectSoon();
+    }
+
+    // What an ended movie leaves (its canvas, its sounds) is freed when the script engine
+    // collects; the program lets the page ask for that (window.gc) so that a long page scrolled
+    // through does not pile it up. Asked at most once in this time, not for every movie.
+    var COLLECT_AFTER_MS = 1500;
+    var collectTimer = 0;
+    function collectSoon() {
+        if (typeof window.gc !== "function" || collectTimer)
+            return;
+        collectTimer = setTimeout(function () {
+            collectTimer = 0;
+            window.gc();
+        }, COLLECT_AFTER_MS);
+    }
+
+    // Where `node` stands in `root`: the indices of its elements from the root down ([] for
+    // the root itself).
+    function pathTo(root, node) {
+        var path = [];
+        for (; node && node !== root; node = node.parentElement) {
+            var parent = node.parentElement;
+            if (!parent)
+                return null;
+            path.unshift(Array.prototype.indexOf.call(parent.children, node));
+        }
+        return node === root ? path : null;
+    }
+
+    function nodeAt(root, path) {
+        var node = root;
+        for (var i = 0; node && i < path.length; i++)
+            node = node.children[path[i]];
+        return node || null;
+    }
+
+    // An idle player made to play the Flash element `element` (detached) in its place, or null
+    // when none is idle. The Flash elements inside it go, as the player plays the outer one.
+    function playerFor(element) {
+        var pool = idlePlayers[element.tagName];
+        var player = pool ? pool.pop() : null;
+        if (!player)
+            return null;
+        while (player.attributes.length > 0)
+            player.removeAttribute(player.attributes[0].name);
+        while (player.firstChild)
+            player.removeChild(player.firstChild);
+        var inner = element.querySelectorAll("object, embed");
+        for (var i = 0; i < inner.length; i++)
+            if (isFlashObject(inner[i]))
+                inner[i].remove();
+        for (var j = 0; j < element.attributes.length; j++)
+            player.setAttribute(element.attributes[j].name, element.attributes[j].value);
+        while (element.firstChild)
+            player.appendChild(element.firstChild);
+        return player;
+    }
+
+    // Where the player puts its own elements depends on how the movie's markup is built: on
+    // the Flash elements in it and their attributes that tell a movie. Markup built alike is
+    // played alike.
+    var shapes = new Map(); // build of markup -> paths of its players
+    function buildOf(original) {
+        var parts = [];
+        [original].concat(Array.from(original.querySelectorAll("object, embed")))
+            .forEach(function (element) {
+                if (!isFlashObject(element))
+                    return;
+                parts.push([pathTo(original, element).join("."), element.tagName,
+                            (element.getAttribute("classid") || "").toLowerCase(),
+                            element.hasAttribute("data"),
+                            (element.getAttribute("type") || "").toLowerCase()].join(" "));
+            });
+        return parts.join("|");
+    }
+
+    // A copy of the movie's element to put into the page, with idle players already standing
+    // where the player put its own when markup built alike was shown.
+    function liveCopy(entry) {
+        var copy = entry.original.cloneNode(true);
+        (shapes.get(entry.build) || []).forEach(function (path) {
+            var element = nodeAt(copy, path);
+            if (!element)
+                return;
+            var player = playerFor(element);
+            if (!player)
+                return;
+            if (element === copy)
+                copy = player;
+            else
+                element.replaceWith(player);
+        });
+        return copy;
+    }
+
     function show(entry) {
         if (entry.live || !entry.stand.isConnected)
             return;
         nearObserver.unobserve(entry.stand);
-        var element = entry.original.cloneNode(true);
+        var element = liveCopy(entry);
         entry.live = element;
         movies.set(element, entry);
         entry.stand.replaceWith(element);
-        // The player replaces the element with its own; that one is watched once it is there.
+        // The player replaces the element (or one inside it) with its own; that one is watched
+        // once it is there.
         requestAnimationFrame(function () {
             watchLive(entry);
         });
@@ -162,8 +277,19 @@
             }
         }
         var element = liveElement(entry);
-        if (element && element.isConnected)
-            farObserver.observe(element);
+        if (!element || !element.isConnected)
+            return;
+        // The players of the movie and where they stand in it.
+        entry.players = isPlayer(element)
+                            ? [element]
+                            : Array.from(element.querySelectorAll("ruffle-object, ruffle-embed"));
+        if (!shapes.has(entry.build))
+            shapes.set(entry.build, entry.players.map(function (player) {
+                return pathTo(element, player);
+            }).filter(function (path) {
+                return path !== null;
+            }));
+        farObserver.observe(element);
     }
 
     function hide(entry) {
@@ -174,11 +300,18 @@
         movies.delete(element);
         if (entry.player)
             movies.delete(entry.player);
+        var players = entry.players || [];
         entry.live = null;
         entry.player = null;
-        // Taking the player out of the page ends it and frees what it holds.
+        entry.players = null;
+        // Out of the page, a player ends its movie and frees what the movie holds.
         element.replaceWith(entry.stand);
         nearObserver.observe(entry.stand);
+        players.forEach(function (player) {
+            if (player !== element)
+                player.remove();
+            giveUp(player);
+        });
     }
 
     function observers() {
@@ -216,7 +349,8 @@
         observers();
         elements.forEach(function (element) {
             var stand = placeholderFor(element, doc);
-            var entry = {original: element, stand: stand, live: null, player: null, timer: 0};
+            var entry = {original: element, build: buildOf(element), stand: stand, live: null,
+                         player: null, players: null, timer: 0};
             movies.set(stand, entry);
             element.replaceWith(stand);
         });
@@ -229,6 +363,7 @@
         });
     }
 
+    // Forgets the movies of a body that has been replaced; their players become idle.
     function forgetGone() {
         movies.forEach(function (entry, key) {
             if (!key.isConnected) {
@@ -237,6 +372,13 @@
                 if (nearObserver)
                     nearObserver.unobserve(key);
                 movies.delete(key);
+                (entry.players || []).forEach(function (player) {
+                    if (!player.isConnected) {
+                        player.remove();
+                        giveUp(player);
+                    }
+                });
+                entry.players = null;
             }
         });
     }
