@@ -271,9 +271,11 @@ TEST_F(EditorRendering, ManyMoviesPlayInViewOnlyAndTabsCloseAtAnyTime) {
     clock.start();
     while (evaluateInt(rendering, kPlayers) == 0 && clock.elapsed() < 20000)
         wait(100);
+    // At most 12 movies play while fewer are in view (the window shows about 6).
+    constexpr int kMostPlaying = 12;
     const int playing = evaluateInt(rendering, kPlayers);
     EXPECT_GT(playing, 0);
-    EXPECT_LT(playing, 30);
+    EXPECT_LE(playing, kMostPlaying);
     EXPECT_GT(evaluateInt(rendering, kWaiting), 250);
     evaluate(rendering, QStringLiteral("document.querySelectorAll('ruffle-object, ruffle-embed')"
                                        ".forEach(p => { p.tlxFromTheTop = true; }); 1"));
@@ -287,7 +289,7 @@ TEST_F(EditorRendering, ManyMoviesPlayInViewOnlyAndTabsCloseAtAnyTime) {
     while (evaluate(rendering, lastPlays) != QStringLiteral("true") && clock.elapsed() < 20000)
         wait(100);
     EXPECT_EQ(evaluate(rendering, lastPlays), QStringLiteral("true"));
-    EXPECT_LT(evaluateInt(rendering, kPlayers), 30);
+    EXPECT_LE(evaluateInt(rendering, kPlayers), kMostPlaying);
     EXPECT_EQ(evaluate(rendering, QStringLiteral("!!document.querySelector('#oMovieHD10000')")),
               QStringLiteral("false"));
     // The players given up at the top play movies at the end: a player is not made anew for

@@ -239,10 +239,43 @@
         return copy;
     }
 
+    // How far `element` is from the view, in pixels (0 when any of it is in view).
+    function distanceFromView(element) {
+        var box = element.getBoundingClientRect();
+        var height = window.innerHeight || document.documentElement.clientHeight;
+        var width = window.innerWidth || document.documentElement.clientWidth;
+        return Math.max(0, box.top - height, -box.bottom, box.left - width, -box.right);
+    }
+
+    // With this many movies playing, the one farthest from the view (beyond the margin in which
+    // movies start) gives its player up before another starts. Movies in view always play.
+    var MOST_PLAYING = 12;
+    var NEAR_PX = 100;
+
+    function makeRoom() {
+        var playing = [];
+        // Every movie is found under its stand, also while it plays.
+        movies.forEach(function (entry, key) {
+            if (key === entry.stand && entry.live) {
+                var element = liveElement(entry);
+                if (element && element.isConnected)
+                    playing.push({entry: entry, distance: distanceFromView(element)});
+            }
+        });
+        if (playing.length < MOST_PLAYING)
+            return;
+        playing.sort(function (a, b) {
+            return b.distance - a.distance;
+        });
+        if (playing[0].distance > NEAR_PX)
+            hide(playing[0].entry);
+    }
+
     function show(entry) {
         if (entry.live || !entry.stand.isConnected)
             return;
         nearObserver.unobserve(entry.stand);
+        makeRoom();
         var element = liveCopy(entry);
         entry.live = element;
         movies.set(element, entry);
