@@ -136,6 +136,17 @@ TEST_F(CreationPreview, ButtonPreviewShowsTypedTextInItsColourAndKeepsUpWithTypi
     EXPECT_TRUE(preview->LastParameters().contains(QStringLiteral("T1=") + typed))
         << preview->LastParameters().toStdString();
     EXPECT_GT(waitForColour(*preview, QColor(255, 0, 0), 20), 20);
+
+    // A typed "+" shows as "+", not as a blank: a text of plus signs alone draws red.
+    dialog.Text2->clear();
+    dialog.Text1->setText(QStringLiteral("++++"));
+    settle.restart();
+    while (settle.elapsed() < 10000 &&
+           !(preview->LastParameters().contains(QStringLiteral("T1=++++&")) &&
+             preview->RestartsShown() == preview->RestartsIssued()))
+        pause(20);
+    EXPECT_GT(waitForColour(*preview, QColor(255, 0, 0), 20), 20)
+        << "no plus signs in the preview: " << preview->LastParameters().toStdString();
     std::sort(latencies.begin(), latencies.end());
     std::cout << "keystroke to preview, median of " << latencies.size() << ": "
               << latencies[latencies.size() / 2] << " ms (worst " << latencies.back()
