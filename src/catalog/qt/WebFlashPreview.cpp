@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
+#include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 
@@ -18,6 +19,9 @@ const QString kPlayerPage = QStringLiteral("player.htm");
 
 // How long a restart may take to show its movie before the next one goes ahead anyway.
 constexpr int kRestartLimitMs = 2000;
+// How often the player page is loaded before the preview gives up, and the pause between.
+constexpr int kPageAttempts = 3;
+constexpr int kPageRetryMs = 300;
 
 // The player page: each restart makes a new player, hidden behind the one playing until its
 // movie has data and two frames have passed for its first picture; then it is shown and every older
@@ -107,9 +111,17 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
         return;
     }
     server->setPreviewPage(kPlayerPage, PlayerPage());
-    connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    const QUrl page = server->urlFor(host::WebServer::kPreview, kPlayerPage);
+    connect(this, &QWebEngineView::loadFinished, this, [this, page](bool ok) {
         if (!ok) {
-            LogWarning("FlashPreview", "the player page did not load");
+            // A load cut short (a busy machine) is tried again a few times rather than leaving
+            // the preview empty for the dialog's life.
+            const bool again = ++pageAttempts_ < kPageAttempts;
+            LogWarning("FlashPreview",
+                       std::string("the player page did not load") +
+                           (again ? "; trying again" : "; the preview stays empty"));
+            if (again)
+                QTimer::singleShot(kPageRetryMs, this, [this, page] { load(page); });
             return;
         }
         pageReady_ = true;
@@ -135,7 +147,7 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
         }
         Settled(n);
     });
-    load(server->urlFor(host::WebServer::kPreview, kPlayerPage));
+    load(page);
 }
 
 WebFlashPreview::~WebFlashPreview() {

@@ -65,6 +65,7 @@ private:
     std::string background_ = "#FFFFFF";
     std::vector<std::pair<std::string, std::string>> variables_;
     bool pageReady_ = false;
+    int pageAttempts_ = 0;
     bool inFlight_ = false;
     bool pending_ = false;
     bool stopped_ = false;
