@@ -182,10 +182,18 @@ public:
             return false;
         clamp(*state);
         const std::size_t from = offsets_->start;
+        // Pasted at the caret, the text is inserted and the caret goes after it, as typing
+        // would leave it; so a second insertion follows the first instead of replacing it.
+        const bool atCaret =
+            offsets_->end == from && state->selStart == from && state->selEnd == from;
         if (!state->splice(from, offsets_->end, html))
             return false;
         offsets_->start = from;
         offsets_->end = from + html.size();
+        if (atCaret && !html.empty()) {
+            state->selStart = state->selEnd = offsets_->end;
+            state->selectionChanged.raise();
+        }
         return true;
     }
 

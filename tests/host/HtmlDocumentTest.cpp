@@ -327,6 +327,17 @@ TEST(HtmlDocumentRanges, PasteOverSelectionAndOverElement) {
     EXPECT_EQ(range->htmlText(), "<b id=n>there</b>");
     EXPECT_EQ(doc->all().item("n")->outerHTML(), "<b id=n>there</b>");
     EXPECT_EQ(doc->activeElement(), doc->all().item("n")); // the selection covers the pasted text
+    // At a caret the pasted text is inserted and the caret follows it: a second paste at the
+    // selection comes after the first, nothing is replaced.
+    {
+        const auto caretDoc = page("<body><p>Hi</p></body>");
+        const std::size_t at = caretDoc->text().find("</p>");
+        caretDoc->setSelection(at, at);
+        ASSERT_TRUE(caretDoc->createRange()->pasteHTML("<b id=one>1</b>"));
+        ASSERT_TRUE(caretDoc->createRange()->pasteHTML("<b id=two>2</b>"));
+        EXPECT_EQ(caretDoc->text(), "<body><p>Hi<b id=one>1</b><b id=two>2</b></p></body>");
+        EXPECT_EQ(caretDoc->createRange()->htmlText(), "");
+    }
     ASSERT_TRUE(range->pasteHTML(""));
     EXPECT_EQ(range->htmlText(), "");
     EXPECT_EQ(doc->text(), "<html><body><p>Hello </p><div id=FPLink1>x</div></body></html>");
