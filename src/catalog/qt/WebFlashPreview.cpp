@@ -3,9 +3,12 @@
 #include "host/qt/WebServer.h"
 #include "platform/Log.h"
 
+#include <QDialog>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -94,6 +97,15 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
     page()->setBackgroundColor(Qt::white);
     settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    // The player keeps the keys it is given, so Escape would not reach the dialog while the
+    // preview has the focus (it takes it after a colour change): the dialog closes as from
+    // anywhere else in it.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (auto* dialog = qobject_cast<QDialog*>(window()))
+            dialog->reject();
+    });
 
     coalesce_ = new QTimer(this);
     coalesce_->setSingleShot(true);
