@@ -8,6 +8,7 @@
 #include <QColorDialog>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -252,8 +253,11 @@ std::unique_ptr<QInputDialog> buildInputDialog(const std::string& prompt, const 
 
 std::unique_ptr<QFileDialog> buildFileDialog(const FileDialogOptions& options, bool save,
                                              QWidget* parent) {
-    auto dialog = std::make_unique<QFileDialog>(parent, toQString(options.title),
-                                                toQString(options.initialFolder));
+    // Without a folder of its own the dialog starts in the user's home, not in whatever folder
+    // the program was started from.
+    const QString folder =
+        options.initialFolder.empty() ? QDir::homePath() : toQString(options.initialFolder);
+    auto dialog = std::make_unique<QFileDialog>(parent, toQString(options.title), folder);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QString filter = convertFileFilter(options.filter);
