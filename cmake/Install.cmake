@@ -86,7 +86,7 @@ install(FILES ${TLX_DESKTOP_SRC}/copyright ${TLX_GENERATED}/changelog.gz
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tamberlux)
 set(CPACK_PACKAGE_VENDOR "The Tamberlux team")
-set(CPACK_PACKAGE_CONTACT "The Tamberlux team <team@tamberlux.org>")
+set(CPACK_PACKAGE_CONTACT "The Tamberlux team <team@tamberlux.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "page editor that puts Flash movies into web pages")
 set(CPACK_PACKAGE_DESCRIPTION
     "Tamberlux edits the pages of a web (a folder of HTML pages) and puts Flash
@@ -100,7 +100,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tamberlux.org/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tamberlux.example/")
 # The Debian 12 packages of the libraries the program links (dpkg-shlibdeps of the binary),
 # plus the web engine's helper process. tests/packaging checks that every library the binary
 # needs is provided by one of them.

@@ -11,6 +11,7 @@ import flash.net.URLLoader;
 import flash.net.URLLoaderDataFormat;
 import flash.net.URLRequest;
 import flash.text.TextField;
+import flash.text.TextFieldAutoSize;
 import flash.text.TextFormatAlign;
 import flash.utils.ByteArray;
 import tlx.Companion;
@@ -194,7 +195,15 @@ class IntroMovie {
 			builtIn();
 		if (more && StringTools.trim(t2) != "") {
 			bodyText = StringTools.replace(t2, "\r\n", "\n");
-			body = Gfx.block(effects ? "" : bodyText, 15, colour, w * 0.84, TextFormatAlign.CENTER);
+			body = Gfx.block(bodyText, 15, colour, w * 0.84, TextFormatAlign.CENTER);
+			if (effects) {
+				// Typed out from empty: the block keeps the height of the whole text, as a
+				// field sized to fit grows by no more than its first line in some players.
+				var fullHeight = body.height;
+				body.autoSize = TextFieldAutoSize.NONE;
+				body.height = fullHeight;
+				body.text = "";
+			}
 			body.x = w * 0.08;
 			body.y = bodyY = titleY + size * 0.75 + 10;
 			body.alpha = effects ? 1 : 0;

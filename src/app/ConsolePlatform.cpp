@@ -78,6 +78,12 @@ std::string ConsolePlatform::clipboardText() {
     return {};
 }
 
+ClipboardContent ConsolePlatform::clipboardContent() {
+    return {};
+}
+
+void ConsolePlatform::setClipboardContent(const ClipboardContent&) {}
+
 void ConsolePlatform::doEvents() {}
 
 bool ConsolePlatform::waitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -25,6 +25,8 @@ public:
     int shellOpen(const std::string& target) override;
     void setClipboardText(const std::string& text) override;
     std::string clipboardText() override;
+    ClipboardContent clipboardContent() override;
+    void setClipboardContent(const ClipboardContent& content) override;
     void doEvents() override;
     bool waitUntil(const std::function<bool()>& done, int timeoutMs) override;
     void showModal(ModalForm& form) override;

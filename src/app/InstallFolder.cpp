@@ -1,9 +1,13 @@
 #include "app/InstallFolder.h"
 
+#include "platform/Log.h"
 #include "platform/ShippedData.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <cstdlib>
+#include <map>
 
 namespace tlx::app {
 
@@ -22,7 +26,62 @@ std::vector<fs::path> sortedEntries(const fs::path& folder, std::error_code& err
     return entries;
 }
 
-void seedFolder(const fs::path& from, const fs::path& to, SeedReport& report) {
+// A stable fingerprint of a file's bytes (64-bit FNV-1a), written in hexadecimal.
+std::string fingerprint(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, hash >>= 4)
+        text[static_cast<std::size_t>(i)] = kDigits[hash & 0xf];
+    return text;
+}
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// What was copied from the shipped folder: the fingerprint of each copied file by its path
+// below the folder (lower case, "/" between names).
+using SeededFiles = std::map<std::string, std::string>;
+
+SeededFiles readSeeded(const fs::path& file) {
+    SeededFiles seeded;
+    const auto bytes = ReadFileBytes(file);
+    if (!bytes)
+        return seeded;
+    for (const std::string_view line : SplitLines(*bytes)) {
+        // "<16 hexadecimal digits> <path>"; anything else is not ours and is skipped.
+        if (line.size() < 18 || line[16] != ' ')
+            continue;
+        const std::string_view print = line.substr(0, 16);
+        if (print.find_first_not_of("0123456789abcdef") != std::string_view::npos)
+            continue;
+        seeded[std::string(line.substr(17))] = std::string(print);
+    }
+    return seeded;
+}
+
+std::string seededText(const SeededFiles& seeded) {
+    std::string text;
+    for (const auto& [path, print] : seeded)
+        text += print + ' ' + path + '\n';
+    return text;
+}
+
+struct Seeding {
+    SeedReport& report;
+    SeededFiles& seeded;
+};
+
+void seedFolder(const fs::path& from, const fs::path& to, const std::string& below,
+                Seeding& seeding) {
+    SeedReport& report = seeding.report;
     std::error_code error;
     const auto entries = sortedEntries(from, error);
     if (error) {
@@ -31,6 +90,7 @@ void seedFolder(const fs::path& from, const fs::path& to, SeedReport& report) {
     }
     for (const auto& source : entries) {
         const std::string name = source.filename().string();
+        const std::string key = below + lowered(name);
         const auto status = fs::status(source, error);
         const auto existing = FindNoCase(to, name);
         if (fs::is_directory(status)) {
@@ -43,21 +103,41 @@ void seedFolder(const fs::path& from, const fs::path& to, SeedReport& report) {
                 report.problems.push_back(folder.string() + ": not a folder");
                 continue;
             }
-            seedFolder(source, folder, report);
+            seedFolder(source, folder, key + '/', seeding);
         } else if (fs::is_regular_file(status)) {
-            if (existing) {
-                ++report.kept;
-                continue;
-            }
             const auto bytes = ReadFileBytes(source);
             if (!bytes) {
                 report.problems.push_back(source.string() + ": cannot be read");
                 continue;
             }
-            if (const auto problem = WriteFileAtomically(to / name, *bytes); !problem.empty())
+            const std::string shippedPrint = fingerprint(*bytes);
+            if (existing) {
+                // A file still as an earlier version shipped it takes this version's; one the
+                // user (or an import) changed, or one of unknown origin, stays as it is.
+                const auto own = ReadFileBytes(*existing);
+                const auto was = seeding.seeded.find(key);
+                const std::string ownPrint = own ? fingerprint(*own) : std::string();
+                if (ownPrint == shippedPrint) {
+                    seeding.seeded[key] = shippedPrint;
+                } else if (own && was != seeding.seeded.end() && was->second == ownPrint) {
+                    if (const auto problem = WriteFileAtomically(*existing, *bytes);
+                        !problem.empty()) {
+                        report.problems.push_back(problem);
+                    } else {
+                        was->second = shippedPrint;
+                        ++report.updated;
+                        continue;
+                    }
+                }
+                ++report.kept;
+                continue;
+            }
+            if (const auto problem = WriteFileAtomically(to / name, *bytes); !problem.empty()) {
                 report.problems.push_back(problem);
-            else
+            } else {
+                seeding.seeded[key] = shippedPrint;
                 ++report.copied;
+            }
         }
     }
 }
@@ -90,7 +170,17 @@ fs::path ShippedInstallFolder() {
 
 SeedReport SeedInstallFolder(const fs::path& shipped, const fs::path& target) {
     SeedReport report;
-    seedFolder(shipped, target, report);
+    const fs::path record = target / kSeededFileName;
+    SeededFiles seeded = readSeeded(record);
+    const std::string before = seededText(seeded);
+    Seeding seeding{report, seeded};
+    seedFolder(shipped, target, std::string(), seeding);
+    if (const std::string after = seededText(seeded); after != before) {
+        if (const auto problem = WriteFileAtomically(record, after); !problem.empty()) {
+            // Without the record later versions keep these files as they are: nothing is lost.
+            LogWarning("install folder", problem);
+        }
+    }
     return report;
 }
 

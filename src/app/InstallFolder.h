@@ -31,15 +31,23 @@ std::optional<std::filesystem::path> LogFileFor(const char* xdgStateHome, const 
 // program, or assembled in the build tree).
 std::filesystem::path ShippedInstallFolder();
 
+// The file in an install folder that records what was copied into it from the shipped folder
+// (a fingerprint of each file's bytes), so that a later version can tell its own untouched
+// files from the user's.
+inline constexpr const char* kSeededFileName = ".tamberlux-seeded";
+
 struct SeedReport {
-    int copied = 0;                    // files copied from the shipped folder
-    int kept = 0;                      // files the user already had (never overwritten)
+    int copied = 0;  // files copied from the shipped folder
+    int updated = 0; // copied earlier, untouched since, replaced by this version's
+    int kept = 0;    // files the user already had or changed (never overwritten)
     std::vector<std::string> problems; // files or folders that could not be copied
 };
 
 // Copies every file of `shipped` (and its subfolders) that `target` lacks, matching names
-// without regard to letter case; a file already there is never replaced. Each file is written
-// whole or not at all.
+// without regard to letter case. A file already there is replaced only when it is still exactly
+// what an earlier seeding copied (so a new version's movies, help and catalogs reach the user
+// while every file the user or an import changed stays). Each file is written whole or not at
+// all.
 SeedReport SeedInstallFolder(const std::filesystem::path& shipped,
                              const std::filesystem::path& target);
 

@@ -34,12 +34,30 @@ std::string CatalogEntry::Description() const {
     return TextBetween(SizeBlock, "!^", "^!");
 }
 
+namespace {
+
+// TextBetween for markers without letters, where letter case cannot matter: the same result,
+// found with plain searches (catalogs of thousands of lines are read while a dialog opens).
+std::string_view Between(std::string_view source, std::string_view startMarker,
+                         std::string_view endMarker) {
+    const std::size_t s = source.find(startMarker);
+    if (s == std::string_view::npos)
+        return {};
+    const std::size_t from = s + startMarker.size();
+    const std::size_t e = source.find(endMarker, from);
+    if (e == std::string_view::npos)
+        return {};
+    return source.substr(from, e - from);
+}
+
+} // namespace
+
 CatalogEntry ParseCatalogLine(std::string_view line, std::size_t lineNumber) {
     CatalogEntry entry;
-    entry.TypeTag = TextBetween(line, "[", "]");
-    entry.FileName = TextBetween(line, "{", "}");
-    entry.StyleName = TextBetween(line, "(", ")");
-    entry.SizeBlock = TextBetween(line, "*&", "&*");
+    entry.TypeTag = Between(line, "[", "]");
+    entry.FileName = Between(line, "{", "}");
+    entry.StyleName = Between(line, "(", ")");
+    entry.SizeBlock = Between(line, "*&", "&*");
     entry.Line = std::string(line);
     entry.LineNumber = lineNumber;
     return entry;

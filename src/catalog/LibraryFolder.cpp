@@ -24,16 +24,12 @@ bool IsBareName(std::string_view name) {
 LibraryFolder LibraryFolder::Scan(const fs::path& folder) {
     LibraryFolder library;
     library.folder_ = folder;
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec)
+    std::optional<std::vector<std::string>> names = RegularFileNames(folder);
+    if (!names)
         return library;
     library.listed_ = true;
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError)) // follows links; folders are not library files
-            continue;
-        std::string name = it->path().filename().string();
+    library.files_.reserve(names->size());
+    for (std::string& name : *names) {
         auto [slot, added] = library.files_.try_emplace(UpperCase(name), name);
         if (!added && name < slot->second)
             slot->second = std::move(name);

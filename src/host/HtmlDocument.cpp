@@ -182,10 +182,18 @@ public:
             return false;
         clamp(*state);
         const std::size_t from = offsets_->start;
+        // Pasted at the caret, the text is inserted and the caret goes after it, as typing
+        // would leave it; so a second insertion follows the first instead of replacing it.
+        const bool atCaret =
+            offsets_->end == from && state->selStart == from && state->selEnd == from;
         if (!state->splice(from, offsets_->end, html))
             return false;
         offsets_->start = from;
         offsets_->end = from + html.size();
+        if (atCaret && !html.empty()) {
+            state->selStart = state->selEnd = offsets_->end;
+            state->selectionChanged.raise();
+        }
         return true;
     }
 
@@ -326,7 +334,16 @@ ElementCollection HtmlDocument::scripts() const {
 }
 
 TextRangePtr HtmlDocument::createRange() {
-    auto offsets = std::make_shared<RangeOffsets>(RangeOffsets{state_->selStart, state_->selEnd});
+    // As in an editor's normal view, the range of the selection lies in the body's content:
+    // a caret never placed (offset 0) or placed before that content gives a range at its
+    // start, one past it a range at its end. A selection inside the content is taken as it is.
+    std::size_t from = state_->selStart;
+    std::size_t to = state_->selEnd;
+    if (const NodePtr body = state_->body()) {
+        from = std::clamp(from, body->innerStart, body->innerEnd);
+        to = std::clamp(to, from, body->innerEnd);
+    }
+    auto offsets = std::make_shared<RangeOffsets>(RangeOffsets{from, to});
     std::erase_if(state_->ranges, [](const auto& range) { return range.expired(); });
     state_->ranges.push_back(offsets);
     return std::make_shared<TextRange>(state_, std::move(offsets));

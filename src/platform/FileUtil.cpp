@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <random>
@@ -43,23 +44,27 @@ constexpr std::time_t kAbandonedAfterSeconds = 120;
 // Removes the abandoned temporary files of this writer in `folder`: ours by name and owner,
 // regular files, untouched for a while. Failures are left for the next time.
 void removeAbandonedTemporaries(const fs::path& folder) {
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec)
+    // Run before every write, also in folders of thousands of files: names are tested as the
+    // listing gives them, and only a temporary's name costs a status call.
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
         return;
+    const int dirFd = ::dirfd(dir);
     const std::time_t now = std::time(nullptr);
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        const fs::path& path = it->path();
-        if (!IsAtomicWriteTemporaryName(path.filename().string()))
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] != '.' || !IsAtomicWriteTemporaryName(name))
             continue;
         struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        if (::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
             info.st_uid != ::geteuid() || now - info.st_mtime < kAbandonedAfterSeconds)
             continue;
-        if (::unlink(path.c_str()) != 0)
-            LogWarning("WriteFileAtomically",
-                       "cannot remove the abandoned " + path.string() + ": " + errnoText(errno));
+        if (::unlinkat(dirFd, name, 0) != 0)
+            LogWarning("WriteFileAtomically", "cannot remove the abandoned " +
+                                                  (folder / name).string() + ": " +
+                                                  errnoText(errno));
     }
+    ::closedir(dir);
 }
 
 int hexValue(char c) {
@@ -137,6 +142,37 @@ fs::path ResolveNoCase(const fs::path& folder, const std::string& relative) {
         start = end + 1;
     }
     return result;
+}
+
+std::optional<std::vector<std::string>> RegularFileNames(const fs::path& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    const int dirFd = ::dirfd(dir);
+    std::vector<std::string> names;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry)
+            break;
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        bool regular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat status {};
+            regular = ::fstatat(dirFd, name, &status, 0) == 0 && S_ISREG(status.st_mode);
+        }
+        if (regular)
+            names.emplace_back(name);
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0) {
+        LogWarning("RegularFileNames", folder.string() + ": " + errnoText(error));
+        return std::nullopt;
+    }
+    return names;
 }
 
 std::optional<std::string> ReadFileBytes(const fs::path& path) {
@@ -246,8 +282,14 @@ std::string WriteFileAtomically(const fs::path& requested, std::string_view byte
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
+    const auto lineEnd = [&bytes](std::size_t from) {
+        for (std::size_t i = from; i < bytes.size(); ++i)
+            if (bytes[i] == '\r' || bytes[i] == '\n')
+                return i;
+        return std::string_view::npos;
+    };
     while (start < bytes.size()) {
-        const std::size_t end = bytes.find_first_of("\r\n", start);
+        const std::size_t end = lineEnd(start);
         if (end == std::string_view::npos) {
             lines.push_back(bytes.substr(start));
             break;

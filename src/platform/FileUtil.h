@@ -28,6 +28,11 @@ std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& fol
 std::filesystem::path ResolveNoCase(const std::filesystem::path& folder,
                                     const std::string& relative);
 
+// The names of the regular files in `folder` (symbolic links to regular files included), in
+// no particular order; nothing when the folder cannot be read. Made for large folders: one
+// pass over the folder, a status call only for entries whose type the listing does not give.
+std::optional<std::vector<std::string>> RegularFileNames(const std::filesystem::path& folder);
+
 // The whole file as bytes; nothing when it is not a regular file or cannot be read.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tlx {
@@ -76,6 +77,13 @@ struct MenuEntry {
         e.submenu = std::move(entries);
         return e;
     }
+};
+
+// Everything the clipboard holds, format by format (a MIME type and its bytes), so that it can
+// be put back as it was after the clipboard has been borrowed.
+struct ClipboardContent {
+    std::vector<std::pair<std::string, std::string>> formats;
+    bool operator==(const ClipboardContent&) const = default;
 };
 
 struct HttpReply {
@@ -159,6 +167,10 @@ public:
     virtual int shellOpen(const std::string& target) = 0;
     virtual void setClipboardText(const std::string& text) = 0;
     virtual std::string clipboardText() = 0;
+    // All formats the clipboard holds; putting them back replaces whatever it holds then (an
+    // empty content clears it).
+    virtual ClipboardContent clipboardContent() = 0;
+    virtual void setClipboardContent(const ClipboardContent& content) = 0;
     // Lets pending events of the user interface run, then returns.
     virtual void doEvents() = 0;
     // Lets events run until `done` is true or `timeoutMs` has passed; true when `done` held.

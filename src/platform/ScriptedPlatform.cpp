@@ -86,6 +86,31 @@ int ScriptedPlatform::shellOpen(const std::string& target) {
 void ScriptedPlatform::setClipboardText(const std::string& text) {
     record("setClipboardText", {text});
     clipboard = text;
+    clipboardFormats.clear();
+}
+
+ClipboardContent ScriptedPlatform::clipboardContent() {
+    record("clipboardContent", {});
+    ClipboardContent content;
+    if (!clipboard.empty())
+        content.formats.emplace_back("text/plain", clipboard);
+    content.formats.insert(content.formats.end(), clipboardFormats.begin(), clipboardFormats.end());
+    return content;
+}
+
+void ScriptedPlatform::setClipboardContent(const ClipboardContent& content) {
+    std::vector<std::string> names;
+    for (const auto& [format, bytes] : content.formats)
+        names.push_back(format);
+    record("setClipboardContent", std::move(names));
+    clipboard.clear();
+    clipboardFormats.clear();
+    for (const auto& [format, bytes] : content.formats) {
+        if (format == "text/plain")
+            clipboard = bytes;
+        else
+            clipboardFormats.emplace_back(format, bytes);
+    }
 }
 
 std::string ScriptedPlatform::clipboardText() {

@@ -34,7 +34,9 @@ public:
 
     std::vector<PlatformCall> calls;
     std::vector<std::vector<MenuEntry>> menusShown;
-    std::string clipboard;
+    std::string clipboard; // its text ("text/plain")
+    // The clipboard's other formats (an image, html, ...); setting the text drops them.
+    std::vector<std::pair<std::string, std::string>> clipboardFormats;
     std::uint32_t tick = 1000; // advanced by tickStep on every tickCount() call
     std::uint32_t tickStep = 10;
     std::vector<std::string> progressLabels; // every label set on a progress form
@@ -55,6 +57,8 @@ public:
     int shellOpen(const std::string& target) override;
     void setClipboardText(const std::string& text) override;
     std::string clipboardText() override;
+    ClipboardContent clipboardContent() override;
+    void setClipboardContent(const ClipboardContent& content) override;
     void doEvents() override;
     bool waitUntil(const std::function<bool()>& done, int timeoutMs) override;
     void showModal(ModalForm& form) override;

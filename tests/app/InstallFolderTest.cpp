@@ -84,12 +84,41 @@ TEST_F(SeedFixture, CopiesWhatIsMissingAndKeepsTheUsersFiles) {
                                   {"flashmovies/b2.swf", "shipped b2"},
                                   {"Help", "<folder>"},
                                   {"Help/index.htm", "help"},
+                                  {kSeededFileName, readFile(user / kSeededFileName)},
                               }));
 
     // Seeding again finds nothing missing.
     const SeedReport again = SeedInstallFolder(shipped, user);
     EXPECT_EQ(again.copied, 0);
     EXPECT_EQ(again.kept, 5);
+}
+
+TEST_F(SeedFixture, ANewVersionReplacesOnlyTheFilesNobodyChanged) {
+    writeFile(user / "sites.kqz", "user sites"); // the user's own, not from any seeding
+    ASSERT_EQ(SeedInstallFolder(shipped, user).copied, 4);
+
+    // The user (or an import) changes one copied file; the next version ships new ones.
+    writeFile(user / "buttons.kqz", "shipped buttons + imported");
+    writeFile(shipped / "buttons.kqz", "buttons v2");
+    writeFile(shipped / "Sites.KQZ", "sites v2");
+    writeFile(shipped / "FlashMovies" / "b1.swf", "b1 v2");
+    writeFile(shipped / "Help" / "index.htm", "help v2");
+    // A record that lost lines or got damaged keeps the files it no longer names.
+    writeFile(user / kSeededFileName, readFile(user / kSeededFileName) + "garbage\nzz oops\n");
+
+    const SeedReport report = SeedInstallFolder(shipped, user);
+    EXPECT_EQ(report.updated, 2);
+    EXPECT_TRUE(report.problems.empty());
+    EXPECT_EQ(readFile(user / "FlashMovies" / "b1.swf"), "b1 v2");
+    EXPECT_EQ(readFile(user / "Help" / "index.htm"), "help v2");
+    EXPECT_EQ(readFile(user / "FlashMovies" / "b2.swf"), "shipped b2");
+    EXPECT_EQ(readFile(user / "buttons.kqz"), "shipped buttons + imported");
+    EXPECT_EQ(readFile(user / "sites.kqz"), "user sites");
+
+    // The updated files are recorded as this version's: the version after replaces them again.
+    writeFile(shipped / "Help" / "index.htm", "help v3");
+    EXPECT_EQ(SeedInstallFolder(shipped, user).updated, 1);
+    EXPECT_EQ(readFile(user / "Help" / "index.htm"), "help v3");
 }
 
 TEST_F(SeedFixture, PreparesTheUsersFolderOrSaysWhyNot) {

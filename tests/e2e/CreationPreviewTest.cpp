@@ -12,6 +12,7 @@
 #include "catalog/qt/WebFlashPreview.h"
 #include "catalog/qt/fButton.h"
 #include "colour/qt/ColourSwatch.h"
+#include "common/QtWait.h"
 #include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
@@ -136,6 +137,17 @@ TEST_F(CreationPreview, ButtonPreviewShowsTypedTextInItsColourAndKeepsUpWithTypi
     EXPECT_TRUE(preview->LastParameters().contains(QStringLiteral("T1=") + typed))
         << preview->LastParameters().toStdString();
     EXPECT_GT(waitForColour(*preview, QColor(255, 0, 0), 20), 20);
+
+    // A typed "+" shows as "+", not as a blank: a text of plus signs alone draws red.
+    dialog.Text2->clear();
+    dialog.Text1->setText(QStringLiteral("++++"));
+    settle.restart();
+    while (settle.elapsed() < 10000 &&
+           !(preview->LastParameters().contains(QStringLiteral("T1=++++&")) &&
+             preview->RestartsShown() == preview->RestartsIssued()))
+        pause(20);
+    EXPECT_GT(waitForColour(*preview, QColor(255, 0, 0), 20), 20)
+        << "no plus signs in the preview: " << preview->LastParameters().toStdString();
     std::sort(latencies.begin(), latencies.end());
     std::cout << "keystroke to preview, median of " << latencies.size() << ": "
               << latencies[latencies.size() / 2] << " ms (worst " << latencies.back()
@@ -175,6 +187,62 @@ TEST_F(CreationPreview, IntroPreviewShowsTheTextOfItsTextFile) {
     EXPECT_GT(red, 20) << "no red text in the intro preview; restarts " << preview->RestartsIssued()
                        << " shown " << preview->RestartsShown() << " "
                        << preview->LastParameters().toStdString();
+}
+
+QString evaluateIn(QWebEnginePage& page, const QString& script);
+
+// The player page's swaps, with a stand-in for the player whose loading the test drives: the
+// view shows the newest restart that has data, a late older one never replaces it, and a
+// failed or still loading one leaves the shown movie in place.
+TEST(PlayerPage, ShowsTheNewestRestartThatHasDataWhateverOrderTheyLoadIn) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs a display (xvfb-run)";
+    const QString standIn = QStringLiteral(R"(<script>
+var tlxFake={};
+window.RufflePlayer={newest:function(){return {createPlayer:function(){
+  var p=document.createElement('div');
+  p.pause=function(){};
+  p.load=function(o){tlxFake[o.parameters.N]=p;
+    return new Promise(function(ok,fail){p.ok=ok;p.fail=fail;});};
+  return p;}};}};
+function tlxData(n){tlxFake[n].ok();tlxFake[n].dispatchEvent(new Event('loadeddata'));}
+function tlxFail(n){tlxFake[n].fail(new Error('broken'));}
+function tlxProbe(text){requestAnimationFrame(function(){requestAnimationFrame(function(){
+  requestAnimationFrame(function(){tlxReport(text);});});});}
+function tlxState(){return tlxPlayers().map(function(p){
+  return p.tlxRestart+(p.style.visibility==='hidden'?'h':'v');}).join(',');}
+</script>)");
+    QString html = QString::fromUtf8(WebFlashPreview::PlayerPage());
+    html.replace(QStringLiteral("<head>"), QStringLiteral("<head>") + standIn);
+    QWebEngineView view;
+    view.resize(209, 57);
+    view.show();
+    bool loaded = false;
+    QObject::connect(&view, &QWebEngineView::loadFinished, [&](bool ok) { loaded = ok; });
+    view.setHtml(html, QUrl(QStringLiteral("http://127.0.0.1/")));
+    ASSERT_TRUE(tlx::testing::WaitUntil([&] { return loaded; }, 20000));
+
+    // Runs `script`, then has the page report `title` once three frames have passed (the swap
+    // waits two), and gives the players then: restart number, h(idden) or v(isible).
+    int step = 0;
+    const auto after = [&](const QString& script) {
+        const QString title = QStringLiteral("step %1").arg(++step);
+        view.page()->runJavaScript(script + QStringLiteral(";tlxProbe('%1');").arg(title));
+        EXPECT_TRUE(tlx::testing::WaitUntil([&] { return view.title() == title; }, 10000))
+            << script.toStdString();
+        return evaluateIn(*view.page(), QStringLiteral("tlxState()")).toStdString();
+    };
+    const auto restart = [](int n) {
+        return QStringLiteral("tlxRestart(%1,'m.swf',{N:%1},'#FFFFFF',true)").arg(n);
+    };
+    EXPECT_EQ(after(restart(1) + ";" + restart(2) + ";" + restart(3)), "2h,3h")
+        << "a newer restart keeps only the newest loading one";
+    EXPECT_EQ(after("tlxData(3)"), "3v");
+    EXPECT_EQ(after("tlxData(2)"), "3v") << "a dropped older restart came back";
+    EXPECT_EQ(after(restart(4) + ";tlxFail(4)"), "3v");
+    EXPECT_EQ(after(restart(5) + ";" + restart(6)), "3v,5h,6h") << "no data, nothing shown";
+    EXPECT_EQ(after("tlxData(5)"), "5v,6h");
+    EXPECT_EQ(after("tlxData(6)"), "6v");
 }
 
 QString evaluateIn(QWebEnginePage& page, const QString& script) {

@@ -1,9 +1,12 @@
 // Editing objects in the page editor's real rendering (needs the web engine and a display: run
-// under xvfb-run): resizing through the properties dialog, tinting through the colour weighting
-// dialog, and a sound event started by a mouse-over on an image.
+// under xvfb-run): resizing through the properties dialog, re-editing a button of the sample
+// web in its creation dialog, tinting through the colour weighting dialog, and a sound event
+// started by a mouse-over on an image.
 
 #include "BuildPaths.h"
 #include "addin/AddinContext.h"
+#include "catalog/qt/CreationDialogs.h"
+#include "catalog/qt/fButton.h"
 #include "common/TempFolder.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/frmColoriser.h"
@@ -15,6 +18,8 @@
 #include "markup/FlashObject.h"
 #include "platform/ScriptedPlatform.h"
 #include "sound/qt/frmFlashSOund.h"
+// After the host headers: Qt defines a macro named like a member of Signal.h.
+#include "common/QtWait.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QWebEnginePage>
@@ -176,7 +182,138 @@ const QString kPlayerSize = QStringLiteral(
     "const r = p.getBoundingClientRect(); return Math.round(r.width) + 'x' + "
     "Math.round(r.height); })()");
 
+// The rectangle of the player of the object `id` in the rendering ("x,y,w,h"), "" before it
+// plays.
+QString playerRect(QWebEnginePage& page, const QString& id) {
+    return evaluate(page, QStringLiteral("(() => { const o = document.getElementById('%1'); "
+                                         "const p = o && (o.matches('ruffle-object') ? o : "
+                                         "o.querySelector('ruffle-embed')); if (!p) return ''; "
+                                         "const r = p.getBoundingClientRect(); return "
+                                         "[r.x, r.y, r.width, r.height].map(Math.round).join(); "
+                                         "})()")
+                              .arg(id));
+}
+
+QRect toRect(const QString& text) {
+    const QStringList v = text.split(QLatin1Char(','));
+    return v.size() == 4 ? QRect(v[0].toInt(), v[1].toInt(), v[2].toInt(), v[3].toInt()) : QRect();
+}
+
+// How wide the run of pure white pixels (a button's white main text) is inside `area`; 0
+// when there is none.
+int whiteTextWidth(const QImage& image, const QRect& area) {
+    int left = -1;
+    int right = -1;
+    const QRect inside = area.intersected(image.rect());
+    for (int x = inside.left(); x <= inside.right(); ++x)
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() >= 245 && c.green() >= 245 && c.blue() >= 245) {
+                if (left < 0)
+                    left = x;
+                right = x;
+                break;
+            }
+        }
+    return left < 0 ? 0 : right - left + 1;
+}
+
 } // namespace
+
+TEST_F(EditingRendering, ReEditingTheSampleButtonReplacesItInPlaceAndPlaysTheNewText) {
+    // The sample web and the install folder as shipped.
+    const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
+    fs::copy(TLX_SAMPLE_WEB_DIR, web.path(), options);
+    fs::copy(TLX_SHIPPED_INSTALL_DIR, install.path(), options);
+    page = app->openPage(web.path() / "index.htm");
+    ASSERT_TRUE(page);
+    host::PageView* view = window->viewFor(page);
+    ASSERT_TRUE(view && view->webView() && waitForLoads(view, 1));
+    QWebEngineView& rendering = *view->webView();
+    const QString id = QStringLiteral("oKestreliteBT002");
+    QRect player;
+    ASSERT_TRUE(tlx::testing::WaitUntil(
+        [&] {
+            player = toRect(playerRect(*rendering.page(), id));
+            return player.width() == 180 && player.height() == 44;
+        },
+        20000))
+        << "the sample button does not play";
+    int textBefore = 0;
+    tlx::testing::WaitUntil(
+        [&] { return (textBefore = whiteTextWidth(rendering.grab().toImage(), player)) > 20; },
+        10000);
+    ASSERT_GT(textBefore, 20) << "no white text on the button";
+
+    // The user clicks the button in the rendering: its OBJECT is selected.
+    const auto object = page->document()->all().item(id.toStdString());
+    ASSERT_TRUE(object);
+    const auto span = page->document()->spanOf(object);
+    ASSERT_TRUE(span);
+    const std::string before = page->document()->text();
+    QWidget* input = rendering.focusProxy() ? rendering.focusProxy() : &rendering;
+    QTest::mouseClick(input, Qt::LeftButton, {}, player.center());
+    ASSERT_TRUE(tlx::testing::WaitUntil(
+        [&] { return page->document()->selectionStart() == span->first; }, 5000));
+
+    // Selected Flash Object Properties: a new size, then Mirvane Properties opens the button
+    // dialog in update mode, where the text is changed and Update pressed.
+    bool updated = false;
+    platform.modalActions.push_back([&](ModalForm& form) {
+        auto* creation = dynamic_cast<CreationDialogForm*>(&form);
+        auto* button = creation ? dynamic_cast<fButton*>(creation->dialog()) : nullptr;
+        ASSERT_TRUE(button) << form.formName();
+        ASSERT_TRUE(button->InUpdateMode());
+        EXPECT_EQ(button->Text1->text(), "Our breads");
+        EXPECT_EQ(button->Text2->text(), "Baked this morning");
+        button->Text1->setText(QStringLiteral("Bread"));
+        button->btUpdate->click();
+        updated = true;
+    });
+    const int loads = view->renderingLoads();
+    {
+        FlashPropForm form(context, window.get());
+        FlashProp& dialog = form.dialog();
+        ASSERT_TRUE(dialog.btOtherProperties->isEnabled());
+        dialog.fWidth->setText(QStringLiteral("240"));
+        dialog.fHeight->setText(QStringLiteral("50"));
+        dialog.btOtherProperties->click();
+        EXPECT_TRUE(dialog.Unloaded());
+    }
+    ASSERT_TRUE(updated);
+
+    // Replaced where it stood, with its ID and the size of the properties dialog.
+    const std::string& text = page->document()->text();
+    EXPECT_EQ(text.substr(0, span->first), before.substr(0, span->first));
+    const auto replaced = page->document()->all().item(id.toStdString());
+    ASSERT_TRUE(replaced) << text;
+    EXPECT_EQ(page->document()->spanOf(replaced)->first, span->first);
+    EXPECT_EQ(replaced->getAttribute("width"), "240");
+    EXPECT_EQ(replaced->getAttribute("height"), "50");
+    EXPECT_NE(replaced->outerHTML().find("btgel.swf?T1=Bread&T2=Baked+this+morning"),
+              std::string::npos)
+        << replaced->outerHTML();
+    EXPECT_EQ(page->document()->all().tags("OBJECT").size(),
+              std::size_t{2}); // the heading and the button
+
+    // The rendering plays the new, shorter text at the new size.
+    settle(view, loads);
+    int textAfter = 0;
+    tlx::testing::WaitUntil(
+        [&] {
+            player = toRect(playerRect(*rendering.page(), id));
+            if (player.width() != 240 || player.height() != 50)
+                return false;
+            textAfter = whiteTextWidth(rendering.grab().toImage(), player);
+            return textAfter > 0 && textAfter < textBefore * 3 / 4;
+        },
+        20000);
+    if (!qEnvironmentVariableIsEmpty("TLX_E2E_SHOT"))
+        window->grab().save(qEnvironmentVariable("TLX_E2E_SHOT"));
+    EXPECT_EQ(player.size(), QSize(240, 50));
+    EXPECT_GT(textAfter, 0) << "no white text after the re-edit";
+    EXPECT_LT(textAfter, textBefore * 3 / 4) << "before: " << textBefore;
+}
 
 TEST_F(EditingRendering, PropertiesDialogResizesTheObjectInTheRendering) {
     host::PageView* view =

@@ -5,12 +5,12 @@
 #include "catalog/qt/CreationDialogs.h"
 #include "catalog/qt/PreviewFactory.h"
 #include "catalog/qt/fButton.h"
+#include "common/QtTestEnvironment.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/ReEditDialogs.h"
 #include "editing/qt/frmColoriser.h"
 #include "panel/qt/MainPanel.h"
 #include "platform/ScriptedPlatform.h"
-#include "common/QtTestEnvironment.h"
 #include "sound/qt/frmFlashSOund.h"
 
 #include <QCheckBox>
@@ -155,7 +155,15 @@ TEST_F(EditingDialogs, SoundDialogListsImagesAndSoundsAndNeedsASavedPage) {
     document->replaceRange(at, at, "<img src=a.gif><img name=logo src=b.gif>");
     test::WriteFile(install.path() / "sounds.kqz", "[SndPop]{sndpop.swf}(Pop)!^A pop.^!\r\n");
     test::WriteFile(install.path() / "FlashMovies" / "sndpop.swf", "FWS");
+    // The user's clipboard holds a picture besides its text; the editor's Copy of an image
+    // replaces both.
     platform.clipboard = "the user's text";
+    platform.clipboardFormats = {{"image/png", std::string("\x89PNG\0\x01", 6)}};
+    const ClipboardContent users = platform.clipboardContent();
+    app->setCopyAction([&] {
+        platform.setClipboardText("<img name=logo src=b.gif>");
+        return true;
+    });
     {
         frmFlashSOundForm form(context, nullptr, RecordingPreviewFactory());
         frmFlashSOund& dialog = form.dialog();
@@ -173,7 +181,7 @@ TEST_F(EditingDialogs, SoundDialogListsImagesAndSoundsAndNeedsASavedPage) {
         dialog.ImgList_Click();
         dialog.Command1->click();
     }
-    EXPECT_EQ(platform.clipboard, "the user's text");
+    EXPECT_EQ(platform.clipboardContent(), users);
     ASSERT_EQ(platform.callsOf("messageBox").size(), 1u) << "the page was never saved";
     EXPECT_EQ(document->text().find("SndPop"), std::string::npos);
 }

@@ -150,6 +150,11 @@ TEST_F(SourceEditing, ServedCopyMarksStartTagsAndClicksSelectElements) {
     EXPECT_TRUE(editor(page)->textCursor().selectedText().startsWith(QStringLiteral("<object")));
     // An offset inside text starts no element.
     EXPECT_FALSE(view(page)->selectElementStartingAt(p + 3));
+    // A press on a paragraph puts the caret at the end of its text: inserting there keeps it.
+    ASSERT_TRUE(view(page)->selectElementStartingAt(p));
+    const auto x = text.find("x</p>") + 1;
+    EXPECT_EQ(page->document()->selectionStart(), x);
+    EXPECT_EQ(page->document()->selectionEnd(), x);
 }
 
 TEST_F(SourceEditing, ViewModesShowTheirPanes) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -326,6 +327,17 @@ TEST(HtmlDocumentRanges, PasteOverSelectionAndOverElement) {
     EXPECT_EQ(range->htmlText(), "<b id=n>there</b>");
     EXPECT_EQ(doc->all().item("n")->outerHTML(), "<b id=n>there</b>");
     EXPECT_EQ(doc->activeElement(), doc->all().item("n")); // the selection covers the pasted text
+    // At a caret the pasted text is inserted and the caret follows it: a second paste at the
+    // selection comes after the first, nothing is replaced.
+    {
+        const auto caretDoc = page("<body><p>Hi</p></body>");
+        const std::size_t at = caretDoc->text().find("</p>");
+        caretDoc->setSelection(at, at);
+        ASSERT_TRUE(caretDoc->createRange()->pasteHTML("<b id=one>1</b>"));
+        ASSERT_TRUE(caretDoc->createRange()->pasteHTML("<b id=two>2</b>"));
+        EXPECT_EQ(caretDoc->text(), "<body><p>Hi<b id=one>1</b><b id=two>2</b></p></body>");
+        EXPECT_EQ(caretDoc->createRange()->htmlText(), "");
+    }
     ASSERT_TRUE(range->pasteHTML(""));
     EXPECT_EQ(range->htmlText(), "");
     EXPECT_EQ(doc->text(), "<html><body><p>Hello </p><div id=FPLink1>x</div></body></html>");
@@ -351,6 +363,41 @@ TEST(HtmlDocumentRanges, PasteOverSelectionAndOverElement) {
     EXPECT_FALSE(over->moveToElementText(foreign)); // an element of another page
     EXPECT_FALSE(doc->spanOf(foreign));
     expectSameAsFreshParse(*doc);
+}
+
+// Whatever the caret, a paste at the selection lands in the body's content; a caret inside
+// that content is taken exactly.
+TEST(HtmlDocumentRanges, PasteAtTheSelectionStaysInTheBody) {
+    const std::string head = "<html><head><title>t</title></head><body bgcolor=white>";
+    const std::string text = head + "<p>Hi</p></body>\r\n</html>";
+    const std::size_t content = head.size();
+    const std::size_t afterHi = text.find("</p>");
+    const std::size_t bodyEnd = text.find("</body>");
+    struct Case {
+        const char* what;
+        std::optional<std::size_t> caret; // none: never placed
+        std::size_t expected;
+    } cases[] = {
+        {"a caret never placed", std::nullopt, content},
+        {"a caret in the head", text.find("t</title>"), content},
+        {"a caret just before the body's start tag", text.find("<body"), content},
+        {"a caret after the body's end tag", text.find("</html>"), bodyEnd},
+        {"a caret at the start of the body's content", content, content},
+        {"a caret in a paragraph", afterHi, afterHi},
+        {"a caret at the end of the body's content", bodyEnd, bodyEnd},
+    };
+    for (const Case& c : cases) {
+        const auto doc = page(text);
+        if (c.caret)
+            doc->setSelection(*c.caret, *c.caret);
+        ASSERT_TRUE(doc->createRange()->pasteHTML("<b id=n>x</b>")) << c.what;
+        EXPECT_EQ(doc->text().find("<b id=n>"), c.expected) << c.what << ": " << doc->text();
+    }
+    // A page whose body has no tags of its own.
+    const auto implied = page("<title>t</title>Hello");
+    ASSERT_TRUE(implied->createRange()->pasteHTML("<b id=n>x</b>"));
+    EXPECT_EQ(implied->text(), "<title>t</title><b id=n>x</b>Hello");
+    EXPECT_EQ(implied->all().item("n")->parentElement()->tagName(), "BODY");
 }
 
 TEST(HtmlDocumentSelection, ActiveElementRules) {

@@ -33,6 +33,9 @@ const cases = [
   // the properties dialog writes objects without FlashVars: the address alone must do
   { name: "button-query-only", x: 20, y: 240, w: W, h: H, flashVars: false,
     movie: "btpill.swf?T1=Query+only&T2=More+Text&TC=0000FF&TU=&TW=_self&BS=&CWR=0&CWG=0&CWB=0" },
+  // a typed "+" travels as %2B and must reach the movie as "+", not as a blank
+  { name: "button-plus-signs", x: 400, y: 240, w: W, h: H,
+    movie: "btgel.swf?T1=%2B%2B%2B%2B&T2=&TC=FF0000&TU=&TW=_self&BS=&CWR=0&CWG=0&CWB=0" },
   { name: "heading-green-text", x: 400, y: 20, w: 468, h: 60,
     movie: "hdstone.swf?T1=Welcome&TC=00C000&TU=&TW=_self&BM=&CWR=0&CWG=0&CWB=0" },
   { name: "heading-colour-text", x: 400, y: 130, w: 468, h: 60,
@@ -143,6 +146,7 @@ const checks = [
   ["weighting CWR=-100, CWG=100 shifts the mean colour from red to green",
     (m) => m["button-weighted"].meanG - m["button-red-text"].meanG > 40 && m["button-red-text"].meanR - m["button-weighted"].meanR > 40],
   ["a button given its keys only in the movie address shows TC=0000FF (blue pixels)", (m) => m["button-query-only"].blue >= 40],
+  ["a button whose text is \"++++\" (%2B in the address) shows it in red", (m) => m["button-plus-signs"].red >= 30],
   ["the NoColor heading ignores TC=00C000 (no green pixels) but draws its plate", (m) => m["heading-green-text"].green < 10 && m["heading-green-text"].nonWhite > 0.5 * m["heading-green-text"].pixels],
   ["the heading shows its text in TC=00C000 (green pixels)", (m) => m["heading-colour-text"].green >= 60],
   ["the heading's background movie BM fills the box behind the text", (m) => m["heading-colour-text"].nonWhite > 0.6 * m["heading-colour-text"].pixels],

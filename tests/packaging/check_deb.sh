@@ -53,6 +53,16 @@ done
 grep -q '^/usr/share/tamberlux/ruffle/.*\.wasm$' "$work/files" || fail "Ruffle's WebAssembly is not in the package"
 grep -v '^/usr/\?$' "$work/files" | grep -v '^/usr/' && fail "files outside /usr"
 grep '\.map$' "$work/files" && fail "source maps are packaged"
+# Every picture the help page shows is packaged beside it.
+help_page=usr/share/tamberlux/install/Help/index.htm
+dpkg-deb --fsys-tarfile "$deb" | tar -xO "./$help_page" >"$work/help.htm" 2>/dev/null ||
+    fail "the help page cannot be read from the package"
+pictures=$(grep -o '<img src="[^"]*"' "$work/help.htm" | sed 's/<img src="//; s/"$//' || true)
+[ -n "$pictures" ] || fail "the packaged help page shows no pictures"
+for picture in $pictures; do
+    grep -qx "/usr/share/tamberlux/install/Help/$picture" "$work/files" ||
+        fail "the help page's picture $picture is not in the package"
+done
 # Nothing that a run of the program leaves in an install folder.
 grep -Ei '/FlashMovies/FP[0-9]+\.htm$|/mpos\.dat$|/kqz\.ver$' "$work/files" && fail "files of a run are packaged"
 
@@ -93,6 +103,14 @@ fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$work/root/usr/share/metainfo/$id.metainfo.xml" || fail "AppStream metadata"
 fi
+
+# The program's licence is the same in the AppStream metadata and in the package's copyright.
+licence=$(sed -n 's:.*<project_license>\(.*\)</project_license>.*:\1:p' \
+    "$work/root/usr/share/metainfo/$id.metainfo.xml")
+main_licence=$(awk '/^Files: \*$/ {found = 1} found && /^License:/ {print $2; exit}' \
+    "$work/root/usr/share/doc/tamberlux/copyright")
+[ -n "$licence" ] && [ "$licence" = "$main_licence" ] ||
+    fail "the metadata's licence '$licence' differs from the copyright's '$main_licence'"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures problems"

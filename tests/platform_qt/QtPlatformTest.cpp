@@ -3,14 +3,18 @@
 #include "common/QtTestEnvironment.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -296,6 +300,40 @@ TEST(QtPlatformClipboard, TextRoundTrips) {
     QtPlatform platform;
     platform.setClipboardText("<a href=\"x\">Grüß</a>");
     EXPECT_EQ(platform.clipboardText(), "<a href=\"x\">Grüß</a>");
+}
+
+// What another program (or this one) left on the clipboard comes back whole after the
+// clipboard was borrowed for text: every format's bytes, an image and a colour.
+TEST(QtPlatformClipboard, ContentPutBackHoldsEveryFormat) {
+    QtPlatform platform;
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(QColor(10, 200, 30));
+    auto* mime = new QMimeData;
+    mime->setText(QStringLiteral("plain"));
+    mime->setHtml(QStringLiteral("<b>rich</b>"));
+    mime->setData(QStringLiteral("application/x-tlx-test"), QByteArray("\0\x01\xff", 3));
+    mime->setImageData(image);
+    mime->setColorData(QColor(1, 2, 3));
+    QGuiApplication::clipboard()->setMimeData(mime);
+
+    const ClipboardContent saved = platform.clipboardContent();
+    platform.setClipboardText("borrowed");
+    ASSERT_EQ(platform.clipboardText(), "borrowed");
+    platform.setClipboardContent(saved);
+
+    const QMimeData* back = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->text(), QStringLiteral("plain"));
+    EXPECT_EQ(back->html(), QStringLiteral("<b>rich</b>"));
+    EXPECT_EQ(back->data(QStringLiteral("application/x-tlx-test")), QByteArray("\0\x01\xff", 3));
+    ASSERT_TRUE(back->hasImage());
+    EXPECT_EQ(qvariant_cast<QImage>(back->imageData()).convertToFormat(QImage::Format_RGB32),
+              image);
+    EXPECT_EQ(qvariant_cast<QColor>(back->colorData()), QColor(1, 2, 3));
+    EXPECT_EQ(platform.clipboardContent(), saved);
+
+    platform.setClipboardContent({});
+    EXPECT_TRUE(platform.clipboardContent().formats.empty());
 }
 
 } // namespace

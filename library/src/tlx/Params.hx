@@ -22,13 +22,16 @@ class Params {
 	}
 
 	/**
-		A text typed by the user. Blanks travel as "+" in a movie address; a player that did not
-		decode them leaves them in, so they are turned back into blanks here.
+		A text typed by the user, exactly as the movie got it. It is decoded once, before it gets
+		here: the player decodes the movie's address and FlashVars as a form ("+" is a blank, %2B
+		a plus sign), a preview hands its values over as they are, and `parseQuery` decodes what
+		another movie of the library handed over. Decoding again would turn a typed "+" into a
+		blank.
 	**/
 	public static function text(key:String, fallback:String):String {
 		if (!has(key))
 			return fallback;
-		return StringTools.replace(raw(key), "+", " ");
+		return raw(key);
 	}
 
 	/** A colour given as six hexadecimal digits RRGGBB (a leading "#" or "0x" is allowed). **/

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <QStringListModel>
 
 namespace tlx {
 
@@ -48,6 +49,8 @@ QComboBox* PickList(const QString& name, QWidget* parent) {
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     list->setMinimumContentsLength(28);
     list->setMaxVisibleItems(20);
+    // Plain texts: a list of thousands of names is filled in one step, not item by item.
+    list->setModel(new QStringListModel(list));
     return list;
 }
 
@@ -133,12 +136,18 @@ std::string CreationDialog::LibraryPath(const std::string& fileName) const {
 
 void FillPickList(QComboBox* list, const CatalogList& entries) {
     const QSignalBlocker block(list);
-    list->clear();
     QStringList names;
     names.reserve(static_cast<qsizetype>(entries.size()));
-    for (const std::string& name : entries.styleNames())
-        names << QString::fromStdString(name);
-    list->addItems(names);
+    for (const CatalogEntry& entry : entries.items())
+        names << QString::fromStdString(entry.StyleName);
+    if (auto* model = qobject_cast<QStringListModel*>(list->model())) {
+        model->setStringList(names);
+        // As filling item by item does: the first item is current.
+        list->setCurrentIndex(names.isEmpty() ? -1 : 0);
+    } else {
+        list->clear();
+        list->addItems(names);
+    }
 }
 
 std::size_t PickedIndex(const QComboBox* list, const CatalogList& entries) {

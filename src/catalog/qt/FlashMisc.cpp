@@ -25,6 +25,9 @@ FlashMisc::FlashMisc(AddinContext& context, const PreviewFactory& previews, QWid
     grid->addWidget(Cats, row++, 0, 1, 2);
     grid->addWidget(FlashStyle, row, 0, 2, 2);
     grid->addWidget(FlashDemoWidget, row++, 2, Qt::AlignTop);
+    // A column of fixed width: the window keeps its layout from one item's description to
+    // the next.
+    lblDesc->setFixedWidth(200);
     grid->addWidget(lblDesc, row++, 2);
     row = AddColourRows(grid, row, false);
     AddButtonRow(grid, row, 3);

@@ -3,10 +3,14 @@
 #include "host/qt/WebServer.h"
 #include "platform/Log.h"
 
+#include <QDialog>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 
@@ -18,31 +22,51 @@ const QString kPlayerPage = QStringLiteral("player.htm");
 
 // How long a restart may take to show its movie before the next one goes ahead anyway.
 constexpr int kRestartLimitMs = 2000;
+// How often the player page is loaded before the preview gives up, and the pause between.
+constexpr int kPageAttempts = 3;
+constexpr int kPageRetryMs = 300;
 
-// The player page: each restart makes a new player on top of the others, hidden until its
-// movie has data, then shows it and removes the older ones. The title reports
-// "shown N" / "failed N" for restart N.
+// The player page: each restart makes a new player, hidden behind the one playing until its
+// movie has data and two frames have passed for its first picture; then it is shown and every older
+// player is removed. A player of an older restart is never shown after a newer one, and a player
+// without data is never shown, so the view always holds the movie of the newest restart that could
+// be shown. While a restart loads, a newer one drops every loading player but the newest, so that a
+// slow machine still comes to show one between keystrokes. The title reports "shown N" /
+// "failed N" for restart N.
 const char* const kPlayerHtml = R"(<!DOCTYPE html>
 <html><head><meta charset="utf-8"><style>
 html,body{margin:0;padding:0;width:100%;height:100%;overflow:hidden;background:#FFFFFF}
 #stage{position:relative;width:100%;height:100%}
 #stage>*{position:absolute;left:0;top:0;width:100%;height:100%}
 </style></head><body><div id="stage"></div><script>
+var tlxShown=0;
 function tlxReport(text){document.title=text;}
+function tlxPlayers(){return Array.prototype.slice.call(document.getElementById('stage').children);}
+function tlxDrop(p){try{p.remove();}catch(e){}}
 function tlxRestart(n,url,params,bg,playing){
   var stage=document.getElementById('stage');
   document.body.style.background=bg;
-  if(!url){tlxReport('shown '+n);return;}
+  if(!url){
+    tlxShown=n;
+    tlxPlayers().forEach(tlxDrop);
+    tlxReport('shown '+n);
+    return;
+  }
+  var loading=tlxPlayers().filter(function(p){return p.tlxRestart>tlxShown;});
+  loading.slice(0,-1).forEach(tlxDrop);
   var player;
   try{player=window.RufflePlayer.newest().createPlayer();}catch(e){tlxReport('failed '+n);return;}
+  player.tlxRestart=n;
   player.style.visibility='hidden';
   stage.appendChild(player);
-  var done=false;
+  var ready=false;
   function show(){
-    if(done)return;done=true;
+    if(ready||!player.isConnected)return;
+    ready=true;
+    if(n<tlxShown){tlxDrop(player);return;}
+    tlxShown=n;
     player.style.visibility='visible';
-    var all=Array.prototype.slice.call(stage.children);
-    all.forEach(function(p){if(p!==player){try{p.remove();}catch(e){}}});
+    tlxPlayers().forEach(function(p){if(p.tlxRestart<n)tlxDrop(p);});
     if(!playing){try{player.pause();}catch(e){}}
     tlxReport('shown '+n);
   }
@@ -52,12 +76,20 @@ function tlxRestart(n,url,params,bg,playing){
   player.load({url:url,parameters:params,backgroundColor:bg,autoplay:'on',
     splashScreen:false,unmuteOverlay:'hidden',letterbox:'off',scale:'showAll',
     quality:'high',contextMenu:'on',deviceFontRenderer:'embedded'})
-    .catch(function(){if(!done){done=true;try{player.remove();}catch(e){}tlxReport('failed '+n);}});
-  setTimeout(show,1500);
+    .catch(function(){
+      if(ready)return;
+      ready=true;
+      tlxDrop(player);
+      tlxReport('failed '+n);
+    });
 }
 </script></body></html>)";
 
 } // namespace
+
+QByteArray WebFlashPreview::PlayerPage() {
+    return QByteArray(kPlayerHtml);
+}
 
 WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(parent) {
     setFixedSize(size);
@@ -65,6 +97,15 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
     page()->setBackgroundColor(Qt::white);
     settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    // The player keeps the keys it is given, so Escape would not reach the dialog while the
+    // preview has the focus (it takes it after a colour change): the dialog closes as from
+    // anywhere else in it.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (auto* dialog = qobject_cast<QDialog*>(window()))
+            dialog->reject();
+    });
 
     coalesce_ = new QTimer(this);
     coalesce_->setSingleShot(true);
@@ -81,10 +122,18 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
         LogWarning("FlashPreview", "no loopback port for the preview; it stays empty");
         return;
     }
-    server->setPreviewPage(kPlayerPage, QByteArray(kPlayerHtml));
-    connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    server->setPreviewPage(kPlayerPage, PlayerPage());
+    const QUrl page = server->urlFor(host::WebServer::kPreview, kPlayerPage);
+    connect(this, &QWebEngineView::loadFinished, this, [this, page](bool ok) {
         if (!ok) {
-            LogWarning("FlashPreview", "the player page did not load");
+            // A load cut short (a busy machine) is tried again a few times rather than leaving
+            // the preview empty for the dialog's life.
+            const bool again = ++pageAttempts_ < kPageAttempts;
+            LogWarning("FlashPreview",
+                       std::string("the player page did not load") +
+                           (again ? "; trying again" : "; the preview stays empty"));
+            if (again)
+                QTimer::singleShot(kPageRetryMs, this, [this, page] { load(page); });
             return;
         }
         pageReady_ = true;
@@ -110,7 +159,7 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
         }
         Settled(n);
     });
-    load(server->urlFor(host::WebServer::kPreview, kPlayerPage));
+    load(page);
 }
 
 WebFlashPreview::~WebFlashPreview() {

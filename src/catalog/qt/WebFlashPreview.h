@@ -11,6 +11,7 @@
 
 #include "catalog/FlashPreview.h"
 
+#include <QByteArray>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -47,6 +48,9 @@ public:
     // The parameters of the latest restart handed to the player, as "KEY=value&...".
     QString LastParameters() const { return lastParameters_; }
     bool PageReady() const { return pageReady_; }
+    // The page the view loads; its script swaps the players (tests drive it with a stand-in
+    // player).
+    static QByteArray PlayerPage();
 
 private:
     void ScheduleRestart();
@@ -61,6 +65,7 @@ private:
     std::string background_ = "#FFFFFF";
     std::vector<std::pair<std::string, std::string>> variables_;
     bool pageReady_ = false;
+    int pageAttempts_ = 0;
     bool inFlight_ = false;
     bool pending_ = false;
     bool stopped_ = false;

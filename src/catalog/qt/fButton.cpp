@@ -9,22 +9,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <filesystem>
 
 namespace tlx {
-
-namespace {
-
-QStringList Names(const CatalogList& list) {
-    QStringList names;
-    for (const std::string& name : list.styleNames())
-        names << QString::fromStdString(name);
-    return names;
-}
-
-} // namespace
 
 fButton::fButton(AddinContext& context, const PreviewFactory& previews, QWidget* parent)
     : CreationDialog(context, previews, kButtonPreviewSize, true, parent) {
@@ -85,34 +75,32 @@ void fButton::Form_Load() {
     styles_.reset("Available Flash Buttons...", "Available Flash Buttons...");
     const CatalogResult buttons =
         ReadCatalog(install / kButtonsCatalog, kTypeFileAndName, library_);
+    // The categories in the order their first buttons come, each once, after the fixed rows.
+    QSet<QString> listed;
+    for (int i = 0; i < lstCats->count(); ++i)
+        listed.insert(lstCats->item(i)->text());
+    QStringList categories;
     for (const CatalogEntry& entry : buttons.Entries) {
         styles_.append(entry);
-        if (const std::string category = entry.Category(); !category.empty())
-            AddCategory(category);
+        const std::string category = entry.Category();
+        if (category.empty())
+            continue;
+        const QString text = QString::fromStdString(category);
+        if (!listed.contains(text)) {
+            listed.insert(text);
+            categories << text;
+        }
     }
+    lstCats->addItems(categories);
     sounds_.reset("Available Flash Sounds...", "Available Flash Buttons...");
     ReadCatalog(install / kSoundsCatalog, kFileAndName, library_, sounds_);
-    {
-        const QSignalBlocker blockStyles(FlashStyle);
-        const QSignalBlocker blockSounds(SoundDesc);
-        FlashStyle->clear();
-        FlashStyle->addItems(Names(styles_));
-        SoundDesc->clear();
-        SoundDesc->addItems(Names(sounds_));
-    }
+    FillPickList(FlashStyle, styles_);
+    FillPickList(SoundDesc, sounds_);
     SelectIndex(SoundDesc, 0, [this] { SoundDesc_Click(); });
     SelectIndex(FlashStyle, 0, [this] { FlashStyle_Click(); });
     Command1->setEnabled(true);
     btUpdate->setEnabled(false);
     RestartPreview();
-}
-
-void fButton::AddCategory(const std::string& name) {
-    const QString text = QString::fromStdString(name);
-    for (int i = 0; i < lstCats->count(); ++i)
-        if (lstCats->item(i)->text() == text)
-            return;
-    lstCats->addItem(text);
 }
 
 std::size_t fButton::StyleIndex() const {
@@ -187,9 +175,7 @@ void fButton::FilterByCategory() {
         styles_.reset("Available Flash Buttons", "Available Flash Buttons");
         ReadCatalog(catalog, kTypeFileAndName, library_, styles_,
                     ButtonCategoryFilter(c, item ? item->text().toStdString() : std::string()));
-        const QSignalBlocker block(FlashStyle);
-        FlashStyle->clear();
-        FlashStyle->addItems(Names(styles_));
+        FillPickList(FlashStyle, styles_);
     }
     SelectIndex(FlashStyle, 0, [this] { FlashStyle_Click(); });
 }

@@ -34,7 +34,6 @@ public:
     void Text2_Change();
     void RestartPreview() override;
     void FilterByCategory();
-    void AddCategory(const std::string& name);
 
     // Update mode presets: the style of this movie file and the sound of this file.
     void PresetStyle(const std::string& movieFile);

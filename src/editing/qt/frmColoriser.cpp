@@ -10,6 +10,7 @@
 #include "platform/qt/QtPlatform.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -69,6 +70,10 @@ frmColoriser::frmColoriser(AddinContext& context, QWidget* parent, const Preview
     : QDialog(parent), context_(context) {
     setWindowTitle(QStringLiteral("Color Adjustment (If Supported By Object)"));
     setModal(true);
+    // Wide enough for the whole caption beside the title bar's buttons.
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    setMinimumWidth(QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + 120);
 
     auto* heading = new QLabel(QStringLiteral(" Color Weightings"), this);
     QFont bold = heading->font();

@@ -424,9 +424,27 @@ bool PageView::selectElementStartingAt(std::size_t sourceOffset) {
     if (!span)
         return false;
     // elementAt gives the OBJECT for anything inside one, else the element itself.
-    if (span->first != sourceOffset && element->tagName() != "OBJECT")
+    const std::string tag = element->tagName();
+    if (span->first != sourceOffset && tag != "OBJECT")
         return false;
-    document_->setSelection(span->first, span->second);
+    if (tag == "OBJECT" || tag == "EMBED" || tag == "IMG") {
+        // A movie or a picture is selected whole, as a control is.
+        document_->setSelection(span->first, span->second);
+    } else {
+        // Anything else gets the caret at the end of its content: what is inserted next goes
+        // there, and the element itself is kept (a selection would be replaced by it).
+        std::size_t caret = span->second;
+        const std::string outer = element->outerHTML();
+        const std::string endTag = "</" + tag + ">";
+        if (outer.size() >= endTag.size() &&
+            std::equal(endTag.begin(), endTag.end(), outer.end() - std::ptrdiff_t(endTag.size()),
+                       [](char a, char b) {
+                           return std::toupper(static_cast<unsigned char>(a)) ==
+                                  std::toupper(static_cast<unsigned char>(b));
+                       }))
+            caret -= endTag.size();
+        document_->setSelection(caret, caret);
+    }
     editor_->setFocus(Qt::OtherFocusReason);
     return true;
 }

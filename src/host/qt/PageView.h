@@ -65,8 +65,9 @@ public:
     // written).
     QByteArray servedText(qsizetype* bodyAt = nullptr) const;
 
-    // Selects in the source the element whose start tag begins at `sourceOffset` (an element
-    // inside an OBJECT selects the OBJECT). False when no element starts there.
+    // What a press on the element whose start tag begins at `sourceOffset` does in the
+    // source: a movie (or anything inside its OBJECT) or a picture is selected, any other
+    // element gets the caret at the end of its content. False when no element starts there.
     bool selectElementStartingAt(std::size_t sourceOffset);
 
     // Brings the rendering up to the current text now: the body is put in place when only the

@@ -3,20 +3,24 @@
 #include "platform/Zip.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
+#include <QImage>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProgressBar>
@@ -26,6 +30,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
+#include <memory>
 
 namespace tlx {
 
@@ -248,8 +253,11 @@ std::unique_ptr<QInputDialog> buildInputDialog(const std::string& prompt, const 
 
 std::unique_ptr<QFileDialog> buildFileDialog(const FileDialogOptions& options, bool save,
                                              QWidget* parent) {
-    auto dialog = std::make_unique<QFileDialog>(parent, toQString(options.title),
-                                                toQString(options.initialFolder));
+    // Without a folder of its own the dialog starts in the user's home, not in whatever folder
+    // the program was started from.
+    const QString folder =
+        options.initialFolder.empty() ? QDir::homePath() : toQString(options.initialFolder);
+    auto dialog = std::make_unique<QFileDialog>(parent, toQString(options.title), folder);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QString filter = convertFileFilter(options.filter);
@@ -436,6 +444,67 @@ void QtPlatform::setClipboardText(const std::string& text) {
 
 std::string QtPlatform::clipboardText() {
     return fromQString(QGuiApplication::clipboard()->text());
+}
+
+namespace {
+
+// Qt holds an image or a colour put on the clipboard by this program as an object, not as
+// bytes: they are kept as PNG and as the colour's name under these formats.
+const QString kQtImage = QStringLiteral("application/x-qt-image");
+const QString kPng = QStringLiteral("image/png");
+const QString kColour = QStringLiteral("application/x-color");
+
+std::string toBytes(const QByteArray& bytes) {
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+} // namespace
+
+ClipboardContent QtPlatform::clipboardContent() {
+    ClipboardContent content;
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime)
+        return content;
+    bool png = false;
+    for (const QString& format : mime->formats()) {
+        if (format == kQtImage || format == kColour)
+            continue;
+        png = png || format == kPng;
+        content.formats.emplace_back(format.toStdString(), toBytes(mime->data(format)));
+    }
+    if (mime->hasImage() && !png) {
+        const QImage image = qvariant_cast<QImage>(mime->imageData());
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        if (!image.isNull() && buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
+            content.formats.emplace_back(kPng.toStdString(), toBytes(bytes));
+    }
+    if (mime->hasColor())
+        content.formats.emplace_back(
+            kColour.toStdString(),
+            qvariant_cast<QColor>(mime->colorData()).name(QColor::HexArgb).toStdString());
+    return content;
+}
+
+void QtPlatform::setClipboardContent(const ClipboardContent& content) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (content.formats.empty()) {
+        clipboard->clear();
+        return;
+    }
+    auto mime = std::make_unique<QMimeData>();
+    for (const auto& [format, bytes] : content.formats) {
+        const QString name = QString::fromStdString(format);
+        const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        if (name == kColour) {
+            mime->setColorData(QColor::fromString(QString::fromLatin1(data)));
+            continue;
+        }
+        mime->setData(name, data);
+        if (name == kPng && !mime->hasImage())
+            mime->setImageData(QImage::fromData(data, "PNG"));
+    }
+    clipboard->setMimeData(mime.release()); // the clipboard owns it now
 }
 
 void QtPlatform::doEvents() {

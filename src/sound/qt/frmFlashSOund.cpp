@@ -47,6 +47,26 @@ fs::path ImageFileOf(const std::string& markup, const std::string& pageAddress) 
     return page.parent_path() / PercentDecoded(src);
 }
 
+// Holds the clipboard's content while the clipboard is borrowed and puts it back when it goes.
+class ClipboardKeeper {
+public:
+    explicit ClipboardKeeper(Platform& platform)
+        : platform_(platform), saved_(platform.clipboardContent()) {}
+    ~ClipboardKeeper() {
+        try {
+            platform_.setClipboardContent(saved_);
+        } catch (...) {
+            LogCurrentException("frmFlashSOund: putting the clipboard back");
+        }
+    }
+    ClipboardKeeper(const ClipboardKeeper&) = delete;
+    ClipboardKeeper& operator=(const ClipboardKeeper&) = delete;
+
+private:
+    Platform& platform_;
+    ClipboardContent saved_;
+};
+
 } // namespace
 
 template <typename Body> void frmFlashSOund::Guarded(const char* where, Body&& body) {
@@ -180,9 +200,9 @@ void frmFlashSOund::ImgList_Click() {
         HostApplication* application = context_.Editor.Application();
         if (!document || !application || ImgList->currentIndex() <= 0)
             return;
-        // The editor's Copy of the selected image shows what it is; the user's clipboard text
-        // is put back afterwards.
-        const std::string saved = context_.platform.clipboardText();
+        // The editor's Copy of the selected image shows what it is; what the user had on the
+        // clipboard is put back afterwards, every format of it, whatever happens meanwhile.
+        const ClipboardKeeper keeper(context_.platform);
         const CommandBarPtr edit = application->CommandBars().Item("Edit");
         const ControlsPtr controls = edit ? edit->Controls() : nullptr;
         const ControlPtr copy = controls ? controls->Item(std::string_view("Copy")) : nullptr;
@@ -203,7 +223,6 @@ void frmFlashSOund::ImgList_Click() {
             else
                 ImPreview->setText(QStringLiteral("(no preview)"));
         }
-        context_.platform.setClipboardText(saved);
     });
 }
 
