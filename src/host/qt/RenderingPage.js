@@ -249,7 +249,7 @@
 
     // With this many movies playing, the one farthest from the view (beyond the margin in which
     // movies start) gives its player up before another starts. Movies in view always play.
-    var MOST_PLAYING = 12;
+    var MOST_PLAYING = 8;
     var NEAR_PX = 100;
 
     function makeRoom() {
