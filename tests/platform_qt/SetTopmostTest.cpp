@@ -1,6 +1,7 @@
 #include "platform/qt/SetTopmost.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -41,6 +42,34 @@ TEST(SetTopmost, TogglesStayOnTopKeepingPlaceAndShowsWithoutActivating) {
     EXPECT_EQ(panel.pos(), position);
 
     SetTopmost(nullptr, true); // nothing to do, nothing breaks
+}
+
+TEST(SetTopmost, StaysBelowAnOpenModalDialogUntilItCloses) {
+    QWidget panel(nullptr, Qt::Tool);
+    panel.show();
+    SetTopmost(&panel, true);
+    QDialog dialog;
+    dialog.setModal(true);
+    dialog.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+
+    // As after a colour selector of the dialog closed: on top would cover the dialog.
+    SetTopmost(&panel, false);
+    SetTopmost(&panel, true);
+    EXPECT_FALSE(panel.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(panel.isVisible());
+
+    dialog.hide();
+    SetTopmost(&panel, true);
+    EXPECT_TRUE(panel.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // A modal window is never kept below itself.
+    QDialog modalPanel;
+    modalPanel.setModal(true);
+    modalPanel.show();
+    SetTopmost(&modalPanel, true);
+    EXPECT_TRUE(modalPanel.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TEST(SetTopmost, ActsOnTheTopLevelWindowOfAChildWidget) {

@@ -224,10 +224,11 @@ void MainPanel::OpenCreationDialog(CreationDialogKind kind) {
     Guarded([&] {
         using Kind = CreationDialogKind;
         const bool editable = context_.Editor.IsEditableView();
+        // Every dialog opened here is shown above the panel: a panel kept on top would cover
+        // the dialog's buttons and could not be dragged away while the dialog holds the input.
         if (kind != Kind::Heading && kind != Kind::IntroMovie) {
             if (editable) {
-                if (kind != Kind::LocalFile)
-                    SetTopmost(false);
+                SetTopmost(false);
                 ShowCreationDialog(context_, kind, this);
             }
             SetTopmost(true);
@@ -253,6 +254,8 @@ void MainPanel::OpenCreationDialog(CreationDialogKind kind) {
         };
         if (kind == Kind::Heading)
             hide();
+        else if (editable)
+            SetTopmost(false);
         if (editable)
             ShowCreationDialog(context_, kind, this, restore);
         else
@@ -265,6 +268,7 @@ void MainPanel::OpenCreationDialog(CreationDialogKind kind) {
 void MainPanel::cmdProps_Click() {
     Guarded([&] {
         if (context_.Editor.IsEditableView()) {
+            SetTopmost(false);
             FlashPropForm form(context_, this);
             context_.platform.showModal(form);
         }

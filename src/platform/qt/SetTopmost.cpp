@@ -1,5 +1,6 @@
 #include "platform/qt/SetTopmost.h"
 
+#include <QApplication>
 #include <QWidget>
 
 namespace tlx {
@@ -9,6 +10,15 @@ void SetTopmost(QWidget* window, bool onTop) {
         return;
     window = window->window();
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
+
+    // A window kept above all others would cover the modal dialog that holds the input, and
+    // could not be dragged away while it does: while one is open the window stays among the
+    // ordinary ones, below the dialog. The call that follows the dialog puts it back on top.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->window() == window)
+        modal = nullptr;
+    if (modal)
+        onTop = false;
 
     const bool onTopNow = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     if (onTopNow != onTop) {
@@ -25,6 +35,8 @@ void SetTopmost(QWidget* window, bool onTop) {
     window->show();
     if (onTop)
         window->raise();
+    else if (modal)
+        modal->raise();
 }
 
 } // namespace tlx
