@@ -30,6 +30,22 @@ std::string IntroTextFileContent(std::string_view mainText, std::string_view add
     return content;
 }
 
+IntroFileTexts IntroTextsOfFile(std::string_view content) {
+    const std::size_t start = content.find("T1=");
+    if (start == std::string_view::npos)
+        return {};
+    std::string_view rest = content.substr(start + 3);
+    if (const std::size_t end = rest.rfind("&eof=1"); end != std::string_view::npos)
+        rest = rest.substr(0, end);
+    else
+        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
+            rest.remove_suffix(1);
+    const std::size_t split = rest.rfind("&T2=");
+    if (split == std::string_view::npos)
+        return {std::string(rest), {}};
+    return {std::string(rest.substr(0, split)), std::string(rest.substr(split + 4))};
+}
+
 bool WriteIntroTextFile(const std::filesystem::path& path, std::string_view mainText,
                         std::string_view additionalText) {
     // Written whole or not at all: a movie that reads it meanwhile never sees half a text.

@@ -30,6 +30,16 @@ std::string IntroTextFileName(const LocalMoment& moment);
 // The file's content for two texts, CR LF included.
 std::string IntroTextFileContent(std::string_view mainText, std::string_view additionalText);
 
+// The two texts of such a file, read as the intro movie reads them: the main text runs from
+// "T1=" to the last "&T2=", the additional text from there to the last "&eof=1" (or to the end
+// of the line), so that an "&" typed into either text comes back whole. No "T1=" gives two
+// empty texts; no "&T2=" an empty additional text.
+struct IntroFileTexts {
+    std::string Main;
+    std::string Additional;
+};
+IntroFileTexts IntroTextsOfFile(std::string_view content);
+
 // What a new dialog writes before the user has typed anything.
 inline constexpr std::string_view kInitialIntroText = "YOUR TEXT";
 

@@ -115,8 +115,10 @@ IntroTexts ReadIntroTextsThroughHost(AddinContext& context, const std::string& f
         window->Close(false);
     else
         LogWarning("ReEdit", "the text file's window was not the active one; left open");
-    texts.T1 = QueryValue("T1", text);
-    texts.T2 = QueryValue("T2", text);
+    // Read as the movie reads the file: the texts are written as typed, "&" included.
+    IntroFileTexts inFile = IntroTextsOfFile(text);
+    texts.T1 = std::move(inFile.Main);
+    texts.T2 = std::move(inFile.Additional);
     texts.Ok = true;
     return texts;
 }

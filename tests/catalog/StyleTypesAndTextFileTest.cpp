@@ -93,5 +93,24 @@ TEST(IntroTextFile, ContentIsOneLineWrittenAsTyped) {
     EXPECT_FALSE(WriteIntroTextFile(folder.path() / "missing" / "FP1.htm", "a", "b"));
 }
 
+TEST(IntroTextFile, TextsReadBackWholeAsTheMovieReadsThem) {
+    struct Case {
+        std::string content, main, additional;
+    };
+    const Case cases[] = {
+        {IntroTextFileContent("Tom & Jerry", "Bread & butter & jam"), "Tom & Jerry",
+         "Bread & butter & jam"},
+        {IntroTextFileContent("a=1&b", ""), "a=1&b", ""},
+        {"T1=Only a heading\r\n", "Only a heading", ""}, // no closing pair, no T2
+        {"<p>T1=x&T2=y&eof=1</p>", "x", "y"},            // found anywhere in the body
+        {"no texts here", "", ""},
+    };
+    for (const Case& c : cases) {
+        const IntroFileTexts texts = IntroTextsOfFile(c.content);
+        EXPECT_EQ(texts.Main, c.main) << c.content;
+        EXPECT_EQ(texts.Additional, c.additional) << c.content;
+    }
+}
+
 } // namespace
 } // namespace tlx

@@ -101,7 +101,7 @@ protected:
         context.Editor = HostEditor(app);
         test::WriteFile(web.path() / "page.htm", test::kPageHead + "<p>x</p>" + test::kPageTail);
         test::WriteFile(web.path() / "FP1.htm",
-                        "<html><body>T1=Hello World&T2=More+here&eof=1\r\n</body></html>");
+                        "<html><body>T1=Hello & welcome&T2=More+here&eof=1\r\n</body></html>");
         app->openWeb(web.path());
         app->openPage(web.path() / "page.htm");
     }
@@ -117,8 +117,9 @@ TEST_F(IntroTextThroughHost, ReadsTheTextsAndClosesTheTextFile) {
     const auto page = app->activePageWindow();
     const IntroTexts texts = ReadIntroTextsThroughHost(context, "FP1.htm");
     ASSERT_TRUE(texts.Ok) << texts.Error;
-    EXPECT_EQ(texts.T1, "Hello World");
-    EXPECT_EQ(texts.T2, "More here");
+    // Read back as typed, as the movie shows them: "&" and "+" included.
+    EXPECT_EQ(texts.T1, "Hello & welcome");
+    EXPECT_EQ(texts.T2, "More+here");
     EXPECT_EQ(context.StatusFlag, "Waiting");
     EXPECT_EQ(app->activePageWindow(), page);
 }
