@@ -62,6 +62,9 @@ echo "page: $movies movies, $(($(stat -c %s "$web/movies.htm") / 1024)) KB"
 
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state"
 export XDG_CACHE_HOME="$work/cache"
+# The first start makes the user's own copy of the sample web in the home folder: a home of its own.
+mkdir -p "$work/home"
+export HOME="$work/home"
 export QTWEBENGINE_DISABLE_SANDBOX=1
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---disable-gpu}"
 export DISPLAY=$display
