@@ -35,6 +35,14 @@ fs::path resolvedPath(const fs::path& path) {
     return ec ? fs::path() : resolved;
 }
 
+// Whether a page is written in 16- or 32-bit units (UTF-16, UTF-32): by its byte order mark,
+// or by a NUL byte among its first two, which no page in an 8-bit encoding begins with. Every
+// edit writes 8-bit text, so such a page would be corrupted by the first change.
+bool isWideEncoded(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
+           bytes.substr(0, 2).find('\0') != std::string_view::npos;
+}
+
 } // namespace
 
 std::string newPageText(std::string_view title) {
@@ -186,6 +194,12 @@ PageWindowHandle Application::openPage(const fs::path& file) {
         auto bytes = ReadFileBytes(path);
         if (!bytes) {
             lastError_ = "\"" + path.string() + "\" cannot be read.";
+            return nullptr;
+        }
+        if (isWideEncoded(*bytes)) {
+            lastError_ = "\"" + path.filename().string() +
+                         "\" is written in UTF-16 or UTF-32, which the editor does not edit: "
+                         "save it as UTF-8 in another editor, then open it here.";
             return nullptr;
         }
         auto document = HtmlDocument::create(std::move(*bytes), fileUrlFromPath(path));

@@ -114,6 +114,17 @@ TEST_F(HostPages, OpenedPageIsActiveAndAddressedBelowItsWeb) {
     EXPECT_EQ(app->openPage(root / "sub"), nullptr);
     EXPECT_FALSE(app->lastError().empty());
     EXPECT_EQ(app->pageWindows().size(), 2u);
+
+    // Pages in 16- or 32-bit units would be corrupted by the first edit: not opened, and said why.
+    const std::string wide[] = {std::string("\xFF\xFE<\0h\0", 6), std::string("\xFE\xFF\0<", 4),
+                                std::string("<\0h\0t\0", 6), std::string("\0\0\0<", 4)};
+    for (const std::string& bytes : wide) {
+        writeFile(root / "wide.htm", bytes);
+        EXPECT_EQ(app->openPage(root / "wide.htm"), nullptr);
+        EXPECT_NE(app->lastError().find("\"wide.htm\" is written in UTF-16"), std::string::npos);
+        EXPECT_EQ(readFile(root / "wide.htm"), bytes);
+    }
+    EXPECT_EQ(app->pageWindows().size(), 2u);
 }
 
 TEST_F(HostPages, NewPagesAreUnsavedUntilSavedAs) {
