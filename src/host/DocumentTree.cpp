@@ -1,5 +1,7 @@
 #include "host/DocumentTree.h"
 
+#include "host/PageCharset.h"
+
 #include <algorithm>
 #include <initializer_list>
 #include <string>
@@ -137,22 +139,9 @@ bool validUtf8(std::string_view s) {
 // A declared charset near the top decides; without one, text that is not UTF-8 is taken as a
 // single-byte encoding.
 bool detectSingleByte(const std::string& text) {
-    std::string head = text.substr(0, 4096);
-    for (char& c : head)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    const std::size_t at = head.find("charset");
-    if (at != std::string::npos) {
-        std::size_t i = at + 7;
-        while (i < head.size() &&
-               (isSpace(head[i]) || head[i] == '=' || head[i] == '"' || head[i] == '\''))
-            ++i;
-        std::string label;
-        while (i < head.size() && (isAsciiAlpha(head[i]) || (head[i] >= '0' && head[i] <= '9') ||
-                                   head[i] == '-' || head[i] == '_'))
-            label += head[i++];
-        if (!label.empty())
-            return label != "utf-8" && label != "utf8";
-    }
+    const std::string declared = DeclaredCharset(text);
+    if (!declared.empty())
+        return !IsUtf8Charset(declared);
     return !validUtf8(text);
 }
 

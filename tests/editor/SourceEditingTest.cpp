@@ -46,6 +46,31 @@ TEST(SourceCodec, SingleBytePagesKeepEveryByteAndTakeWhatTheyCannotHoldAsReferen
     EXPECT_TRUE(SourceCodec::isValidUtf8("\xE2\x82\xAC"));
 }
 
+TEST(SourceCodec, TypedTextIsWrittenInTheCharsetThePageDeclares) {
+    // What "é€✓" typed into a page becomes, by the page's bytes: as a browser would read it.
+    struct Case {
+        std::string page;
+        bool utf8;
+        std::string typed;
+    };
+    const std::string meta = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=";
+    const Case cases[] = {
+        {"<p>plain</p>", true, "\xC3\xA9\xE2\x82\xAC\xE2\x9C\x93"},
+        {meta + "UTF-8\"><p>caf\xC3\xA9</p>", true, "\xC3\xA9\xE2\x82\xAC\xE2\x9C\x93"},
+        // ASCII bytes, but declared Windows-1252: typed text in that code page, not UTF-8.
+        {meta + "windows-1252\"><p>plain</p>", false, "\xE9\x80&#10003;"},
+        {"<meta charset='iso-8859-1'><p>caf\xC3\xA9</p>", false, "\xE9\x80&#10003;"},
+        {"<meta charset=\"utf-8\"><p>\xE9</p>", false, "\xE9\x80&#10003;"}, // not UTF-8 after all
+    };
+    for (const Case& c : cases) {
+        const SourceCodec codec = SourceCodec::forBytes(c.page);
+        EXPECT_EQ(codec.isUtf8(), c.utf8) << c.page;
+        EXPECT_EQ(codec.encode(QString::fromUtf8("\xC3\xA9\xE2\x82\xAC\xE2\x9C\x93")), c.typed)
+            << c.page;
+        EXPECT_EQ(codec.encode(codec.decode(c.page)), c.page) << "every byte kept: " << c.page;
+    }
+}
+
 using SourceEditing = EditorTest;
 
 TEST_F(SourceEditing, TypingEditsTheBytesOfAUtf8Page) {

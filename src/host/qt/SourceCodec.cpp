@@ -1,5 +1,7 @@
 #include "host/qt/SourceCodec.h"
 
+#include "host/PageCharset.h"
+
 #include <array>
 
 namespace tlx::host {
@@ -76,7 +78,9 @@ bool SourceCodec::isValidUtf8(std::string_view bytes) {
 
 SourceCodec SourceCodec::forBytes(std::string_view bytes) {
     SourceCodec codec;
-    codec.utf8_ = isValidUtf8(bytes);
+    // As the browser reads the page: a declared charset decides, else whether it is UTF-8.
+    const std::string declared = DeclaredCharset(bytes);
+    codec.utf8_ = (declared.empty() || IsUtf8Charset(declared)) && isValidUtf8(bytes);
     codec.crlf_ = bytes.find("\r\n") != std::string_view::npos;
     return codec;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // How the source editor shows a page's bytes. The bytes are the truth; the editor shows them
-// decoded as UTF-8 when they are valid UTF-8, else one character per byte as Windows-1252.
+// decoded as UTF-8 when they are valid UTF-8 and the page declares no other charset, else one
+// character per byte as Windows-1252 (so that what is typed is written in the encoding the
+// browser reads the page in).
 // A line break (CR LF, a lone CR or a lone LF) is one character in the editor, as the text
 // widget keeps it; line breaks typed by the user are written as the page's own (CR LF when the
 // page has any, else LF). A character typed into a single-byte page that the page's encoding
