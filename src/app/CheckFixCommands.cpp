@@ -17,6 +17,7 @@
 #include <optional>
 #include <ostream>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -156,13 +157,20 @@ std::string AbsoluteUrl(const fs::path& path) {
     return host::fileUrlFromPath(ec ? path : absolute);
 }
 
-// How many Flash objects of the page look altered by another editor.
-std::size_t CountAlteredObjects(const std::string& bytes, const fs::path& path) {
+// The Flash objects of a page that look altered by another editor: those the fix rewrites
+// (the add-in's own), and the others, which it leaves as they are (sound events, local files,
+// other makers' objects).
+struct AlteredObjects {
+    std::size_t rewritable = 0;
+    std::size_t others = 0;
+};
+
+AlteredObjects CountAlteredObjects(const std::string& bytes, const fs::path& path) {
     const auto document = host::HtmlDocument::create(bytes, AbsoluteUrl(path));
-    std::size_t altered = 0;
+    AlteredObjects altered;
     for (const ElementPtr& element : document->all().tags("OBJECT"))
         if (NeedsFix(*element))
-            ++altered;
+            ++(IsOwnedObject(*element) ? altered.rewritable : altered.others);
     return altered;
 }
 
@@ -203,11 +211,12 @@ std::string SavePage(const fs::path& page, const std::string& text) {
     return "cannot write: " + problem;
 }
 
-// Reads every page the arguments name and calls `altered(page, count)` for each page in which
+// Reads every page the arguments name and calls `altered(page, objects)` for each page in which
 // some Flash object looks altered; pages that cannot be read are reported. Returns how many
 // pages were looked at.
-std::size_t ForEachAlteredPage(const Args& args, Problems& problems,
-                               const std::function<void(const fs::path&, std::size_t)>& altered) {
+std::size_t
+ForEachAlteredPage(const Args& args, Problems& problems,
+                   const std::function<void(const fs::path&, const AlteredObjects&)>& altered) {
     PageCollector collector(problems);
     for (const std::string& argument : args)
         collector.add(argument);
@@ -218,11 +227,15 @@ std::size_t ForEachAlteredPage(const Args& args, Problems& problems,
             problems.report(page, "cannot read: " + error);
             continue;
         }
-        if (const std::size_t count = CountAlteredObjects(*bytes, page); count > 0)
-            altered(page, count);
+        if (const AlteredObjects objects = CountAlteredObjects(*bytes, page);
+            objects.rewritable + objects.others > 0)
+            altered(page, objects);
     }
     return collector.pages().size();
 }
+
+constexpr std::string_view kLeftAlone =
+    "sound events, local files and other makers' objects, which fix leaves as they are";
 
 } // namespace
 
@@ -233,11 +246,23 @@ int runCheckCommand(const Args& args, std::ostream& out, std::ostream& err) {
     try {
         Problems problems(err);
         std::size_t listed = 0;
-        const std::size_t pages =
-            ForEachAlteredPage(args, problems, [&](const fs::path& page, std::size_t altered) {
-                out << page.string() << ": " << Objects(altered)
-                    << (altered == 1 ? " looks altered\n" : " look altered\n");
-                ++listed;
+        const std::size_t pages = ForEachAlteredPage(
+            args, problems, [&](const fs::path& page, const AlteredObjects& altered) {
+                // A page needs a fix when the fix would rewrite something in it.
+                out << page.string() << ": ";
+                if (altered.rewritable > 0) {
+                    out << Objects(altered.rewritable)
+                        << (altered.rewritable == 1 ? " looks altered" : " look altered");
+                    ++listed;
+                    if (altered.others > 0)
+                        out << "; " << altered.others << " other"
+                            << (altered.others == 1 ? "" : "s") << " too (" << kLeftAlone << ")";
+                } else {
+                    out << "no fix needed; " << Objects(altered.others)
+                        << (altered.others == 1 ? " looks" : " look") << " altered (" << kLeftAlone
+                        << ")";
+                }
+                out << "\n";
             });
         out << "pages needing a fix: " << listed << " of " << pages << "\n";
         if (problems.any())
@@ -260,7 +285,7 @@ int runFixCommand(const Args& args, std::ostream& out, std::ostream& err) {
         std::size_t written = 0;
         // Only a page the save-time check would fix is opened at all.
         const std::size_t pages =
-            ForEachAlteredPage(args, problems, [&](const fs::path& page, std::size_t) {
+            ForEachAlteredPage(args, problems, [&](const fs::path& page, const AlteredObjects&) {
                 const host::PageWindowHandle window = application->openPage(page);
                 if (!window) {
                     problems.report(page, "cannot open: " + application->lastError());
@@ -271,9 +296,8 @@ int runFixCommand(const Args& args, std::ostream& out, std::ostream& err) {
                     problems.report(page, "the Flash objects could not be rewritten; the file was "
                                           "left as it was");
                 } else if (result.rewritten == 0) {
-                    out << page.string()
-                        << ": nothing to rewrite (the altered Flash objects were not made by "
-                           "Tamberlux)\n"
+                    out << page.string() << ": nothing to rewrite (the Flash objects that look "
+                        << "altered are " << kLeftAlone << ")\n"
                         << std::flush;
                 } else if (IsReadOnly(page)) {
                     problems.report(page, "the file is read-only; " + Objects(result.rewritten) +
