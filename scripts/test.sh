@@ -30,16 +30,16 @@ TAMBERLUX_BUILD_DIR=$asan_dir \
     scripts/build.sh
 stage "tests under the sanitizers"
 # The tests that drive whole Chromium web engines (the editor's rendering, the dialogs'
-# previews, the web server in a web view) are left out here: Chromium's own code inside
-# libQt6WebEngineCore frees objects with a size other than the one it allocated them with
-# (AddressSanitizer's new-delete-type-mismatch, in ~WebContentsAdapter), and its helper
-# processes and allocator are not instrumented. The other tests' widgets run here.
+# previews and their player page, the web server in a web view) are left out here: Chromium's
+# own code inside libQt6WebEngineCore frees objects with a size other than the one it allocated
+# them with (AddressSanitizer's new-delete-type-mismatch, in ~WebContentsAdapter), and its
+# helper processes and allocator are not instrumented. The other tests' widgets run here.
 # Leaks are reported by the fuzz build; Qt's and fontconfig's caches live to the end of the
 # program and are no fault of ours.
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir "$asan_dir" --output-on-failure -j "$jobs" \
-    -E '^(EditorRendering|CreationPreview|EditingRendering|WebServerInWebView)\.'
+    -E '^(EditorRendering|CreationPreview|PlayerPage|EditingRendering|WebServerInWebView)\.'
 
 if scripts/fuzz.sh --available; then
     stage "fuzz smoke (${fuzz_seconds} s a target)"
