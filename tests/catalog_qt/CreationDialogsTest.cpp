@@ -250,6 +250,30 @@ TEST_F(Dialogs, IntroWritesItsTextFileAndAllEightKeys) {
     EXPECT_FALSE(fs::exists(web.path() / "mu1.swf"));
 }
 
+TEST_F(Dialogs, IntroUpdateKeepsAnOldTextFileThatAnotherObjectStillUses) {
+    // Two intros sharing one text file, as a duplicated intro does.
+    writeFile(web.path() / "FP1.htm", "T1=Shared&T2=text&eof=1\r\n");
+    for (const char* id : {"oKestreliteMV001", "oKestreliteMV002"})
+        InsertFlashObject(context.Editor, id, "mv1.swf?TF=FP1.htm&TC=000000", "500", "360",
+                          "#FFFFFF", "", "", false);
+    const auto update = [&](const char* id) {
+        const auto object = window->document()->all().item(id);
+        ASSERT_TRUE(object);
+        const auto span = window->document()->spanOf(object);
+        window->document()->setSelection(span->first, span->second);
+        FlashMovie dialog(context, recording);
+        dialog.PresetStyle("mv1.swf");
+        dialog.OldVFile->setText(QStringLiteral("FP1.htm"));
+        dialog.EnterUpdateMode({id, "500", "360", "", [](const std::string&) {}});
+        dialog.btUpdate_Click();
+    };
+    update("oKestreliteMV001");
+    EXPECT_TRUE(fs::exists(web.path() / "FP1.htm")) << "the other intro still shows it";
+    update("oKestreliteMV002");
+    EXPECT_FALSE(fs::exists(web.path() / "FP1.htm")) << "no object names it any more";
+    EXPECT_EQ(Page().find("FP1.htm"), std::string::npos);
+}
+
 TEST_F(Dialogs, MiscArtByCategoryKeepsBlanksInItsFileName) {
     FlashMisc dialog(context, recording);
     ASSERT_EQ(dialog.Cats->count(), 4); // Shapes, Web, Empty, shapes: first lines, exact case

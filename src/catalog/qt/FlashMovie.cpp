@@ -287,10 +287,41 @@ void FlashMovie::PresetBackground(const std::string& file) {
                 [this] { BackStyle_Click(); });
 }
 
+namespace {
+
+// How often a text file is named as an intro's TF in `markup`.
+std::size_t TextFileUses(std::string_view markup, const std::string& name) {
+    const std::string key = "TF=" + name;
+    std::size_t count = 0;
+    for (std::size_t at = markup.find(key); at != std::string_view::npos;
+         at = markup.find(key, at + key.size()))
+        ++count;
+    return count;
+}
+
+// Whether an object of the page other than the one being replaced (the active element) still
+// names the text file: a duplicated intro shares its text file with the original.
+bool TextFileUsedElsewhere(const HostEditor& editor, const std::string& name) {
+    const DocumentPtr document = editor.ActiveDocument();
+    const ElementPtr body = document ? document->body() : nullptr;
+    if (!body)
+        return true; // unknown: keep the file
+    const ElementPtr self = document->activeElement();
+    return TextFileUses(body->innerHTML(), name) >
+           (self ? TextFileUses(self->outerHTML(), name) : 0);
+}
+
+} // namespace
+
 void FlashMovie::BeforeUpdate() {
     const std::string old = OldVFile->text().toStdString();
     if (old.empty())
         return;
+    if (TextFileUsedElsewhere(context_.Editor, old)) {
+        LogInfo("FlashMovie",
+                "the old text file " + old + " stays: another object of the page uses it");
+        return;
+    }
     if (const FolderPtr folder = GetPageFolder(context_.Editor))
         if (const FilePtr file = folder->Files(old))
             if (!file->Delete())
