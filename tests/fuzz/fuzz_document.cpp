@@ -132,6 +132,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             to = input.ConsumeIntegralInRange<std::size_t>(from, before.size());
             if (operation == 2) {
                 document->setSelection(from, to);
+                // The range of the selection lies in the body's content, as in an editor.
+                if (const ElementPtr body = document->body())
+                    if (const auto inner = document->innerSpanOf(body)) {
+                        from = std::clamp(from, inner->first, inner->second);
+                        to = std::clamp(to, from, inner->second);
+                    }
                 done = document->createRange()->pasteHTML(html);
             } else {
                 done = document->replaceRange(from, to, html);
