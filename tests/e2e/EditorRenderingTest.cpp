@@ -223,6 +223,28 @@ TEST_F(EditorRendering, RenderingOfALargePageFollowsEachKeystroke) {
               << " KB page: " << worst << " ms\n";
 }
 
+TEST_F(EditorRendering, TypingIntoASingleBytePageShowsWhatWasTyped) {
+    // Declared Windows-1252: what is typed is written in that code page, and the body put in
+    // place while typing is read in it too (as the whole page is).
+    writeFile(web.path() / "latin.htm",
+              "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+              "charset=windows-1252\"></head><body>\n<p id=t>Caf\xE9</p>\n</body></html>\n");
+    const auto page = app->openPage(web.path() / "latin.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    const int loads = view->renderingLoads();
+    QTextCursor cursor = view->sourceEditor()->textCursor();
+    cursor.setPosition(int(view->sourceEditor()->toPlainText().indexOf(QStringLiteral("Caf"))));
+    view->sourceEditor()->setTextCursor(cursor);
+    view->sourceEditor()->insertPlainText(QString::fromUtf8("Cr\xC3\xA8me "));
+    EXPECT_NE(page->document()->text().find("Cr\xE8me Caf\xE9"), std::string::npos);
+    ASSERT_TRUE(waitForLoads(view, loads + 1, 10000));
+    EXPECT_EQ(evaluate(*view->webView()->page(),
+                       QStringLiteral("document.getElementById('t').textContent")),
+              QString::fromUtf8("Cr\xC3\xA8me Caf\xC3\xA9"));
+}
+
 // A web holding the sample web's movies and a page of `count` movies: the sample web's heading
 // and button objects, one after the other, each with an ID of its own.
 std::string writeManyMoviesPage(const fs::path& web, int count) {

@@ -425,9 +425,18 @@
     window.tlxUpdate = function (n) {
         fetch(location.href, {cache: "no-store"})
             .then(function (response) {
-                return response.text();
+                return response.arrayBuffer();
             })
-            .then(function (text) {
+            .then(function (bytes) {
+                // Read in the encoding the page was loaded in (text() would take every page
+                // as UTF-8, and show a single-byte page's letters as replacement marks).
+                var decoder;
+                try {
+                    decoder = new TextDecoder(document.characterSet);
+                } catch (e) {
+                    decoder = new TextDecoder();
+                }
+                var text = decoder.decode(bytes);
                 var parsed = new DOMParser().parseFromString(text, "text/html");
                 document.title = parsed.title;
                 standIn(parsed.body, parsed);
