@@ -14,10 +14,9 @@ void SetTopmost(QWidget* window, bool onTop) {
     // A window kept above all others would cover the modal dialog that holds the input, and
     // could not be dragged away while it does: while one is open the window stays among the
     // ordinary ones, below the dialog. The call that follows the dialog puts it back on top.
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal->window() == window)
-        modal = nullptr;
-    if (modal)
+    QWidget* const modal = QApplication::activeModalWidget();
+    const bool belowModal = modal && modal->window() != window;
+    if (belowModal)
         onTop = false;
 
     const bool onTopNow = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
@@ -35,7 +34,7 @@ void SetTopmost(QWidget* window, bool onTop) {
     window->show();
     if (onTop)
         window->raise();
-    else if (modal)
+    else if (belowModal)
         modal->raise();
 }
 
