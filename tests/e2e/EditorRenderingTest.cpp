@@ -429,5 +429,100 @@ TEST_F(EditorRendering, SaveAsAndOpenWebLeaveNoStaleRendering) {
     EXPECT_EQ(app->web()->root(), fs::canonical(other.path()));
 }
 
+// ---- movies of the rendering: players reused, window mode and alignment, typed-out texts
+
+// The box of the first element `selector` finds in the rendering, in the view's pixels.
+QRect boxOf(QWebEnginePage& page, const QString& selector) {
+    const QStringList parts =
+        evaluate(page, QStringLiteral("(() => { const e = document.querySelector(\"%1\"); if (!e) "
+                                      "return ''; const r = e.getBoundingClientRect(); return "
+                                      "[r.left, r.top, r.width, r.height].map(Math.round)"
+                                      ".join(','); })()")
+                           .arg(selector))
+            .split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return QRect();
+    return QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
+}
+
+bool isRed(QColor c) {
+    return c.red() > 170 && c.green() < 90 && c.blue() < 90;
+}
+
+// The first and last columns of `area` that hold red text, {-1, -1} when none does.
+std::pair<int, int> redColumns(const QImage& image, const QRect& area) {
+    std::pair<int, int> columns{-1, -1};
+    const QRect inside = area.intersected(image.rect());
+    for (int x = inside.left(); x <= inside.right(); ++x)
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            if (isRed(image.pixelColor(x, y))) {
+                if (columns.first < 0)
+                    columns.first = x;
+                columns.second = x;
+                break;
+            }
+    return columns;
+}
+
+int countIn(const QImage& image, const QRect& area, const std::function<bool(QColor)>& test) {
+    int count = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if (test(image.pixelColor(x, y)))
+                ++count;
+    return count;
+}
+
+std::string buttonObject(const std::string& id, const std::string& movie) {
+    return "<object classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\" id=\"" + id +
+           "\" width=\"320\" height=\"84\"><param name=\"movie\" value=\"" + movie +
+           "\"><embed src=\"" + movie +
+           "\" width=\"320\" height=\"84\" type=\"application/x-shockwave-flash\"></embed>"
+           "</object>";
+}
+
+const QString kFailedPlayers =
+    QStringLiteral("Array.from(document.querySelectorAll('ruffle-object, ruffle-embed'))"
+                   ".filter(p => p.shadowRoot && p.shadowRoot.getElementById('panic')).length");
+
+TEST_F(EditorRendering, AMovieWhoseFileIsGoneLeavesTheOtherMoviesPlaying) {
+    writeFile(web.path() / "three.htm",
+              "<html><head><title>Three</title></head><body>\n<p>" +
+                  buttonObject("first", "btround.swf?T1=One&amp;TC=FF0000") + "</p>\n<p>" +
+                  buttonObject("gone", "gone.swf") + "</p>\n<p>" +
+                  buttonObject("second", "btround.swf?T1=Two&amp;TC=FF0000") +
+                  "</p>\n</body></html>\n");
+    const auto page = app->openPage(web.path() / "three.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    // The player of the missing file says so.
+    ASSERT_TRUE(tlx::testing::WaitUntil([&] { return evaluateInt(rendering, kFailedPlayers) == 1; },
+                                        20000, 200));
+
+    // The object of the missing file goes (as an undo of its insertion takes it out): the body
+    // is put in place anew and its movies take the players given up.
+    const auto gone = page->document()->all().item("gone");
+    ASSERT_TRUE(gone);
+    const int loads = view->renderingLoads();
+    ASSERT_TRUE(gone->setOuterHTML(""));
+    ASSERT_TRUE(waitForLoads(view, loads + 1, 10000));
+    ASSERT_TRUE(tlx::testing::WaitUntil(
+        [&] {
+            return evaluateInt(rendering, kPlayers) == 2 && evaluateInt(rendering, kWaiting) == 0;
+        },
+        10000, 100));
+    wait(1500);
+    EXPECT_EQ(evaluateInt(rendering, kFailedPlayers), 0);
+    const QImage shot = view->webView()->grab().toImage();
+    for (const char* id : {"first", "second"}) {
+        const QRect box = boxOf(
+            rendering, QStringLiteral("#%1 ruffle-embed, ruffle-object#%1").arg(QLatin1String(id)));
+        EXPECT_GT(countIn(shot, box, isRed), 30) << id << " shows no red text";
+    }
+}
+
 } // namespace
 } // namespace tlx::host::test
