@@ -524,5 +524,71 @@ TEST_F(EditorRendering, AMovieWhoseFileIsGoneLeavesTheOtherMoviesPlaying) {
     }
 }
 
+TEST_F(EditorRendering, AnIntroTypesOutItsWholeTextOnABusyPage) {
+    for (const char* movie : {"mvstory.swf", "mvletter.swf"}) {
+        const fs::path built = fs::path(TLX_BINARY_DIR) / "install" / "FlashMovies" / movie;
+        if (!fs::exists(built))
+            GTEST_SKIP() << "the intro movies are not built";
+        fs::copy_file(built, web.path() / movie);
+    }
+    // As the intro movie dialog writes it: single-byte text.
+    writeFile(web.path() / "FP1234.htm", "T1=Head&T2=na\xEFve cr\xE8me&eof=1\r\n");
+    // The same texts typed out (mvstory) and faded in whole (mvletter), at the same size.
+    std::string body;
+    for (const char* movie : {"mvstory", "mvletter"})
+        body += std::string("<div>") +
+                "<object classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-"
+                "444553540000\" id=\"" +
+                movie +
+                "\" width=\"500\" height=\"360\"><param "
+                "name=\"movie\" value=\"" +
+                movie +
+                ".swf?TF=FP1234.htm&amp;TC=FF0000&amp;TS=34\">"
+                "<embed src=\"" +
+                movie +
+                ".swf?TF=FP1234.htm&amp;TC=FF0000&amp;TS=34\" "
+                "width=\"500\" height=\"360\" type=\"application/x-shockwave-flash\"></embed>"
+                "</object></div>\n";
+    writeFile(web.path() / "intro.htm",
+              "<html><head><title>Intro</title><style>body{margin:0}div{height:360px}</style>"
+              "</head><body>\n" +
+                  body + "</body></html>\n");
+    window->resize(1100, 1000);
+    const auto page = app->openPage(web.path() / "intro.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    // The page is busy for most of the time the intros start in (as while a change is put in
+    // place): the players draw a frame now and then, each long after the one before.
+    evaluate(rendering, QStringLiteral("(() => { const end = Date.now() + 6000; const id = "
+                                       "setInterval(() => { const t = Date.now(); while "
+                                       "(Date.now() - t < 300) {} if (Date.now() > end) "
+                                       "clearInterval(id); }, 350); return 1; })()"));
+    wait(7000);
+    // Once the heading has come in, the additional text stands below it.
+    const auto textColumns = [&](const char* id) {
+        const QRect box =
+            boxOf(rendering, QStringLiteral("#%1 ruffle-embed").arg(QLatin1String(id)));
+        const QImage shot = view->webView()->grab().toImage();
+        return redColumns(shot, QRect(box.left(), box.top() + 114, box.width(), 80));
+    };
+    std::pair<int, int> story;
+    std::pair<int, int> letter;
+    tlx::testing::WaitUntil(
+        [&] {
+            story = textColumns("mvstory");
+            letter = textColumns("mvletter");
+            return letter.first >= 0 && story.first >= 0 &&
+                   std::abs((story.second - story.first) - (letter.second - letter.first)) <= 3;
+        },
+        10000, 250);
+    ASSERT_GE(letter.first, 0) << "no additional text faded in";
+    EXPECT_GT(letter.second - letter.first, 40);
+    EXPECT_NEAR(story.second - story.first, letter.second - letter.first, 3)
+        << "typed out from " << story.first << " to " << story.second << ", whole from "
+        << letter.first << " to " << letter.second;
+}
+
 } // namespace
 } // namespace tlx::host::test
