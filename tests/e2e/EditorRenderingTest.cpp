@@ -9,6 +9,7 @@
 #include "host/qt/MainWindow.h"
 #include "host/qt/PageView.h"
 #include "host/qt/WebServer.h"
+#include "markup/FlashObject.h"
 // After the host headers: Qt defines a macro named like a member of Signal.h.
 #include "common/QtTestEnvironment.h"
 #include "common/QtWait.h"
@@ -522,6 +523,51 @@ TEST_F(EditorRendering, AMovieWhoseFileIsGoneLeavesTheOtherMoviesPlaying) {
             rendering, QStringLiteral("#%1 ruffle-embed, ruffle-object#%1").arg(QLatin1String(id)));
         EXPECT_GT(countIn(shot, box, isRed), 30) << id << " shows no red text";
     }
+}
+
+TEST_F(EditorRendering, MoviesPlayWithTheWindowModeAndAlignmentOfTheirObject) {
+    // The markup the save-time repair writes: window mode and alignment as the OBJECT's
+    // parameters only, the window mode upper-cased. The page behind is blue.
+    tlx::FlashObject object;
+    object.Id = "oKestreliteBT001";
+    object.MovieRef = "btround.swf?T1=Left&TC=FF0000";
+    object.Width = "400";
+    object.Height = "42";
+    object.Background = "#FFFFFF";
+    object.WMode = "TRANSPARENT";
+    object.SAlign = "L";
+    const std::string markup =
+        tlx::FlashObjectMarkup(object, tlx::SAlignPlacement::BeforeFlashVars);
+    ASSERT_EQ(markup.find("wmode="), std::string::npos);
+    writeFile(web.path() / "aligned.htm",
+              "<html><head><title>Aligned</title><style>body{margin:0;background:#0000FF}"
+              "</style></head><body>\n<p>" +
+                  markup + "</p>\n</body></html>\n");
+    const auto page = app->openPage(web.path() / "aligned.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    QRect box;
+    QImage shot;
+    ASSERT_TRUE(tlx::testing::WaitUntil(
+        [&] {
+            box = boxOf(rendering, QStringLiteral("#oKestreliteBT001 ruffle-embed"));
+            shot = view->webView()->grab().toImage();
+            return box.width() == 400 && countIn(shot, box, isRed) > 30;
+        },
+        20000, 250));
+    wait(500);
+    shot = view->webView()->grab().toImage();
+    // Aligned left: the button's text stands in the left part of the box (the stage is 160
+    // pixels wide, as high as the box).
+    const auto [first, last] = redColumns(shot, box);
+    EXPECT_LT((first + last) / 2 - box.left(), box.width() * 3 / 8)
+        << "text from " << first - box.left() << " to " << last - box.left();
+    // Transparent: beside the stage the page shows through.
+    const QRect right(box.left() + box.width() * 3 / 4, box.top(), box.width() / 4, box.height());
+    EXPECT_GT(countIn(shot, right, [](QColor c) { return c.blue() > 200 && c.red() < 60; }),
+              right.width() * right.height() / 2);
 }
 
 TEST_F(EditorRendering, AnIntroTypesOutItsWholeTextOnABusyPage) {

@@ -385,6 +385,9 @@
     // Puts placeholders in place of the Flash elements of `root` (the page's body, or a body
     // about to replace it) and watches them.
     function standIn(root, doc) {
+        // Each EMBED gets its OBJECT's window mode and alignment before a player plays it.
+        if (typeof window.tlxMendFlashParams === "function")
+            window.tlxMendFlashParams(root);
         if (!("IntersectionObserver" in window))
             return;
         var elements = flashElements(root);
