@@ -7,7 +7,8 @@
 // EMBED's attributes only, so the movie would play centred and opaque. This script copies
 // the OBJECT's WMode, SAlign, Scale, Quality and BGColor onto the EMBED where the EMBED states
 // none of its own; the window mode in lower case, the one letter case the player knows
-// ("TRANSPARENT" would play opaque). The page's file is never changed.
+// ("TRANSPARENT" would play opaque), also in the PARAM of an OBJECT without an EMBED. The
+// page's file is never changed.
 //
 // It must run before the player's script: it mends the document as it stands, and watches
 // for every OBJECT or EMBED added later (its watcher is called before the player's, which is
@@ -52,15 +53,36 @@
         });
     }
 
+    // An OBJECT the player plays itself (one without an EMBED) is read from its PARAMs, names
+    // in any letter case, but the window mode again only in lower case.
+    function mendObject(object) {
+        for (var i = 0; i < object.children.length; i++) {
+            var child = object.children[i];
+            if (child.tagName !== "PARAM" ||
+                (child.getAttribute("name") || "").toLowerCase() !== "wmode")
+                continue;
+            var value = child.getAttribute("value") || "";
+            if (value !== value.toLowerCase())
+                child.setAttribute("value", value.toLowerCase());
+        }
+    }
+
     function mend(root) {
         if (!root || root.nodeType !== 1 && root.nodeType !== 9 && root.nodeType !== 11)
             return;
         if (root.tagName === "EMBED")
             mendEmbed(root);
+        if (root.tagName === "OBJECT")
+            mendObject(root);
+        if (root.tagName === "PARAM" && root.parentElement && root.parentElement.tagName === "OBJECT")
+            mendObject(root.parentElement);
         if (root.querySelectorAll) {
             var embeds = root.querySelectorAll("object embed");
             for (var i = 0; i < embeds.length; i++)
                 mendEmbed(embeds[i]);
+            var objects = root.querySelectorAll("object");
+            for (var j = 0; j < objects.length; j++)
+                mendObject(objects[j]);
         }
     }
     window.tlxMendFlashParams = mend;

@@ -112,7 +112,7 @@ TEST(WebServerInWebView, EmbedsPlayWithTheWindowModeAndAlignmentOfTheirObject) {
     struct Case {
         const char* name;
         const char* params;   // of the OBJECT
-        const char* embed;    // attributes of its EMBED
+        const char* embed;    // attributes of its EMBED; no EMBED for nullptr
         const char* expected; // wmode|salign the EMBED plays with
     };
     const Case cases[] = {
@@ -125,13 +125,19 @@ TEST(WebServerInWebView, EmbedsPlayWithTheWindowModeAndAlignmentOfTheirObject) {
         {"own", "<PARAM NAME=WMode VALUE=TRANSPARENT><PARAM NAME=SAlign VALUE=L>", " wmode=opaque",
          "opaque|L"},
         {"empty", "<PARAM NAME=WMode VALUE=><PARAM NAME=SAlign VALUE=>", "", "|"},
+        // an OBJECT the player plays itself: its own PARAMs, read in any letter case
+        {"alone", "<PARAM NAME=WMode VALUE=TRANSPARENT><PARAM NAME=SAlign VALUE=LB>", nullptr,
+         "transparent|LB"},
     };
     QByteArray body;
     for (const Case& c : cases)
-        body += QByteArray("<OBJECT classid='clsid:D27CDB6E-AE6D-11cf-96B8-444553540000' WIDTH=30 "
-                           "HEIGHT=20><PARAM NAME=movie VALUE=\"../lib/red.swf\">") +
-                c.params + "<EMBED src='../lib/red.swf' NAME=e" + c.name + c.embed +
-                " TYPE='application/x-shockwave-flash' WIDTH=30 HEIGHT=20></EMBED></OBJECT>";
+        body += QByteArray("<OBJECT classid='clsid:D27CDB6E-AE6D-11cf-96B8-444553540000' NAME=o") +
+                c.name + " WIDTH=30 HEIGHT=20><PARAM NAME=movie VALUE=\"../lib/red.swf\">" +
+                c.params +
+                (c.embed ? QByteArray("<EMBED src='../lib/red.swf' NAME=e") + c.name + c.embed +
+                               " TYPE='application/x-shockwave-flash' WIDTH=30 HEIGHT=20></EMBED>"
+                         : QByteArray()) +
+                "</OBJECT>";
     QTemporaryDir library;
     ASSERT_TRUE(library.isValid());
     {
@@ -158,7 +164,12 @@ TEST(WebServerInWebView, EmbedsPlayWithTheWindowModeAndAlignmentOfTheirObject) {
                 QStringLiteral(
                     "(() => { const r = {}; document.querySelectorAll('ruffle-embed').forEach("
                     "e => { r[e.getAttribute('name')] = (e.getAttribute('wmode') || '') + '|' + "
-                    "(e.getAttribute('salign') || ''); }); return JSON.stringify(r); })()"));
+                    "(e.getAttribute('salign') || ''); }); document.querySelectorAll("
+                    "'ruffle-object').forEach(o => { const v = n => Array.from(o.children)"
+                    ".filter(p => p.tagName === 'PARAM' && p.getAttribute('name').toLowerCase()"
+                    " === n).map(p => p.getAttribute('value')).join(''); r['e' + "
+                    "o.getAttribute('name').slice(1)] = v('wmode') + '|' + v('salign'); }); "
+                    "return JSON.stringify(r); })()"));
             return played.size() == int(std::size(cases));
         },
         30000, 250))
