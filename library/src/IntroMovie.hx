@@ -212,7 +212,7 @@ class IntroMovie {
 		started = Movie.seconds();
 	}
 
-	/** How many letters of a text of `total` letters are typed out `local` seconds after the start. **/
+	/** How many letters of a `total`-letter text are typed out `local` seconds after the start. **/
 	public static function typedLength(local:Float, total:Int):Int {
 		var typed = Std.int(Math.max(0, local - 1.0) * 45);
 		return typed < total ? typed : total;

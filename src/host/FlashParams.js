@@ -74,8 +74,9 @@
             mendEmbed(root);
         if (root.tagName === "OBJECT")
             mendObject(root);
-        if (root.tagName === "PARAM" && root.parentElement && root.parentElement.tagName === "OBJECT")
-            mendObject(root.parentElement);
+        var parent = root.parentElement;
+        if (root.tagName === "PARAM" && parent && parent.tagName === "OBJECT")
+            mendObject(parent);
         if (root.querySelectorAll) {
             var embeds = root.querySelectorAll("object embed");
             for (var i = 0; i < embeds.length; i++)
