@@ -212,6 +212,12 @@ class IntroMovie {
 		started = Movie.seconds();
 	}
 
+	/** How many letters of a `total`-letter text are typed out `local` seconds after the start. **/
+	public static function typedLength(local:Float, total:Int):Int {
+		var typed = Std.int(Math.max(0, local - 1.0) * 45);
+		return typed < total ? typed : total;
+	}
+
 	function clamp(v:Float):Float
 		return v < 0 ? 0 : (v > 1 ? 1 : v);
 
@@ -245,8 +251,10 @@ class IntroMovie {
 		if (body != null) {
 			if (effects) {
 				// the additional text is typed out
-				var shown = Std.int(Math.max(0, local - 1.0) * 45);
-				if (shown <= bodyText.length && body.text.length != shown)
+				// A frame late (a busy page) may pass the end of the text: the text is then
+				// shown whole, never left short of its last letters.
+				var shown = typedLength(local, bodyText.length);
+				if (body.text.length != shown)
 					body.text = bodyText.substr(0, shown);
 			} else {
 				var k = clamp((local - 0.9) / 0.8);

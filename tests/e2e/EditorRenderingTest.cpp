@@ -9,6 +9,7 @@
 #include "host/qt/MainWindow.h"
 #include "host/qt/PageView.h"
 #include "host/qt/WebServer.h"
+#include "markup/FlashObject.h"
 // After the host headers: Qt defines a macro named like a member of Signal.h.
 #include "common/QtTestEnvironment.h"
 #include "common/QtWait.h"
@@ -427,6 +428,212 @@ TEST_F(EditorRendering, SaveAsAndOpenWebLeaveNoStaleRendering) {
     EXPECT_TRUE(page->isClosed());
     EXPECT_EQ(window->tabs()->count(), 0);
     EXPECT_EQ(app->web()->root(), fs::canonical(other.path()));
+}
+
+// ---- movies of the rendering: players reused, window mode and alignment, typed-out texts
+
+// The box of the first element `selector` finds in the rendering, in the view's pixels.
+QRect boxOf(QWebEnginePage& page, const QString& selector) {
+    const QStringList parts =
+        evaluate(page, QStringLiteral("(() => { const e = document.querySelector(\"%1\"); if (!e) "
+                                      "return ''; const r = e.getBoundingClientRect(); return "
+                                      "[r.left, r.top, r.width, r.height].map(Math.round)"
+                                      ".join(','); })()")
+                           .arg(selector))
+            .split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return QRect();
+    return QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
+}
+
+bool isRed(QColor c) {
+    return c.red() > 170 && c.green() < 90 && c.blue() < 90;
+}
+
+// The first and last columns of `area` that hold red text, {-1, -1} when none does.
+std::pair<int, int> redColumns(const QImage& image, const QRect& area) {
+    std::pair<int, int> columns{-1, -1};
+    const QRect inside = area.intersected(image.rect());
+    for (int x = inside.left(); x <= inside.right(); ++x)
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            if (isRed(image.pixelColor(x, y))) {
+                if (columns.first < 0)
+                    columns.first = x;
+                columns.second = x;
+                break;
+            }
+    return columns;
+}
+
+int countIn(const QImage& image, const QRect& area, const std::function<bool(QColor)>& test) {
+    int count = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if (test(image.pixelColor(x, y)))
+                ++count;
+    return count;
+}
+
+std::string buttonObject(const std::string& id, const std::string& movie) {
+    return "<object classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\" id=\"" + id +
+           "\" width=\"320\" height=\"84\"><param name=\"movie\" value=\"" + movie +
+           "\"><embed src=\"" + movie +
+           "\" width=\"320\" height=\"84\" type=\"application/x-shockwave-flash\"></embed>"
+           "</object>";
+}
+
+const QString kFailedPlayers =
+    QStringLiteral("Array.from(document.querySelectorAll('ruffle-object, ruffle-embed'))"
+                   ".filter(p => p.shadowRoot && p.shadowRoot.getElementById('panic')).length");
+
+TEST_F(EditorRendering, AMovieWhoseFileIsGoneLeavesTheOtherMoviesPlaying) {
+    writeFile(web.path() / "three.htm",
+              "<html><head><title>Three</title></head><body>\n<p>" +
+                  buttonObject("first", "btround.swf?T1=One&amp;TC=FF0000") + "</p>\n<p>" +
+                  buttonObject("gone", "gone.swf") + "</p>\n<p>" +
+                  buttonObject("second", "btround.swf?T1=Two&amp;TC=FF0000") +
+                  "</p>\n</body></html>\n");
+    const auto page = app->openPage(web.path() / "three.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    // The player of the missing file says so.
+    ASSERT_TRUE(tlx::testing::WaitUntil([&] { return evaluateInt(rendering, kFailedPlayers) == 1; },
+                                        20000, 200));
+
+    // The object of the missing file goes (as an undo of its insertion takes it out): the body
+    // is put in place anew and its movies take the players given up.
+    const auto gone = page->document()->all().item("gone");
+    ASSERT_TRUE(gone);
+    const int loads = view->renderingLoads();
+    ASSERT_TRUE(gone->setOuterHTML(""));
+    ASSERT_TRUE(waitForLoads(view, loads + 1, 10000));
+    ASSERT_TRUE(tlx::testing::WaitUntil(
+        [&] {
+            return evaluateInt(rendering, kPlayers) == 2 && evaluateInt(rendering, kWaiting) == 0;
+        },
+        10000, 100));
+    wait(1500);
+    EXPECT_EQ(evaluateInt(rendering, kFailedPlayers), 0);
+    const QImage shot = view->webView()->grab().toImage();
+    for (const char* id : {"first", "second"}) {
+        const QRect box = boxOf(
+            rendering, QStringLiteral("#%1 ruffle-embed, ruffle-object#%1").arg(QLatin1String(id)));
+        EXPECT_GT(countIn(shot, box, isRed), 30) << id << " shows no red text";
+    }
+}
+
+TEST_F(EditorRendering, MoviesPlayWithTheWindowModeAndAlignmentOfTheirObject) {
+    // The markup the save-time repair writes: window mode and alignment as the OBJECT's
+    // parameters only, the window mode upper-cased. The page behind is blue.
+    tlx::FlashObject object;
+    object.Id = "oKestreliteBT001";
+    object.MovieRef = "btround.swf?T1=Left&TC=FF0000";
+    object.Width = "400";
+    object.Height = "42";
+    object.Background = "#FFFFFF";
+    object.WMode = "TRANSPARENT";
+    object.SAlign = "L";
+    const std::string markup =
+        tlx::FlashObjectMarkup(object, tlx::SAlignPlacement::BeforeFlashVars);
+    ASSERT_EQ(markup.find("wmode="), std::string::npos);
+    writeFile(web.path() / "aligned.htm",
+              "<html><head><title>Aligned</title><style>body{margin:0;background:#0000FF}"
+              "</style></head><body>\n<p>" +
+                  markup + "</p>\n</body></html>\n");
+    const auto page = app->openPage(web.path() / "aligned.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    QRect box;
+    QImage shot;
+    ASSERT_TRUE(tlx::testing::WaitUntil(
+        [&] {
+            box = boxOf(rendering, QStringLiteral("#oKestreliteBT001 ruffle-embed"));
+            shot = view->webView()->grab().toImage();
+            return box.width() == 400 && countIn(shot, box, isRed) > 30;
+        },
+        20000, 250));
+    wait(500);
+    shot = view->webView()->grab().toImage();
+    // Aligned left: the button's text stands in the left part of the box (the stage is 160
+    // pixels wide, as high as the box).
+    const auto [first, last] = redColumns(shot, box);
+    EXPECT_LT((first + last) / 2 - box.left(), box.width() * 3 / 8)
+        << "text from " << first - box.left() << " to " << last - box.left();
+    // Transparent: beside the stage the page shows through.
+    const QRect right(box.left() + box.width() * 3 / 4, box.top(), box.width() / 4, box.height());
+    EXPECT_GT(countIn(shot, right, [](QColor c) { return c.blue() > 200 && c.red() < 60; }),
+              right.width() * right.height() / 2);
+}
+
+TEST_F(EditorRendering, AnIntroTypesOutItsWholeTextOnABusyPage) {
+    for (const char* movie : {"mvstory.swf", "mvletter.swf"}) {
+        const fs::path built = fs::path(TLX_BINARY_DIR) / "install" / "FlashMovies" / movie;
+        if (!fs::exists(built))
+            GTEST_SKIP() << "the intro movies are not built";
+        fs::copy_file(built, web.path() / movie);
+    }
+    // As the intro movie dialog writes it: single-byte text.
+    writeFile(web.path() / "FP1234.htm", "T1=Head&T2=na\xEFve cr\xE8me&eof=1\r\n");
+    // The same texts typed out (mvstory) and faded in whole (mvletter), at the same size.
+    std::string body;
+    for (const char* movie : {"mvstory", "mvletter"})
+        body += std::string("<div>") +
+                "<object classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-"
+                "444553540000\" id=\"" +
+                movie +
+                "\" width=\"500\" height=\"360\"><param "
+                "name=\"movie\" value=\"" +
+                movie +
+                ".swf?TF=FP1234.htm&amp;TC=FF0000&amp;TS=34\">"
+                "<embed src=\"" +
+                movie +
+                ".swf?TF=FP1234.htm&amp;TC=FF0000&amp;TS=34\" "
+                "width=\"500\" height=\"360\" type=\"application/x-shockwave-flash\"></embed>"
+                "</object></div>\n";
+    writeFile(web.path() / "intro.htm",
+              "<html><head><title>Intro</title><style>body{margin:0}div{height:360px}</style>"
+              "</head><body>\n" +
+                  body + "</body></html>\n");
+    window->resize(1100, 1000);
+    const auto page = app->openPage(web.path() / "intro.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    // The page is busy for most of the time the intros start in (as while a change is put in
+    // place): the players draw a frame now and then, each long after the one before.
+    evaluate(rendering, QStringLiteral("(() => { const end = Date.now() + 6000; const id = "
+                                       "setInterval(() => { const t = Date.now(); while "
+                                       "(Date.now() - t < 300) {} if (Date.now() > end) "
+                                       "clearInterval(id); }, 350); return 1; })()"));
+    wait(7000);
+    // Once the heading has come in, the additional text stands below it.
+    const auto textColumns = [&](const char* id) {
+        const QRect box =
+            boxOf(rendering, QStringLiteral("#%1 ruffle-embed").arg(QLatin1String(id)));
+        const QImage shot = view->webView()->grab().toImage();
+        return redColumns(shot, QRect(box.left(), box.top() + 114, box.width(), 80));
+    };
+    std::pair<int, int> story;
+    std::pair<int, int> letter;
+    tlx::testing::WaitUntil(
+        [&] {
+            story = textColumns("mvstory");
+            letter = textColumns("mvletter");
+            return letter.first >= 0 && story.first >= 0 &&
+                   std::abs((story.second - story.first) - (letter.second - letter.first)) <= 3;
+        },
+        10000, 250);
+    ASSERT_GE(letter.first, 0) << "no additional text faded in";
+    EXPECT_GT(letter.second - letter.first, 40);
+    EXPECT_NEAR(story.second - story.first, letter.second - letter.first, 3)
+        << "typed out from " << story.first << " to " << story.second << ", whole from "
+        << letter.first << " to " << letter.second;
 }
 
 } // namespace

@@ -281,12 +281,15 @@ TEST_F(WebServerTest, RuffleIsInjectedIntoTheServedCopyOnly) {
     ASSERT_EQ(served.status, 200);
     const QByteArray rufflePath =
         server.urlFor(WebServer::kRuffle, QStringLiteral("ruffle.js")).toEncoded();
-    EXPECT_TRUE(served.body.startsWith("<!DOCTYPE html><html><head><script>window.RufflePlayer = "
-                                       "window.RufflePlayer || {}; window.RufflePlayer.config = "
-                                       "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
-                                       "\"hidden\", openUrlMode: \"deny\"};</script><script src=\"" +
-                                       rufflePath + "\"></script>" +
-                                       QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
+    // The script that hands the OBJECT's options to its EMBED runs before the player's.
+    ASSERT_TRUE(WebServer::flashParamsScript().contains("tlxMendFlashParams"));
+    EXPECT_TRUE(served.body.startsWith(
+        "<!DOCTYPE html><html><head><script>" + WebServer::flashParamsScript() +
+        "</script><script>window.RufflePlayer = "
+        "window.RufflePlayer || {}; window.RufflePlayer.config = "
+        "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
+        "\"hidden\", openUrlMode: \"deny\"};</script><script src=\"" +
+        rufflePath + "\"></script>" + QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
     EXPECT_EQ(readFile(root + "/web/index.htm"), page);
 
     // Other files are served untouched; without injection the page is served as it is.

@@ -139,9 +139,17 @@
         return (element.localName || "").indexOf("ruffle-") === 0;
     }
 
+    // A player that could not play its movie (a file gone, a movie it cannot read) shows the
+    // failure for good, whatever it is given to play next: it is never played again.
+    function hasFailed(player) {
+        var shadow = player.shadowRoot;
+        return !!(shadow && shadow.getElementById("panic"));
+    }
+
     function giveUp(player) {
         var pool = idlePlayers[player.nodeName];
-        if (pool && !player.isConnected && pool.length < MOST_IDLE && pool.indexOf(player) < 0)
+        if (pool && !player.isConnected && pool.length < MOST_IDLE && pool.indexOf(player) < 0 &&
+            !hasFailed(player))
             pool.push(player);
         collectSoon();
     }
@@ -185,6 +193,9 @@
     function playerFor(element) {
         var pool = idlePlayers[element.tagName];
         var player = pool ? pool.pop() : null;
+        // A movie may fail after its player was given up.
+        while (player && hasFailed(player))
+            player = pool.pop();
         if (!player)
             return null;
         while (player.attributes.length > 0)
@@ -374,6 +385,9 @@
     // Puts placeholders in place of the Flash elements of `root` (the page's body, or a body
     // about to replace it) and watches them.
     function standIn(root, doc) {
+        // Each EMBED gets its OBJECT's window mode and alignment before a player plays it.
+        if (typeof window.tlxMendFlashParams === "function")
+            window.tlxMendFlashParams(root);
         if (!("IntersectionObserver" in window))
             return;
         var elements = flashElements(root);

@@ -1,6 +1,7 @@
 #include "host/qt/WebServer.h"
 
 #include "BuildPaths.h"
+#include "FlashParamsScript.h"
 #include "host/qt/PlayerNames.h"
 #include "platform/Log.h"
 #include "platform/ShippedData.h"
@@ -120,10 +121,17 @@ void WebServer::removePreviewPage(const QString& name) {
     previewPages_.remove(name.toLower());
 }
 
+const QByteArray& WebServer::flashParamsScript() {
+    static const QByteArray script(kFlashParamsScript);
+    return script;
+}
+
 QByteArray WebServer::ruffleSnippet() const {
-    // Movies never take a view away from the page it shows (links in a movie stay links of
-    // the page being edited).
-    return QByteArrayLiteral("<script>window.RufflePlayer = window.RufflePlayer || {}; "
+    // The EMBED of an OBJECT gets the OBJECT's window mode and alignment before the player
+    // takes it. Movies never take a view away from the page it shows (links in a movie stay
+    // links of the page being edited).
+    return QByteArrayLiteral("<script>") + flashParamsScript() +
+           QByteArrayLiteral("</script><script>window.RufflePlayer = window.RufflePlayer || {}; "
                              "window.RufflePlayer.config = {autoplay: \"on\", splashScreen: "
                              "false, unmuteOverlay: \"hidden\", openUrlMode: \"deny\"};"
                              "</script><script src=\"") +

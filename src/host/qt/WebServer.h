@@ -66,6 +66,12 @@ public:
 
     // The text inserted into HTML pages.
     QByteArray ruffleSnippet() const;
+    // The script (JavaScript, without a <script> element) that gives the EMBED of every Flash
+    // OBJECT the OBJECT's WMode, SAlign, Scale, Quality and BGColor parameters, which the
+    // player reads from the EMBED only: kFlashParamsScript of FlashParamsScript.h, which code
+    // without Qt's windows (publishing) includes as well. A page plays its movies as the
+    // OBJECT says when this runs before the player's own script, as in ruffleSnippet().
+    static const QByteArray& flashParamsScript();
     // `html` with the snippet inserted after the opening <head> tag, or after a leading
     // doctype (at the very start when there is none) when the page has no <head>.
     static QByteArray injectInto(const QByteArray& html, const QByteArray& snippet);
