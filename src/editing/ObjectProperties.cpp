@@ -194,9 +194,10 @@ std::string DecimalText(const Decimal& value) {
 // 3.3499999999999996). A field without a number counts as 0; one too long to work out stays as
 // it is.
 std::string ResizedSize(std::string_view field, int direction) {
-    while (!field.empty() && (field.front() == ' ' || field.front() == '\t'))
-        field.remove_prefix(1);
-    const std::optional<Decimal> parsed = ParseDecimal(field.substr(0, NumberLength(field)));
+    std::string_view number = field;
+    while (!number.empty() && (number.front() == ' ' || number.front() == '\t'))
+        number.remove_prefix(1);
+    const std::optional<Decimal> parsed = ParseDecimal(number.substr(0, NumberLength(number)));
     if (!parsed) {
         LogWarning("ResizedSize", "a size of more than " + std::to_string(kMaxSizeDigits) +
                                       " digits is left as it is");

@@ -197,6 +197,7 @@ TEST(ObjectProperties, ShrinkAndEnlargeWriteExactDecimals) {
         {"", "0", "0"},
         {"-", "0", "0"},
         {"1e99999", "1e99999", "1e99999"},
+        {" 1e-5000px", " 1e-5000px", " 1e-5000px"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ShrunkSize(c.n), c.shrunk) << c.n;
