@@ -130,7 +130,9 @@ PreparedObject PrepareLocalFile(const std::string& path, std::string width, std:
     PreparedObject object;
     object.IdPrefix = std::string(kFromFilePrefix);
     object.Files.push_back(path);
-    object.MovieRef = BareFileName(path);
+    // The file name as it is, but ASCII: a name in UTF-8 read in a page of another encoding
+    // would name another file.
+    object.MovieRef = EncodeNonAscii(BareFileName(path));
     object.Width = std::move(width);
     object.Height = std::move(height);
     object.Background = BackgroundOrWhite(background);

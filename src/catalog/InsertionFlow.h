@@ -80,7 +80,8 @@ PreparedObject PrepareIntroMovie(const LibraryFolder& library, const CatalogEntr
                                  IntroMovieParameters values, std::string_view background);
 PreparedObject PrepareMiscArt(const LibraryFolder& library, const CatalogEntry& entry,
                               std::string_view background);
-// A local Flash file: copied next to the page and referred to by its bare name.
+// A local Flash file: copied next to the page and referred to by its bare name (bytes outside
+// ASCII as %XX).
 PreparedObject PrepareLocalFile(const std::string& path, std::string width, std::string height,
                                 std::string_view background);
 

@@ -30,13 +30,41 @@ std::string Assemble(std::string_view fileName, std::span<const std::string_view
     return reference;
 }
 
+// A byte of a character outside ASCII as its %XX escape: a typed text is UTF-8, so the escapes
+// are the character's UTF-8 bytes, which the player decodes back whatever the page's encoding.
+void AppendNonAscii(std::string& out, char c) {
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0x0F];
+}
+
+bool IsNonAscii(char c) {
+    return static_cast<unsigned char>(c) >= 0x80;
+}
+
 } // namespace
+
+std::string EncodeNonAscii(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (IsNonAscii(c))
+            AppendNonAscii(out, c);
+        else
+            out += c;
+    }
+    return out;
+}
 
 std::string EncodeQueryValue(std::string_view value) {
     std::string out;
     out.reserve(value.size());
     for (const char c : value) {
-        if (c == '%')
+        if (IsNonAscii(c))
+            AppendNonAscii(out, c);
+        else if (c == '%')
             out += "%25";
         else if (c == '&')
             out += "%26";
@@ -52,7 +80,9 @@ std::string EncodeFileNamePart(std::string_view fileName) {
     std::string out;
     out.reserve(fileName.size());
     for (const char c : fileName) {
-        if (c == ' ')
+        if (IsNonAscii(c))
+            AppendNonAscii(out, c);
+        else if (c == ' ')
             out += "%20";
         else
             out += c;
@@ -123,8 +153,8 @@ std::string IntroMovieReference(const IntroMovieParameters& p) {
 }
 
 std::string MiscArtMovieReference(std::string_view fileName) {
-    // The misc art reference keeps the file name as it is.
-    return EncodeMovieReference(std::string(fileName) + "?CA=1", false);
+    // The misc art reference keeps the blanks of its file name.
+    return EncodeMovieReference(EncodeNonAscii(fileName) + "?CA=1", false);
 }
 
 } // namespace tlx

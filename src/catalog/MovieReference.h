@@ -33,10 +33,14 @@ std::span<const std::string_view> KeyOrder(CreationKind kind);
 // text ("#FF0000" gives "FF0000"); a shorter text is taken whole.
 std::string ColorDigits(std::string_view colorText);
 
-// A value as written into a reference: "%", "&" and "+" as %25, %26 and %2B.
+// A value as written into a reference: "%", "&" and "+" as %25, %26 and %2B, bytes outside
+// ASCII as %XX.
 std::string EncodeQueryValue(std::string_view value);
-// A file name as written before the "?": blanks as %20.
+// A file name as written before the "?": blanks as %20, bytes outside ASCII as %XX.
 std::string EncodeFileNamePart(std::string_view fileName);
+// Only the bytes outside ASCII as %XX (the file name of a misc art or local movie, whose blanks
+// stay as they are).
+std::string EncodeNonAscii(std::string_view text);
 
 // The final encoding of an assembled reference: blanks become "+" when `blanksAsPlus`, and
 // quote characters become %22 and %27.
@@ -82,7 +86,7 @@ std::string ButtonMovieReference(const ButtonParameters& p);
 std::string HeadingMovieReference(const HeadingParameters& p);
 // FileName + "?TF=..&TC=..&TM=..&TE=..&BM=..&TS=..&TU=..&TW=..", blanks as "+".
 std::string IntroMovieReference(const IntroMovieParameters& p);
-// FileName + "?CA=1", blanks kept.
+// FileName + "?CA=1", blanks kept, bytes outside ASCII as %XX.
 std::string MiscArtMovieReference(std::string_view fileName);
 
 } // namespace tlx

@@ -6,8 +6,10 @@
 #include "markup/UnquotedValue.h"
 #include "platform/Log.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <random>
 
 namespace tlx {
@@ -57,9 +59,174 @@ std::size_t NumberLength(std::string_view text) {
     return i;
 }
 
+// The most digits a size is worked out with: far more than any double holds (a double's range
+// written out in full takes 309 whole digits or 324 decimals), few enough to stay quick.
+constexpr std::size_t kMaxSizeDigits = 1000;
+
+// A number's exact decimal value: its digits without leading zeros ("" is 0), how many of them
+// stand after the point, and its sign.
+struct Decimal {
+    std::string Digits;
+    std::size_t Scale = 0;
+    bool Negative = false;
+};
+
+// Magnitudes as digit strings without leading zeros.
+int CompareMagnitudes(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+}
+
+std::string WithoutLeadingZeros(std::string digits) {
+    const std::size_t first = digits.find_first_not_of('0');
+    digits.erase(0, first == std::string::npos ? digits.size() : first);
+    return digits;
+}
+
+std::string AddMagnitudes(std::string_view a, std::string_view b) {
+    std::string sum;
+    int carry = 0;
+    for (std::size_t i = 0; i < a.size() || i < b.size() || carry; ++i) {
+        int digit = carry;
+        if (i < a.size())
+            digit += a[a.size() - 1 - i] - '0';
+        if (i < b.size())
+            digit += b[b.size() - 1 - i] - '0';
+        sum += static_cast<char>('0' + digit % 10);
+        carry = digit / 10;
+    }
+    std::reverse(sum.begin(), sum.end());
+    return WithoutLeadingZeros(std::move(sum));
+}
+
+// a - b for a >= b.
+std::string SubtractMagnitudes(std::string_view a, std::string_view b) {
+    std::string difference;
+    int borrow = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        int digit = (a[a.size() - 1 - i] - '0') - borrow;
+        if (i < b.size())
+            digit -= b[b.size() - 1 - i] - '0';
+        borrow = digit < 0 ? 1 : 0;
+        difference += static_cast<char>('0' + digit + 10 * borrow);
+    }
+    std::reverse(difference.begin(), difference.end());
+    return WithoutLeadingZeros(std::move(difference));
+}
+
+// The quotient of a magnitude by 4, rounded down, and whether it left a remainder.
+std::pair<std::string, bool> QuarterOf(std::string_view digits) {
+    std::string quotient;
+    int remainder = 0;
+    for (const char c : digits) {
+        const int value = remainder * 10 + (c - '0');
+        quotient += static_cast<char>('0' + value / 4);
+        remainder = value % 4;
+    }
+    return {WithoutLeadingZeros(std::move(quotient)), remainder != 0};
+}
+
+// The number `NumberLength` found (sign, digits, point, exponent) as its exact value; nullopt
+// when writing it out would take more than kMaxSizeDigits digits.
+std::optional<Decimal> ParseDecimal(std::string_view number) {
+    Decimal value;
+    std::size_t i = 0;
+    if (i < number.size() && (number[i] == '+' || number[i] == '-'))
+        value.Negative = number[i++] == '-';
+    std::size_t fraction = 0;
+    bool point = false;
+    for (; i < number.size() && (IsDigit(number[i]) || number[i] == '.'); ++i) {
+        if (number[i] == '.') {
+            point = true;
+            continue;
+        }
+        value.Digits += number[i];
+        fraction += point ? 1 : 0;
+    }
+    long long exponent = 0;
+    if (i < number.size()) { // "e", an optional sign and at least one digit
+        ++i;
+        const bool down = number[i] == '-';
+        if (number[i] == '+' || number[i] == '-')
+            ++i;
+        for (; i < number.size(); ++i) {
+            exponent = exponent * 10 + (number[i] - '0');
+            if (exponent > static_cast<long long>(kMaxSizeDigits) * 2)
+                return std::nullopt;
+        }
+        exponent = down ? -exponent : exponent;
+    }
+    value.Digits = WithoutLeadingZeros(std::move(value.Digits));
+    const long long scale = static_cast<long long>(fraction) - exponent;
+    if (scale < 0)
+        value.Digits.append(value.Digits.empty() ? 0 : static_cast<std::size_t>(-scale), '0');
+    value.Scale = scale < 0 ? 0 : static_cast<std::size_t>(scale);
+    while (value.Scale > 0 && !value.Digits.empty() && value.Digits.back() == '0') {
+        value.Digits.pop_back();
+        --value.Scale;
+    }
+    if (value.Digits.empty())
+        value = Decimal{};
+    if (value.Digits.size() > kMaxSizeDigits || value.Scale > kMaxSizeDigits)
+        return std::nullopt;
+    return value;
+}
+
+// Plain decimal text: no exponent, no "+", no "-0", no zeros at the end of the decimals.
+std::string DecimalText(const Decimal& value) {
+    std::string digits = value.Digits;
+    if (digits.size() <= value.Scale)
+        digits.insert(0, value.Scale + 1 - digits.size(), '0');
+    std::string whole = digits.substr(0, digits.size() - value.Scale);
+    std::string decimals = digits.substr(digits.size() - value.Scale);
+    while (!decimals.empty() && decimals.back() == '0')
+        decimals.pop_back();
+    whole = WithoutLeadingZeros(std::move(whole));
+    if (whole.empty())
+        whole = "0";
+    const bool zero = whole == "0" && decimals.empty();
+    return (value.Negative && !zero ? "-" : "") + whole + (decimals.empty() ? "" : "." + decimals);
+}
+
+// n + direction * floor(n * 0.25), worked out in decimal on the field's number, so that the
+// result has no more decimals than the number typed (a double would turn 4.35 into
+// 3.3499999999999996). A field without a number counts as 0; one too long to work out stays as
+// it is.
 std::string ResizedSize(std::string_view field, int direction) {
-    const double n = LeadingNumber(field);
-    return NumberText(n + direction * std::floor(n * 0.25));
+    std::string_view number = field;
+    while (!number.empty() && (number.front() == ' ' || number.front() == '\t'))
+        number.remove_prefix(1);
+    const std::optional<Decimal> parsed = ParseDecimal(number.substr(0, NumberLength(number)));
+    if (!parsed) {
+        LogWarning("ResizedSize", "a size of more than " + std::to_string(kMaxSizeDigits) +
+                                      " digits is left as it is");
+        return std::string(field);
+    }
+    const Decimal& n = *parsed;
+    // floor(n / 4) as a magnitude with the sign of n: for a negative n rounding down adds one
+    // when the quarter is not whole.
+    const std::size_t wholeDigits = n.Digits.size() > n.Scale ? n.Digits.size() - n.Scale : 0;
+    auto [step, remainder] = QuarterOf(std::string_view(n.Digits).substr(0, wholeDigits));
+    const bool fractional =
+        n.Digits.substr(wholeDigits).find_first_not_of('0') != std::string::npos;
+    if (n.Negative && (remainder || fractional))
+        step = AddMagnitudes(step, "1");
+    if (!step.empty())
+        step.append(n.Scale, '0');
+    // Enlarging adds a step of the number's own sign, shrinking takes it away.
+    Decimal result;
+    result.Scale = n.Scale;
+    result.Negative = n.Negative;
+    if (direction > 0) {
+        result.Digits = AddMagnitudes(n.Digits, step);
+    } else if (CompareMagnitudes(n.Digits, step) >= 0) {
+        result.Digits = SubtractMagnitudes(n.Digits, step);
+    } else {
+        result.Digits = SubtractMagnitudes(step, n.Digits);
+        result.Negative = !n.Negative;
+    }
+    return DecimalText(result);
 }
 
 } // namespace

@@ -89,7 +89,10 @@ ElementPtr PropertiesTarget(const HostEditor& editor, const ElementPtr& loaded);
 bool ChangeProperties(const HostEditor& editor, const ElementPtr& target,
                       const std::string& markup);
 
-// Shrink and Enlarge of a size field: n - floor(n / 4) and n + floor(n / 4).
+// Shrink and Enlarge of a size field: n - floor(n / 4) and n + floor(n / 4) for the number n at
+// the field's start (0 when there is none), worked out exactly in decimal and written as plain
+// decimal text ("4.35" shrinks to "3.35"). A number of more than a thousand digits written out
+// is returned as it is.
 std::string ShrunkSize(std::string_view field);
 std::string EnlargedSize(std::string_view field);
 

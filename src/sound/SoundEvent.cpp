@@ -2,6 +2,7 @@
 
 #include "catalog/Catalog.h"
 #include "catalog/LibraryFolder.h"
+#include "catalog/MovieReference.h"
 #include "markup/FlashFix.h"
 #include "markup/FlashObject.h"
 #include "markup/TextHelpers.h"
@@ -95,7 +96,8 @@ std::vector<ElementPtr> ImagesOfEntry(const HostDocument& document, std::string_
 std::string SoundObjectMarkup(std::string_view id, std::string_view file,
                               std::string_view bgcolor) {
     const std::string safeId = UnquotedMarkupValueBeforeBlank(id);
-    const std::string safeFile = EscapeQuotes(file);
+    // ASCII whatever the page's encoding: bytes outside it as %XX, as in every movie reference.
+    const std::string safeFile = EscapeQuotes(EncodeNonAscii(file));
     const std::string colour = UnquotedMarkupValue(bgcolor);
     const std::string colourBeforeBlank = UnquotedMarkupValueBeforeBlank(bgcolor);
     std::string m = "<OBJECT classid='clsid:D27CDB6E-AE6D-11cf-96B8-444553540000'";

@@ -1,8 +1,10 @@
 #include "catalog/MovieReference.h"
 
+#include "catalog/InsertionFlow.h"
 #include "markup/MarkupReader.h"
 #include "markup/TextHelpers.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tlx {
@@ -76,6 +78,68 @@ TEST(MovieReference, TypedTextReachesTheMovieWholeAndReadsBack) {
     EXPECT_EQ(TextBetween(markup, "src='", "'"), ref);
 
     EXPECT_EQ(MiscArtMovieReference("o'neil.swf"), "o%27neil.swf?CA=1");
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A page in windows-1252, GBK or Shift_JIS would read UTF-8 bytes in a reference as other
+// characters: every byte outside ASCII goes in as its %XX escape, and reads back as typed.
+TEST(MovieReference, TextsOutsideAsciiGoInAsEscapedUtf8AndReadBack) {
+    struct Case {
+        std::string text, escaped;
+    };
+    const Case cases[] = {
+        {"Crème brûlée", "Cr%C3%A8me+br%C3%BBl%C3%A9e"},
+        {"Grüße aus Köln", "Gr%C3%BC%C3%9Fe+aus+K%C3%B6ln"},
+        {"ようこそ", "%E3%82%88%E3%81%86%E3%81%93%E3%81%9D"},
+        {"欢迎 光临", "%E6%AC%A2%E8%BF%8E+%E5%85%89%E4%B8%B4"},
+        {"50% & mehr € 😀", "50%25+%26+mehr+%E2%82%AC+%F0%9F%98%80"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ButtonParameters button;
+        button.FileName = "bouton é.swf";
+        button.T1 = c.text;
+        button.T2 = c.text;
+        button.TU = "http://example.org/" + c.text;
+        HeadingParameters heading;
+        heading.FileName = "titre ü.swf";
+        heading.T1 = c.text;
+        heading.BM = "fond ü.swf";
+        IntroMovieParameters intro;
+        intro.FileName = "intro.swf";
+        intro.TF = "FP1.htm";
+        intro.TU = c.text;
+        const std::string refs[] = {ButtonMovieReference(button), HeadingMovieReference(heading),
+                                    IntroMovieReference(intro)};
+        for (const std::string& ref : refs) {
+            EXPECT_TRUE(IsAscii(ref)) << ref;
+            EXPECT_NE(ref.find("=" + c.escaped + "&"), std::string::npos) << ref;
+        }
+        EXPECT_EQ(QueryValue("T1", refs[0]), c.text);
+        EXPECT_EQ(QueryValue("T2", refs[0]), c.text);
+        EXPECT_EQ(QueryValue("TU", refs[0]), "http://example.org/" + c.text);
+        EXPECT_EQ(QueryValue("T1", refs[1]), c.text);
+        EXPECT_EQ(QueryValue("TU", refs[2]), c.text);
+    }
+    ButtonParameters named;
+    named.FileName = "bouton é.swf";
+    const std::string button = ButtonMovieReference(named);
+    EXPECT_TRUE(button.starts_with("bouton%20%C3%A9.swf?")) << button;
+    EXPECT_EQ(MovieFileFromMarkup("<PARAM NAME=movie VALUE=\"" + button + "\">"), "bouton é.swf");
+    HeadingParameters background;
+    background.BM = "fond ü.swf";
+    EXPECT_EQ(QueryValue("BM", HeadingMovieReference(background)), "fond ü.swf");
+    EXPECT_EQ(MiscArtMovieReference("chat heureux é.swf"), "chat heureux %C3%A9.swf?CA=1");
+    const PreparedObject local = PrepareLocalFile("/home/me/my heart é.swf", "10", "20", "");
+    EXPECT_EQ(local.MovieRef, "my heart %C3%A9.swf");
+    EXPECT_EQ(local.Files, std::vector<std::string>{"/home/me/my heart é.swf"});
+    // A reference written before holds the text's bytes raw: it reads back as it always did.
+    EXPECT_EQ(QueryValue("T1", "b.swf?T1=Crème+brûlée&T2="), "Crème brûlée");
+    EXPECT_EQ(QueryValue("T1", "b.swf?T1=Cr\xE8me&T2="), "Cr\xE8me");
 }
 
 TEST(MovieReference, KindsCodesAndColourDigits) {

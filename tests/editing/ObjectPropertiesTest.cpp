@@ -159,6 +159,52 @@ TEST(ObjectProperties, ShrinkAndEnlargeByAQuarterRoundedDown) {
     }
 }
 
+// The step is whole, so the result has no more decimals than the number typed: worked out in
+// decimal, never through a double (4.35 would shrink to 3.3499999999999996).
+TEST(ObjectProperties, ShrinkAndEnlargeWriteExactDecimals) {
+    const std::string zeros290(290, '0');
+    const std::string decimals307(307, '0');
+    struct Case {
+        std::string n, shrunk, enlarged;
+    };
+    const Case cases[] = {
+        {"4.35", "3.35", "5.35"},
+        {"-425.18", "-318.18", "-532.18"},
+        {"0.1", "0.1", "0.1"},
+        {"-0.1", "0.9", "-1.1"},
+        {"-3.99", "-2.99", "-4.99"},
+        {"12.50", "9.5", "15.5"},
+        {"123456789.123456789", "92592592.123456789", "154320986.123456789"},
+        {"0.000001", "0.000001", "0.000001"},
+        {"+8", "6", "10"},
+        {"+4.35", "3.35", "5.35"},
+        {" -7", "-5", "-9"},
+        {"-0", "0", "0"},
+        {"007.70", "6.7", "8.7"},
+        {"1e2", "75", "125"},
+        {"4.35E1", "33.5", "53.5"},
+        {"435e-2", "3.35", "5.35"},
+        {"9007199254740993", "6755399441055745", "11258999068426241"},
+        {"1.7976931348623157e308", "1348269851146736775" + zeros290,
+         "2247116418577894625" + zeros290},
+        {"-1.7976931348623157e308", "-1348269851146736775" + zeros290,
+         "-2247116418577894625" + zeros290},
+        {"2.2250738585072014e-308", "0." + decimals307 + "22250738585072014",
+         "0." + decimals307 + "22250738585072014"},
+        {"4.9e-324", "0." + decimals307 + std::string(16, '0') + "49",
+         "0." + decimals307 + std::string(16, '0') + "49"},
+        {"abc", "0", "0"},
+        {"", "0", "0"},
+        {"-", "0", "0"},
+        {"1e99999", "1e99999", "1e99999"},
+        {" 1e-5000px", " 1e-5000px", " 1e-5000px"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ShrunkSize(c.n), c.shrunk) << c.n;
+        EXPECT_EQ(EnlargedSize(c.n), c.enlarged) << c.n;
+    }
+}
+
 TEST(ObjectProperties, SizeFieldsTakeNumbersOnly) {
     for (const char* number : {"12", " 12", "-3", "10.5", "1e2", ".5"})
         EXPECT_TRUE(IsNumberText(number)) << number;

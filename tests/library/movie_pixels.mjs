@@ -1,7 +1,8 @@
 // Plays shipped library movies in headless Chromium with Ruffle and checks from the pixels of a
 // screenshot that their parameters took effect.
 //
-// Also checks that the shipped detection script, filled in as the add-in fills it, keeps a visitor
+// Also checks that texts outside ASCII in movie references draw alike in pages of every
+// encoding, and that the shipped detection script, filled in as the add-in fills it, keeps a visitor
 // with Ruffle on the page and sends one without a Flash player to the no-Flash page.
 //
 // usage: node movie_pixels.mjs MOVIES_DIR RUFFLE_DIR OUTPUT_DIR [DETECTION_TEMPLATE]
@@ -99,6 +100,9 @@ const server = http.createServer((req, res) => {
     res.writeHead(200, { "Content-Type": "text/html" }).end(page);
   } else if (detectTemplate && (url === "/detect-ruffle.htm" || url === "/detect-none.htm")) {
     res.writeHead(200, { "Content-Type": "text/html" }).end(detectionPage(url === "/detect-ruffle.htm"));
+  } else if (url.startsWith("/encoding-") && PAGE_ENCODINGS.includes(url.slice(10, -4))) {
+    const charset = url.slice(10, -4);
+    res.writeHead(200, { "Content-Type": `text/html; charset=${charset}` }).end(encodingPage(charset));
   } else if (TEXT_FILES[url] !== undefined) {
     res.writeHead(200, { "Content-Type": "text/html" }).end(TEXT_FILES[url]);
   } else if (url === "/NonFlashPage.htm") {
@@ -153,6 +157,114 @@ const checks = [
   ["the intro movie shows the heading of its text file TF in TC=FF0000", (m) => m["intro-text-file"].red >= 60],
   ["the intro movie shows no heading when its text file has an empty one", (m) => m["intro-empty-file"].red < 5 && m["intro-empty-file"].nonWhite > 0.5 * m["intro-empty-file"].pixels],
 ];
+
+// Texts outside ASCII travel in a movie reference as %XX escapes of their UTF-8 bytes, so a
+// button shows them alike in a page of any encoding. Every page has the same boxes: in the left
+// column each text escaped, as the add-in writes it; in the right column the same text as its
+// raw UTF-8 bytes, as it was written before, which a page in another encoding reads as other
+// characters (the check that the comparison can tell texts apart); below, the button without
+// text (the check that the text is drawn at all). Ruffle's embedded device font has no CJK
+// glyphs, so these pages draw device text with the browser's fonts (fonts-wqy-zenhei).
+const ENCODED_TEXTS = ["Crème brûlée", "Grüße aus Köln", "ようこそ", "欢迎光临"];
+const PAGE_ENCODINGS = ["utf-8", "windows-1252", "gbk", "shift_jis"];
+const EW = 300, EH = 70;
+const encodedBox = (column, row) => ({ x: 20 + column * (EW + 20), y: 10 + row * (EH + 10), w: EW, h: EH });
+const encodedBoxes = [];
+ENCODED_TEXTS.forEach((text, row) => {
+  encodedBoxes.push({ name: `escaped-${row}`, ...encodedBox(0, row), t1: encodeURIComponent(text).replace(/%20/g, "+") });
+  encodedBoxes.push({ name: `raw-${row}`, ...encodedBox(1, row), t1: text.replace(/ /g, "+") });
+});
+encodedBoxes.push({ name: "no-text", ...encodedBox(0, ENCODED_TEXTS.length), t1: "" });
+
+function encodingPage(charset) {
+  const objects = encodedBoxes.map((b) => objectMarkup({ name: b.name, x: b.x, y: b.y, w: b.w, h: b.h,
+    movie: `btgel.swf?T1=${b.t1}&T2=&TC=FF0000&TU=&TW=_self&BS=&CWR=0&CWG=0&CWB=0` }));
+  // raw UTF-8 bytes, whatever the declared encoding, as an editor that keeps bytes writes them
+  return Buffer.from(`<!DOCTYPE html><html><head><meta charset="${charset}"><title>${charset}</title>
+<style>body{margin:0;background:#fff}</style>
+<script>window.RufflePlayer = {config: {autoplay: "on", splashScreen: false, unmuteOverlay: "hidden", letterbox: "off", deviceFontRenderer: "canvas"}};</script>
+<script src="/ruffle/ruffle.js"></script></head><body>
+${objects.join("\n")}
+</body></html>`, "utf8");
+}
+
+// How many pixels of each box differ (by more than 48 in a channel) between two screenshots.
+async function differingPixels(measurer, pngA, pngB, boxes) {
+  return measurer.evaluate(async ({ a, b, boxes }) => {
+    const pixels = async (b64) => {
+      const img = new Image();
+      img.src = "data:image/png;base64," + b64;
+      await img.decode();
+      const canvas = document.createElement("canvas");
+      canvas.width = img.width; canvas.height = img.height;
+      const ctx = canvas.getContext("2d");
+      ctx.drawImage(img, 0, 0);
+      return ctx;
+    };
+    const [ca, cb] = [await pixels(a), await pixels(b)];
+    const out = {};
+    for (const [name, boxA, boxB] of boxes) {
+      const da = ca.getImageData(boxA.x, boxA.y, boxA.w, boxA.h).data;
+      const db = cb.getImageData(boxB.x, boxB.y, boxB.w, boxB.h).data;
+      let n = 0;
+      for (let i = 0; i < da.length; i += 4)
+        if (Math.abs(da[i] - db[i]) > 48 || Math.abs(da[i + 1] - db[i + 1]) > 48 || Math.abs(da[i + 2] - db[i + 2]) > 48) n++;
+      out[name] = n;
+    }
+    return out;
+  }, { a: pngA.toString("base64"), b: pngB.toString("base64"), boxes });
+}
+
+// The screenshot of a page once its movies have settled: two pictures half a second apart alike.
+async function settledShot(tab, measurer, url) {
+  await tab.goto(url, { waitUntil: "load", timeout: TIME_LIMIT_MS });
+  const deadline = Date.now() + TIME_LIMIT_MS;
+  await new Promise((r) => setTimeout(r, 1500));
+  let shot = await tab.screenshot({ type: "png" });
+  for (;;) {
+    await new Promise((r) => setTimeout(r, 500));
+    const next = await tab.screenshot({ type: "png" });
+    const diff = await differingPixels(measurer, shot, next, encodedBoxes.map((b) => [b.name, b, b]));
+    shot = next;
+    if (Object.values(diff).every((n) => n === 0) || Date.now() > deadline) return shot;
+  }
+}
+
+async function checkEncodings(tab, measurer, port) {
+  const shots = {};
+  for (const charset of PAGE_ENCODINGS)
+    shots[charset] = await settledShot(tab, measurer, `http://127.0.0.1:${port}/encoding-${charset}.htm`);
+  for (const charset of PAGE_ENCODINGS)
+    fs.writeFileSync(path.join(outDir, `encoding-${charset}.png`), shots[charset]);
+  const utf8 = shots["utf-8"];
+  const noText = encodedBoxes.find((b) => b.name === "no-text");
+  const drawn = await differingPixels(measurer, utf8, utf8,
+    ENCODED_TEXTS.map((text, row) => [text, encodedBox(0, row), noText]));
+  const results = [];
+  for (const [text, n] of Object.entries(drawn))
+    results.push([`"${text}" draws its text in the UTF-8 page (${n} pixels unlike the button without text)`, n > 300]);
+  for (const charset of PAGE_ENCODINGS.slice(1)) {
+    const boxes = [];
+    ENCODED_TEXTS.forEach((text, row) => {
+      boxes.push([`escaped ${text}`, encodedBox(0, row), encodedBox(0, row)]);
+      boxes.push([`raw ${text}`, encodedBox(1, row), encodedBox(0, row)]);
+    });
+    const diff = await differingPixels(measurer, shots[charset], utf8, boxes);
+    for (const text of ENCODED_TEXTS) {
+      const same = diff[`escaped ${text}`], garbled = diff[`raw ${text}`];
+      results.push([`escaped "${text}" in a ${charset} page draws as in the UTF-8 page (${same} pixels differ)`, same <= 30]);
+      results.push([`raw UTF-8 "${text}" in a ${charset} page draws other characters (${garbled} pixels differ)`, garbled > 300]);
+    }
+  }
+  for (const [text, ok] of results) {
+    if (ok) {
+      console.log("ok: " + text);
+    } else {
+      console.error("FAILED: not true: " + text + ` (screenshots: ${outDir}/encoding-*.png)`);
+      process.exitCode = 1;
+    }
+  }
+}
 
 async function checkDetection(tab, port) {
   const base = `http://127.0.0.1:${port}`;
@@ -211,6 +323,7 @@ async function main() {
     } else {
       for (const [text] of checks) console.log("ok: " + text);
     }
+    await checkEncodings(tab, measurer, port);
     if (detectTemplate) await checkDetection(tab, port);
   } finally {
     if (browser) await browser.close();

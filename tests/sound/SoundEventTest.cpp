@@ -103,6 +103,12 @@ TEST_F(SoundPage, InsertingTwiceKeepsOneSoundObjectAtTheEndOfTheBody) {
     EXPECT_TRUE(fs::exists(web.path() / "sndclick.swf"));
 }
 
+TEST(SoundEvent, SoundFileNameOutsideAsciiIsWrittenAsEscapedUtf8) {
+    const std::string markup = SoundObjectMarkup("Snd", "klick ä.swf", "#FFFFFF");
+    EXPECT_NE(markup.find("VALUE='klick %C3%A4.swf'>"), std::string::npos) << markup;
+    EXPECT_NE(markup.find("src='klick %C3%A4.swf' "), std::string::npos) << markup;
+}
+
 TEST_F(SoundPage, UnsavedPageGetsTheMessageAndStaysAsItWas) {
     const auto window = app->newPage();
     const std::string before = window->document()->text();
