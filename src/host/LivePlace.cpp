@@ -17,7 +17,8 @@ struct OutputDeleter {
 using Parsed = std::unique_ptr<GumboOutput, OutputDeleter>;
 
 Parsed parse(std::string_view text) {
-    return Parsed(gumbo_parse_with_options(&kGumboDefaultOptions, text.data(), text.size()));
+    return Parsed(gumbo_parse_with_options(&kGumboDefaultOptions, text.empty() ? "" : text.data(),
+                                           text.size()));
 }
 
 const GumboVector* childrenOf(const GumboNode* node) {
@@ -85,7 +86,8 @@ std::size_t firstStartTag(std::string_view html) {
 }
 
 // Where the text of a NOSCRIPT's content ends for a browser that runs scripts: at the first
-// "</noscript" after its start tag (letter case ignored), else at the end of the page.
+// "</noscript" after its start tag (letter case ignored) that a blank, "/" or ">" follows, else
+// at the end of the page.
 std::size_t noscriptTextEnd(std::string_view text, std::size_t innerStart) {
     constexpr std::string_view endTag = "</noscript";
     for (std::size_t at = text.find("</", innerStart); at != std::string_view::npos;
@@ -95,7 +97,8 @@ std::size_t noscriptTextEnd(std::string_view text, std::size_t innerStart) {
         bool same = true;
         for (std::size_t i = 2; i < endTag.size() && same; ++i)
             same = (text[at + i] | 0x20) == endTag[i];
-        if (same)
+        const char next = at + endTag.size() < text.size() ? text[at + endTag.size()] : '>';
+        if (same && std::string_view(" \t\n\r\f/>").find(next) != std::string_view::npos)
             return at;
     }
     return text.size();
