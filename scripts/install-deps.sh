@@ -13,7 +13,7 @@ packages=(
     libxkbcommon-dev
     libgumbo-dev libzip-dev libgl-dev
     haxe sox
-    xvfb xauth chromium fonts-dejavu-core fonts-wqy-zenhei imagemagick
+    xvfb xauth chromium fonts-dejavu-core fonts-wqy-zenhei imagemagick python3-html5lib
     librsvg2-bin desktop-file-utils appstream
 )
 # Node.js may come from another source that bundles npm; Debian's packages only when it is absent.

@@ -118,7 +118,10 @@ public:
     // Makes the range the document's selection.
     virtual bool select() = 0;
     // Replaces the range by `html` (the empty text removes the range's content); the range
-    // then covers the pasted text.
+    // then covers the pasted text. Markup pasted at a caret goes where a browser shows it as
+    // part of the body (out of a comment, script, SVG, SELECT or the like around the caret);
+    // false, and nothing changed, when the page has no such place or a selection lies where
+    // the markup would not be shown.
     virtual bool pasteHTML(std::string_view html) = 0;
     // The source the range covers.
     virtual std::string htmlText() const = 0;

@@ -12,6 +12,7 @@
 #include "catalog/StyleTypes.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
+#include "host/LivePlace.h"
 #include "markup/TextHelpers.h"
 
 #include <chrono>
@@ -250,25 +251,27 @@ int Run(const Args& args, std::ostream& out, std::ostream& err) {
                          application->lastError());
     const PreparedObject object = Prepare(request, *install.folder, library, temporary);
 
-    // At the end of the body.
+    // At the end of the body, where a browser shows it: before a comment, script or the like
+    // that the page ends in without closing it. A page without such a place is left alone.
     host::HtmlDocument& document = *window->document();
-    const std::string& text = document.text();
-    std::size_t at = text.size();
-    const std::string upper = UpperCase(text);
-    if (const std::size_t end = upper.rfind("</BODY"); end != std::string::npos)
-        at = end;
-    document.setSelection(at, at);
+    const host::PastePlace place = host::livePlaceAtEndOfBody(document.text(), "<OBJECT></OBJECT>");
+    if (!place.offset)
+        throw UsageError("cannot insert into " + request.page.string() + ": " + place.problem);
+    document.setSelection(*place.offset, *place.offset);
 
     const HostEditor editor(application);
-    const std::optional<std::string> id = PlaceObject(editor, object);
-    if (!id)
+    const PlaceResult placed = PlaceObject(editor, object);
+    if (placed.Status == PlaceStatus::NotInWeb)
         throw UsageError("the page " + request.page.string() + " is not saved in a web");
+    if (placed.Status != PlaceStatus::Placed)
+        throw UsageError("cannot insert into " + request.page.string() +
+                         ": the editor found no place in its body for the object");
     if (!application->savePage(window)) {
         err << "tamberlux: cannot save " << page.string() << ": " << application->lastError()
             << "\n";
         return 1;
     }
-    out << *id << "\n";
+    out << placed.Id << "\n";
     return 0;
 }
 

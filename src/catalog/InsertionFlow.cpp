@@ -21,12 +21,28 @@ bool PageIsSavedInWeb(const HostEditor& editor) {
     const std::string location = document ? document->locationHref() : std::string("unsaved");
     const WebPtr web = editor.ActiveWeb();
     const std::string webUrl = web ? web->Url() : std::string();
-    return location.compare(0, 7, "unsaved") != 0 && !webUrl.empty();
+    if (location.compare(0, 7, "unsaved") == 0 || webUrl.empty())
+        return false;
+    // Inside the web's folder: its address and a "/" (the root's address may end in one).
+    const std::string inside = webUrl.ends_with('/') ? webUrl : webUrl + "/";
+    return location.size() > inside.size() && location.compare(0, inside.size(), inside) == 0;
 }
 
 void ShowUnsavedPageMessage(Platform& platform) {
     platform.messageBox(std::string(kUnsavedPageMessage), MsgButtons::OkOnly, MsgIcon::Exclamation,
                         std::string(kResultTitle));
+}
+
+void ShowNoPlaceMessage(Platform& platform) {
+    platform.messageBox(std::string(kNoPlaceMessage), MsgButtons::OkOnly, MsgIcon::Exclamation,
+                        std::string(kResultTitle));
+}
+
+void ShowPlaceFailure(Platform& platform, PlaceStatus status) {
+    if (status == PlaceStatus::NotInWeb)
+        ShowUnsavedPageMessage(platform);
+    else if (status == PlaceStatus::NoPlace)
+        ShowNoPlaceMessage(platform);
 }
 
 void ImportFiles(const FolderPtr& folder, const std::vector<std::string>& files) {
@@ -39,23 +55,28 @@ void ImportFiles(const FolderPtr& folder, const std::vector<std::string>& files)
             LogWarning("ImportFiles", "could not copy " + file + " into " + folder->LocalPath());
 }
 
-std::optional<std::string> PlaceObject(const HostEditor& editor, const PreparedObject& object,
-                                       const std::optional<UpdateTarget>& update) {
+PlaceResult PlaceObject(const HostEditor& editor, const PreparedObject& object,
+                        const std::optional<UpdateTarget>& update) {
     if (!PageIsSavedInWeb(editor))
-        return std::nullopt;
-    ImportFiles(GetPageFolder(editor), object.Files);
+        return {PlaceStatus::NotInWeb, {}};
+    std::string id;
+    bool placed = false;
     if (update) {
-        const std::string id =
-            "o" +
-            (update->SelectedObjectId.empty() ? std::string() : update->SelectedObjectId.substr(1));
-        InsertFlashObject(editor, id, object.MovieRef, update->Width, update->Height,
-                          BackgroundOrWhite(object.Background), update->WMode, "", true);
-        return id;
+        id = "o" + (update->SelectedObjectId.empty() ? std::string()
+                                                     : update->SelectedObjectId.substr(1));
+        placed = InsertFlashObject(editor, id, object.MovieRef, update->Width, update->Height,
+                                   BackgroundOrWhite(object.Background), update->WMode, "", true);
+    } else {
+        id = "o" + object.IdPrefix + NextObjectNumber(editor);
+        placed = InsertFlashObject(editor, id, object.MovieRef, object.Width, object.Height,
+                                   BackgroundOrWhite(object.Background), "transparent", "", false);
     }
-    const std::string id = "o" + object.IdPrefix + NextObjectNumber(editor);
-    InsertFlashObject(editor, id, object.MovieRef, object.Width, object.Height,
-                      BackgroundOrWhite(object.Background), "transparent", "", false);
-    return id;
+    if (!placed) {
+        LogWarning("PlaceObject", "the page took no object " + id + "; nothing copied");
+        return {PlaceStatus::NoPlace, {}};
+    }
+    ImportFiles(GetPageFolder(editor), object.Files);
+    return {PlaceStatus::Placed, id};
 }
 
 void SetCatalogSize(PreparedObject& object, const CatalogEntry& entry) {

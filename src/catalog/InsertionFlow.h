@@ -21,16 +21,24 @@ inline constexpr std::string_view kUnsavedPageMessage =
 inline constexpr std::string_view kNoSwfExtensionMessage =
     "Unable to succesfully add Flash content. Flash (.SWF) Extension Not Found In Filename.";
 inline constexpr std::string_view kResultTitle = "Mirvane";
+// When the page has no place in its body where a browser would show the object.
+inline constexpr std::string_view kNoPlaceMessage =
+    "Unable to add Flash content at the cursor: a browser would not show it there, and no place "
+    "near it in the page's body would (a page of frames has no body).\rPlease put the cursor "
+    "into the page's text and try again.";
 
 // The ID prefix of local Flash files, after the "o".
 inline constexpr std::string_view kFromFilePrefix = "FromFileFL";
 
-// Whether the active page is saved and a web is open: its address does not begin with
-// "unsaved" and the web's address is not empty.
+// Whether the active page is saved and in the open web: its address does not begin with
+// "unsaved", the web's address is not empty, and the page's address lies inside the web's
+// (a page saved to a folder outside the web has no web folder to take its movies).
 bool PageIsSavedInWeb(const HostEditor& editor);
 
-// Shows the message of an unsaved page or a missing web.
+// Shows the message of an unsaved page or a page outside the open web.
 void ShowUnsavedPageMessage(Platform& platform);
+// Shows kNoPlaceMessage.
+void ShowNoPlaceMessage(Platform& platform);
 
 // An object ready to go into the page.
 struct PreparedObject {
@@ -54,11 +62,24 @@ struct UpdateTarget {
 // and the next file is copied.
 void ImportFiles(const FolderPtr& folder, const std::vector<std::string>& files);
 
-// Steps after the dialog's own checks: page check (false and nothing done when it fails; the
-// caller shows the message), import into the page's folder, ID, InsertFlashObject with window
-// mode "transparent" (or the update's). Returns the object's ID.
-std::optional<std::string> PlaceObject(const HostEditor& editor, const PreparedObject& object,
-                                       const std::optional<UpdateTarget>& update = std::nullopt);
+enum class PlaceStatus {
+    Placed,
+    NotInWeb, // the page check failed: nothing done
+    NoPlace   // the editor took no object there: nothing done
+};
+struct PlaceResult {
+    PlaceStatus Status = PlaceStatus::NotInWeb;
+    std::string Id; // the object's ID when placed
+};
+
+// Steps after the dialog's own checks: page check, ID, InsertFlashObject with window mode
+// "transparent" (or the update's), then the import into the page's folder, so that an object
+// the page cannot take leaves no copied files behind. The caller shows the message of a
+// failure.
+PlaceResult PlaceObject(const HostEditor& editor, const PreparedObject& object,
+                        const std::optional<UpdateTarget>& update = std::nullopt);
+// Shows the message for a failed PlaceObject (none when placed).
+void ShowPlaceFailure(Platform& platform, PlaceStatus status);
 
 // ---- the objects of each kind, from the values the dialogs hold
 

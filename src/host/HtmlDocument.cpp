@@ -2,6 +2,8 @@
 
 #include "host/DocumentTree.h"
 #include "host/HtmlAttributes.h"
+#include "host/LivePlace.h"
+#include "platform/Log.h"
 
 #include <algorithm>
 
@@ -181,12 +183,26 @@ public:
         if (!state)
             return false;
         clamp(*state);
-        const std::size_t from = offsets_->start;
+        std::size_t from = offsets_->start;
+        std::size_t to = offsets_->end;
         // Pasted at the caret, the text is inserted and the caret goes after it, as typing
         // would leave it; so a second insertion follows the first instead of replacing it.
-        const bool atCaret =
-            offsets_->end == from && state->selStart == from && state->selEnd == from;
-        if (!state->splice(from, offsets_->end, html))
+        const bool atCaret = to == from && state->selStart == from && state->selEnd == from;
+        // Markup goes where a browser shows it as part of the body: out of a comment, a script
+        // or the like that holds the caret. A selection is replaced only where its markup is
+        // shown; an element's whole markup is replaced as it stands.
+        if (from == to) {
+            const PastePlace place = livePlaceAt(state->text, from, html);
+            if (!place.offset) {
+                LogWarning("pasteHTML", "nothing pasted: " + place.problem);
+                return false;
+            }
+            from = to = *place.offset;
+        } else if (!coversElement(*state, from, to) && !pastesLive(state->text, from, to, html)) {
+            LogWarning("pasteHTML", "nothing pasted: a browser would not show the markup there");
+            return false;
+        }
+        if (!state->splice(from, to, html))
             return false;
         offsets_->start = from;
         offsets_->end = from + html.size();
@@ -207,6 +223,16 @@ public:
     }
 
 private:
+    static bool coversElement(DocState& state, std::size_t from, std::size_t to) {
+        state.ensureFresh();
+        for (const ElementPtr& element : state.elementsUnder(*state.root)) {
+            const auto* node = dynamic_cast<const Node*>(element.get());
+            if (node && node->start == from && node->end == to)
+                return true;
+        }
+        return false;
+    }
+
     void clamp(const DocState& state) {
         offsets_->end = std::min(offsets_->end, state.text.size());
         offsets_->start = std::min(offsets_->start, offsets_->end);

@@ -182,20 +182,19 @@ std::string NextObjectNumber(const HostEditor& editor) {
     return {};
 }
 
-void InsertFlashObject(const HostEditor& editor, const std::string& id, const std::string& movie,
+bool InsertFlashObject(const HostEditor& editor, const std::string& id, const std::string& movie,
                        const std::string& width, const std::string& height,
                        const std::string& bgcolor, const std::string& wmode,
                        const std::string& salign, bool replace) {
     const DocumentPtr document = editor.ActiveDocument();
     if (!document)
-        return;
-    const ElementPtr target = document->activeElement();
-    if (!target)
-        return;
+        return false;
     // Only an object can be replaced: with the caret in text the active element is a paragraph
-    // or the body, whose content would be lost.
-    if (replace && UpperCase(target->tagName()) != "OBJECT")
-        return;
+    // or the body, whose content would be lost. A new object needs no element at the caret (a
+    // page of only an XML declaration has none; the browser makes its body).
+    const ElementPtr target = replace ? document->activeElement() : nullptr;
+    if (replace && (!target || UpperCase(target->tagName()) != "OBJECT"))
+        return false;
 
     FlashObject object;
     object.Id = id;
@@ -223,11 +222,11 @@ void InsertFlashObject(const HostEditor& editor, const std::string& id, const st
     const std::string markup = FlashObjectMarkup(object);
     const TextRangePtr range = document->createRange();
     if (!range)
-        return;
+        return false;
     if (replace && !range->moveToElementText(target))
-        return;
+        return false;
     if (!range->pasteHTML(markup))
-        return;
+        return false;
 
     // The new object is the one with this ID; should the page hold another object of the same
     // ID (copied by hand, or the numbers used up), the one that reads exactly as pasted is it.
@@ -244,6 +243,7 @@ void InsertFlashObject(const HostEditor& editor, const std::string& id, const st
     }
     if (pasted)
         pasted->setOuterHTML(RewriteObjectMarkup(*pasted));
+    return true;
 }
 
 std::string RewriteObjectMarkup(const HostElement& element) {

@@ -65,8 +65,9 @@ std::string NextObjectNumber(const HostEditor& editor);
 // Inserts an object at the selection, or with `replace` replaces the selected object (keeping
 // its colour weighting), and leaves it in its rewritten form. `id` is the full ID with its
 // leading "o". Without a page or a selected element nothing changes, nor with `replace` when
-// the active element is not an object.
-void InsertFlashObject(const HostEditor& editor, const std::string& id, const std::string& movie,
+// the active element is not an object, nor when the editor finds no place in the body where a
+// browser shows the object; false then.
+bool InsertFlashObject(const HostEditor& editor, const std::string& id, const std::string& movie,
                        const std::string& width, const std::string& height,
                        const std::string& bgcolor, const std::string& wmode,
                        const std::string& salign, bool replace);

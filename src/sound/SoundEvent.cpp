@@ -139,8 +139,7 @@ SoundInsertResult InsertSoundEvent(const HostEditor& editor, Platform& platform,
     const DocumentPtr document = editor.ActiveDocument();
     if (!document || imageIndex < 0 || sound.File.empty())
         return SoundInsertResult::NothingChosen;
-    const WebPtr web = editor.ActiveWeb();
-    if (document->locationHref().starts_with("unsaved") || !web || web->Url().empty()) {
+    if (!PageIsSavedInWeb(editor)) {
         platform.messageBox(std::string(kUnsavedPageMessage), MsgButtons::OkOnly,
                             MsgIcon::Exclamation, "Mirvane");
         return SoundInsertResult::UnsavedPage;

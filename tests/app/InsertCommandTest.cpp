@@ -3,6 +3,7 @@
 #include "BuildPaths.h"
 #include "catalog/qt/fButton.h"
 #include "colour/qt/ColourSwatch.h"
+#include "common/ShownObjects.h"
 #include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
@@ -22,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using tlx::testing::readFile;
 using tlx::testing::TempFolder;
+using tlx::testing::writeFile;
 
 const fs::path kShippedInstall = fs::path(TLX_BINARY_DIR) / "install";
 const fs::path kSampleWeb = fs::path(TLX_BINARY_DIR) / "sample-web";
@@ -123,6 +125,65 @@ TEST_F(InsertCommand, BadRequestsNameTheProblemAndLeaveThePageAlone) {
         EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
         EXPECT_TRUE(out.str().empty());
         EXPECT_EQ(readFile(page), original);
+    }
+}
+
+// Judged by a standards parser's tree of the saved page: the new object is an element of the
+// body that a browser shows, and nothing else of the page changed; a page without such a place
+// is refused and left as it was.
+TEST_F(InsertCommand, PutsTheObjectWhereABrowserShowsItOrRefuses) {
+    struct Case {
+        const char* what;
+        std::string page;
+        bool placed;
+    };
+    const std::vector<Case> cases{
+        {"only an XML declaration", "<?xml version=\"1.0\">", true},
+        {"an unclosed comment at the end", "<body><p>Text</p><!-- note </body>", true},
+        {"an unclosed script", "<body><p>Text</p><script>var a = 1; </body>", true},
+        {"an unclosed style", "<body><p>Text</p><style>p { color: red }", true},
+        {"an unclosed textarea", "<body><p>Text</p><textarea>draft", true},
+        {"an unclosed title in the body", "<body><p>Text</p><title>draft", true},
+        {"an unclosed xmp", "<body><p>Text</p><xmp>code", true},
+        {"a plaintext tag", "<body><p>Text</p><plaintext>rest</body>", true},
+        {"an unclosed noscript", "<body><p>Text</p><noscript>no scripts</body>", true},
+        {"an unclosed noframes", "<body><p>Text</p><noframes>none", true},
+        {"an unclosed svg", "<body><p>Text</p><svg><circle r=5></circle>", true},
+        {"an unclosed math", "<body><p>Text</p><math><mi>x</mi></body>", true},
+        {"an unclosed select", "<body><p>Text</p><select><option>One</body>", true},
+        {"an unclosed template", "<body><p>Text</p><template><p>Later</body>", true},
+        {"a body end tag in a trailing comment",
+         "<html><body><p>Text</p></body><!-- was </body> --></html>", true},
+        {"a frameset", "<html><frameset><frame src=a.htm></frameset></html>", false},
+    };
+    const fs::path target = web / "case.htm";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(target, c.page);
+        fs::remove(web / "artstar.swf");
+        const int status = run({target.string(), "art", "Golden Star"});
+        const std::string saved = readFile(target);
+        if (!c.placed) {
+            EXPECT_EQ(status, 2);
+            EXPECT_NE(err.str().find("frameset"), std::string::npos) << err.str();
+            EXPECT_EQ(saved, c.page);
+            EXPECT_FALSE(fs::exists(web / "artstar.swf"));
+            continue;
+        }
+        if (status != 0) {
+            ADD_FAILURE() << "exit " << status << ": " << err.str();
+            continue;
+        }
+        const std::string id = out.str().substr(0, out.str().find('\n'));
+        const auto shown = tlx::testing::shownObjectIds(target);
+        ASSERT_TRUE(shown) << "html5lib could not judge the page";
+        EXPECT_EQ(*shown, std::vector<std::string>{id}) << saved;
+        // The object was put in; every byte of the page around it is as it was.
+        const std::size_t from = saved.find("<OBJECT");
+        const std::size_t to = saved.find("</OBJECT>");
+        ASSERT_NE(to, std::string::npos) << saved;
+        EXPECT_EQ(saved.substr(0, from) + saved.substr(to + 9), c.page);
+        EXPECT_TRUE(fs::exists(web / "artstar.swf"));
     }
 }
 

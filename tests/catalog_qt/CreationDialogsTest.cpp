@@ -11,6 +11,7 @@
 #include "catalog/qt/FromFile.h"
 #include "catalog/qt/fButton.h"
 #include "colour/qt/ColourSwatch.h"
+#include "common/ShownObjects.h"
 #include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
@@ -169,6 +170,107 @@ TEST_F(Dialogs, InsertNeedsAChoiceAndASavedPage) {
               "Saved document.\rPlease save page/web before adding Flash content.");
     EXPECT_EQ(platform.callsOf("messageBox")[0].args[3], "Mirvane");
     EXPECT_FALSE(fs::exists(web.path() / "bt1.swf"));
+}
+
+// The caret ("|") inside markup a browser does not show: the object goes just after that
+// markup, as html5lib's tree of the saved page shows; a page of frames takes none.
+TEST_F(Dialogs, InsertAtACaretInHiddenMarkupPutsTheObjectWhereABrowserShowsIt) {
+    struct Case {
+        const char* what;
+        std::string page;
+        std::string after; // what the object follows, empty when it is refused
+    };
+    const std::vector<Case> cases{
+        {"in a comment", "<body><p>A<!-- no|te --> B</p></body>", "<!-- note -->"},
+        {"in a script", "<body><script>var a = '|';</script><p>B</p></body>", "</script>"},
+        {"in a style", "<body><style>p {| }</style><p>B</p></body>", "</style>"},
+        {"in a textarea", "<body><textarea>dra|ft</textarea></body>", "</textarea>"},
+        {"in a start tag", "<body><p class=|x>B</p></body>", "<p class=x>"},
+        {"in svg", "<body><svg><circle r=5>|</circle></svg><p>B</p></body>", "</svg>"},
+        {"in math", "<body><math><mi>|x</mi></math></body>", "</math>"},
+        {"in a select", "<body><select><option>O|ne</option></select></body>", "</select>"},
+        {"in a template", "<body><template><p>|</p></template></body>", "</template>"},
+        {"in a noscript", "<body><noscript><p>|</p></noscript></body>", "</noscript>"},
+        {"in a frameset", "<html><frameset><frame src=a.htm>|</frameset></html>", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t caret = c.page.find('|');
+        const std::string original = c.page.substr(0, caret) + c.page.substr(caret + 1);
+        const fs::path file = web.path() / "case.htm";
+        writeFile(file, original);
+        fs::remove(web.path() / "bt1.swf");
+        platform.calls.clear();
+        const auto page = app->openPage(file);
+        ASSERT_TRUE(page);
+        page->document()->setSelection(caret, caret);
+        {
+            fButton dialog(context, recording);
+            dialog.PresetStyle("bt1.swf");
+            dialog.Command1_Click();
+            EXPECT_EQ(dialog.result(), c.after.empty() ? QDialog::Rejected : QDialog::Accepted);
+        }
+        const std::string text = page->document()->text();
+        if (c.after.empty()) {
+            ASSERT_EQ(platform.callsOf("messageBox").size(), 1u);
+            EXPECT_EQ(platform.callsOf("messageBox")[0].args[0], std::string(kNoPlaceMessage));
+            EXPECT_EQ(text, original);
+            EXPECT_FALSE(fs::exists(web.path() / "bt1.swf"));
+        } else {
+            EXPECT_TRUE(platform.callsOf("messageBox").empty());
+            ASSERT_TRUE(app->savePage(page));
+            const auto shown = tlx::testing::shownObjectIds(file);
+            ASSERT_TRUE(shown) << "html5lib could not judge the page";
+            EXPECT_EQ(*shown, std::vector<std::string>{"oKestreliteBT001"}) << text;
+            const std::size_t from = text.find("<OBJECT");
+            EXPECT_EQ(text.substr(0, from).substr(from - std::min(from, c.after.size())), c.after);
+            EXPECT_EQ(text.substr(0, from) + text.substr(text.find("</OBJECT>") + 9), original);
+            EXPECT_TRUE(fs::exists(web.path() / "bt1.swf"));
+        }
+        EXPECT_TRUE(page->Close(false));
+    }
+}
+
+// The movie and its sound go where the page's reference to them resolves: next to a page in a
+// folder of the web; a page saved outside the web is not in a web, and nothing is copied.
+TEST_F(Dialogs, InsertAfterSaveAsCopiesNextToThePageOnlyInsideTheWeb) {
+    tlx::testing::TempFolder outside;
+    struct Case {
+        fs::path folder;
+        bool inWeb;
+    };
+    const std::vector<Case> cases{{web.path() / "sub" / "deeper", true}, {outside.path(), false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.string());
+        fs::create_directories(c.folder);
+        platform.calls.clear();
+        const auto page = app->openPage(web.path() / "index.htm");
+        ASSERT_TRUE(page);
+        ASSERT_TRUE(app->savePageAs(page, c.folder / "saved.htm"));
+        const std::size_t at = page->document()->text().find("</body>");
+        page->document()->setSelection(at, at);
+        const std::string before = page->document()->text();
+        {
+            fButton dialog(context, recording);
+            dialog.PresetStyle("bt3.swf");
+            dialog.PresetSound("snd.swf");
+            dialog.Command1_Click();
+            EXPECT_EQ(dialog.result(), c.inWeb ? QDialog::Accepted : QDialog::Rejected);
+        }
+        EXPECT_EQ(fs::exists(c.folder / "bt3.swf"), c.inWeb);
+        EXPECT_EQ(fs::exists(c.folder / "snd.swf"), c.inWeb);
+        EXPECT_FALSE(fs::exists(web.path() / "bt3.swf"));
+        EXPECT_FALSE(fs::exists(web.path() / "snd.swf"));
+        if (c.inWeb) {
+            EXPECT_NE(page->document()->text().find("bt3.swf?"), std::string::npos);
+            EXPECT_TRUE(platform.callsOf("messageBox").empty());
+        } else {
+            EXPECT_EQ(page->document()->text(), before);
+            ASSERT_EQ(platform.callsOf("messageBox").size(), 1u);
+            EXPECT_EQ(platform.callsOf("messageBox")[0].args[0], std::string(kUnsavedPageMessage));
+        }
+        EXPECT_TRUE(page->Close(false));
+    }
 }
 
 TEST_F(Dialogs, ButtonWithSoundStylePlaceholderSoundEndsWithEmptyBS) {

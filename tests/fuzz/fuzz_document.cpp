@@ -8,6 +8,7 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "host/HtmlDocument.h"
+#include "host/LivePlace.h"
 
 #include <algorithm>
 #include <fuzzer/FuzzedDataProvider.h>
@@ -138,6 +139,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         from = std::clamp(from, inner->first, inner->second);
                         to = std::clamp(to, from, inner->second);
                     }
+                // Markup pasted at a caret goes where a browser shows it.
+                if (from == to) {
+                    const tlx::host::PastePlace place = tlx::host::livePlaceAt(before, from, html);
+                    from = to = place.offset.value_or(from);
+                }
                 done = document->createRange()->pasteHTML(html);
             } else {
                 done = document->replaceRange(from, to, html);

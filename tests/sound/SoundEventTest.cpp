@@ -110,14 +110,30 @@ TEST(SoundEvent, SoundFileNameOutsideAsciiIsWrittenAsEscapedUtf8) {
 }
 
 TEST_F(SoundPage, UnsavedPageGetsTheMessageAndStaysAsItWas) {
-    const auto window = app->newPage();
-    const std::string before = window->document()->text();
-    const SoundEntry click = ReadSoundEntries(install.str()).at(0);
-    EXPECT_EQ(InsertSoundEvent(editor, platform, install.str(), click, 0, SoundEvent::MouseOver),
-              SoundInsertResult::UnsavedPage);
-    ASSERT_EQ(platform.callsOf("messageBox").size(), 1u);
-    EXPECT_EQ(platform.callsOf("messageBox")[0].args[0], std::string(kUnsavedPageMessage));
-    EXPECT_EQ(window->document()->text(), before);
+    // A page never saved, and one saved to a folder outside the web: neither is in the web.
+    test::TempFolder outside;
+    page("<img src=a.gif>");
+    for (const bool saveOutside : {false, true}) {
+        SCOPED_TRACE(saveOutside ? "saved outside the web" : "never saved");
+        platform.calls.clear();
+        const auto window =
+            saveOutside ? app->findPageWindow(web.path() / "p.htm") : app->newPage();
+        ASSERT_TRUE(window);
+        if (saveOutside) {
+            ASSERT_TRUE(app->setActivePageWindow(window));
+            ASSERT_TRUE(app->savePageAs(window, outside.path() / "p.htm"));
+        }
+        const std::string before = window->document()->text();
+        const SoundEntry click = ReadSoundEntries(install.str()).at(0);
+        EXPECT_EQ(
+            InsertSoundEvent(editor, platform, install.str(), click, 0, SoundEvent::MouseOver),
+            SoundInsertResult::UnsavedPage);
+        ASSERT_EQ(platform.callsOf("messageBox").size(), 1u);
+        EXPECT_EQ(platform.callsOf("messageBox")[0].args[0], std::string(kUnsavedPageMessage));
+        EXPECT_EQ(window->document()->text(), before);
+        EXPECT_FALSE(fs::exists(web.path() / "sndclick.swf"));
+        EXPECT_FALSE(fs::exists(outside.path() / "sndclick.swf"));
+    }
 }
 
 TEST_F(SoundPage, PageBackgroundGoesIntoTheSoundObject) {

@@ -225,15 +225,22 @@ void CreationDialog::Place(const std::optional<UpdateTarget>& target) {
         reject();
         return;
     }
-    if (target)
-        BeforeUpdate();
+    // The page check comes before an update removes anything from the page's folder: a page
+    // outside the web has no folder of its own there.
     if (!PageIsSavedInWeb(context_.Editor)) {
         ShowUnsavedPageMessage(context_.platform);
         reject();
         return;
     }
-    if (const auto id = PlaceObject(context_.Editor, *object, target))
-        placedId_ = *id;
+    if (target)
+        BeforeUpdate();
+    const PlaceResult placed = PlaceObject(context_.Editor, *object, target);
+    if (placed.Status != PlaceStatus::Placed) {
+        ShowPlaceFailure(context_.platform, placed.Status);
+        reject();
+        return;
+    }
+    placedId_ = placed.Id;
     if (target && update_ && update_->SetBackColor)
         update_->SetBackColor(BackColourText());
     accept();

@@ -114,17 +114,21 @@ void FromFile::Command1_Click() {
             reject();
             return;
         }
-        ImportFiles(GetPageFolder(context_.Editor), object->Files);
         if (UpperCase(object->MovieRef).find(".SWF") == std::string::npos) {
+            // The file is copied even so, as the import comes before this check.
+            ImportFiles(GetPageFolder(context_.Editor), object->Files);
             context_.platform.messageBox(std::string(kNoSwfExtensionMessage), MsgButtons::OkOnly,
                                          MsgIcon::Exclamation, std::string(kResultTitle));
             reject();
             return;
         }
-        PreparedObject placed = *object;
-        placed.Files.clear(); // copied above
-        if (const auto id = PlaceObject(context_.Editor, placed))
-            SetPlacedId(*id);
+        const PlaceResult placed = PlaceObject(context_.Editor, *object);
+        if (placed.Status != PlaceStatus::Placed) {
+            ShowPlaceFailure(context_.platform, placed.Status);
+            reject();
+            return;
+        }
+        SetPlacedId(placed.Id);
         accept();
     });
 }
