@@ -2,6 +2,7 @@
 
 #include "host/DocumentTree.h"
 #include "host/HtmlAttributes.h"
+#include "platform/Log.h"
 
 #include <algorithm>
 
@@ -384,6 +385,28 @@ Signal<std::size_t, std::size_t, std::size_t>& HtmlDocument::textChanged() {
 
 Signal<>& HtmlDocument::selectionChanged() {
     return state_->selectionChanged;
+}
+
+Signal<const std::string&>& HtmlDocument::userActionStarted() {
+    return state_->userActionStarted;
+}
+
+Signal<>& HtmlDocument::userActionEnded() {
+    return state_->userActionEnded;
+}
+
+void HtmlDocument::BeginUserAction(std::string_view name) {
+    if (state_->userActionDepth++ == 0)
+        state_->userActionStarted.raise(std::string(name));
+}
+
+void HtmlDocument::EndUserAction() {
+    if (state_->userActionDepth == 0) {
+        LogWarning("HtmlDocument", "a user action ended that had not begun");
+        return;
+    }
+    if (--state_->userActionDepth == 0)
+        state_->userActionEnded.raise();
 }
 
 std::size_t HtmlDocument::fullParseCount() const {
