@@ -180,6 +180,20 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
     }
     connect(editor_->document(), &QTextDocument::undoCommandAdded, this,
             &PageView::onUndoCommandAdded);
+    // The editor's history is back at the saved text only once its undo step is done.
+    connect(editor_->document(), &QTextDocument::modificationChanged, this, [this](bool changed) {
+        if (changed || fromDocument_ || closing_)
+            return;
+        try {
+            const bool was = document_ && document_->isModified();
+            followSavedState();
+            if (was && !document_->isModified())
+                emit textEdited();
+        } catch (const std::exception&) {
+            toDocument_ = false;
+            LogCurrentException("PageView: back at the saved text");
+        }
+    });
     connect(editor_->document(), &QTextDocument::undoAvailable, this, &PageView::historyChanged);
     connect(editor_->document(), &QTextDocument::redoAvailable, this, &PageView::historyChanged);
     applyViewMode();
