@@ -3,12 +3,14 @@
 
 #include "EditorTestSupport.h"
 #include "addin/AddinContext.h"
+#include "addin/AddinTestSupport.h"
 #include "addin/UserAction.h"
 #include "host/qt/CommandBarToolbars.h"
 #include "host/qt/FindReplaceDialog.h"
 #include "host/qt/HyperlinkDialog.h"
 #include "markup/FlashObject.h"
 #include "markup/LinkPicker.h"
+#include "panel/qt/MainPanel.h"
 #include "platform/ScriptedPlatform.h"
 
 #include <QAction>
@@ -514,6 +516,26 @@ TEST_F(MainWindowTest, OneUserActionIsOneNamedUndoStepAndTheModifiedMarkFollowsI
         EXPECT_FALSE(page->isModified());
         window->closeWindow(page);
     }
+}
+
+TEST_F(MainWindowTest, PanelCommandsAreUndoneInOneStepNamedAfterThem) {
+    const std::string bytes = "<html><body>\n" + tlx::test::AlteredOwnedObject("oKestreliteBT001") +
+                              tlx::test::AlteredOwnedObject("oKestreliteBT002") +
+                              "\n</body></html>\n";
+    const auto page = open("s.htm", bytes);
+    ASSERT_TRUE(page);
+    ScriptedPlatform platform;
+    AddinContext context(platform, web.str());
+    context.Editor = HostEditor(app);
+    MainPanel panel(context);
+    platform.messageBoxAnswers = {MsgResult::Yes, MsgResult::Ok};
+    panel.Command2->click();
+    ASSERT_NE(page->document()->text(), bytes);
+    EXPECT_EQ(window->action(QStringLiteral("actionUndo"))->text().remove(QLatin1Char('&')),
+              QStringLiteral("Undo Scan And Fix Invisible Flash Objects"));
+    window->action(QStringLiteral("actionUndo"))->trigger();
+    EXPECT_EQ(page->document()->text(), bytes);
+    EXPECT_FALSE(page->isModified());
 }
 
 } // namespace
