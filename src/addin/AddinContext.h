@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tlx {
 
@@ -17,6 +18,14 @@ inline constexpr std::string_view kStatusFPReady = "FPReady";
 inline constexpr std::string_view kStatusDoCheckFiles = "DoCheckFiles";
 inline constexpr std::string_view kStatusWaiting = "Waiting";
 inline constexpr std::string_view kStatusLoadedMovie = "Loaded Movie";
+
+// An intro text file that an update replaced: it goes when its page is saved without it.
+struct TextFileToDelete {
+    std::string PageHref; // the page's address
+    std::string PageFile; // the page's file
+    std::string Folder;   // the folder of the text file
+    std::string FileName;
+};
 
 struct AddinContext {
     AddinContext(Platform& services, std::string installFolder)
@@ -37,6 +46,8 @@ struct AddinContext {
     std::string SelectedObjectId;
     // The colour swatch the Color Selector sets; empty when none.
     std::string ColorTarget;
+    // Intro text files waiting for their page to be saved (DeleteReplacedTextFiles).
+    std::vector<TextFileToDelete> TextFilesToDelete;
 
     // Puts the main panel above other windows (true) or among them (false) when it is loaded;
     // does nothing otherwise. Dialogs call it around the modal windows they open.

@@ -2,6 +2,7 @@
 
 #include "addin/ToolbarPositionFile.h"
 #include "markup/FlashFix.h"
+#include "markup/TextHelpers.h"
 #include "platform/Log.h"
 
 #include <exception>
@@ -206,9 +207,10 @@ void Connect::m_cbbMenu_Click() {
     });
 }
 
-void Connect::FPApplic_OnBeforePageSave(const PageWindowPtr&, bool, bool&) {
+void Connect::FPApplic_OnBeforePageSave(const PageWindowPtr& page, bool, bool&) {
     // The save goes on whatever the check meets; `cancel` is never touched.
     BeforeSaveCheck(context_.Editor, context_.platform);
+    Guarded([&] { DeleteReplacedTextFiles(context_, page); });
 }
 
 void Connect::FPApplic_OnPageNew(const PageWindowPtr&) {
@@ -243,7 +245,15 @@ void Connect::FPApplic_WindowDeactivate(const PageWindowPtr&) {
     });
 }
 
-void Connect::FPApplic_OnPageClose(const PageWindowPtr&, bool&) {}
+void Connect::FPApplic_OnPageClose(const PageWindowPtr& page, bool&) {
+    // A page closed without saving keeps naming its old text files on disk: they stay.
+    const DocumentPtr document = page ? page->Document() : nullptr;
+    if (!document)
+        return;
+    const std::string href = document->locationHref();
+    std::erase_if(context_.TextFilesToDelete,
+                  [&](const TextFileToDelete& entry) { return entry.PageHref == href; });
+}
 
 void Connect::FPE_onafterupdate() {
     context_.StatusFlag = std::string(kStatusFPReady);

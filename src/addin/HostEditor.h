@@ -150,6 +150,11 @@ public:
     // with nothing changed, when an element is not attached to this document or two of them
     // overlap.
     virtual bool replaceOuterHTML(const std::vector<std::pair<ElementPtr, std::string>>& edits) = 0;
+    // What changes between BeginUserAction and its EndUserAction is one step of the editor's
+    // undo history, named `name` ("Insert Flash Button"); pairs inside an open pair belong to
+    // the outer one. An editor without an undo history ignores both.
+    virtual void BeginUserAction(std::string_view name) { (void)name; }
+    virtual void EndUserAction() {}
 };
 
 class HostFile {
@@ -273,6 +278,10 @@ public:
     // Never nullptr; a web whose Url() is empty when none is open.
     virtual WebPtr ActiveWeb() const = 0;
     virtual HostCommandBars& CommandBars() = 0;
+    // Shows the editor's own hyperlink dialog (as its Insert > "Hyperlink..." command does)
+    // without touching any page, and gives the address chosen there: the empty text when the
+    // user cancelled. nullopt when the editor has no such dialog of its own to offer.
+    virtual std::optional<std::string> ChooseHyperlink() { return std::nullopt; }
 
     // Raised before every save (also Save As and saving on close); `cancel` is left as is.
     virtual Signal<const PageWindowPtr&, bool, bool&>& OnBeforePageSave() = 0;
@@ -290,14 +299,23 @@ public:
     explicit HostEditor(ApplicationPtr application) : application_(std::move(application)) {}
 
     HostApplication* Application() const { return application_.get(); }
+    // The page the add-in works on: the application's active page, or the page bound with
+    // BindPageWindow while a binding lasts (whichever page the editor brings in front).
     DocumentPtr ActiveDocument() const;
     PageWindowPtr ActivePageWindow() const;
     WebPtr ActiveWeb() const;
     // True when a page window is active and its view mode is neither 2 nor 8.
     bool IsEditableView() const;
 
+    // Binds the add-in to `window` (nullptr: back to the application's active page); gives
+    // the binding it replaces.
+    PageWindowPtr BindPageWindow(PageWindowPtr window) {
+        return std::exchange(bound_, std::move(window));
+    }
+
 private:
     ApplicationPtr application_;
+    PageWindowPtr bound_;
 };
 
 // ---- inline definitions -------------------------------------------------------------------
@@ -328,10 +346,14 @@ inline ElementPtr ElementCollection::item(std::size_t index) const {
 }
 
 inline DocumentPtr HostEditor::ActiveDocument() const {
+    if (bound_)
+        return bound_->Document();
     return application_ ? application_->ActiveDocument() : nullptr;
 }
 
 inline PageWindowPtr HostEditor::ActivePageWindow() const {
+    if (bound_)
+        return bound_;
     return application_ ? application_->ActivePageWindow() : nullptr;
 }
 

@@ -102,15 +102,18 @@ IntroTexts ReadIntroTextsThroughHost(AddinContext& context, const std::string& f
         LogWarning("ReEdit", texts.Error);
         return texts;
     }
+    // The text file's page is the editor's active one now, whichever page the add-in is
+    // bound to.
+    HostApplication* application = context.Editor.Application();
     std::string text;
-    const DocumentPtr document = context.Editor.ActiveDocument();
+    const DocumentPtr document = application ? application->ActiveDocument() : nullptr;
     // The text file's body (the element the editor makes active in a page just opened).
     ElementPtr body = document ? document->body() : nullptr;
     if (!body && document)
         body = document->activeElement();
     if (body)
         text = body->innerHTML();
-    if (const PageWindowPtr window = context.Editor.ActivePageWindow();
+    if (const PageWindowPtr window = application ? application->ActivePageWindow() : nullptr;
         window && window->File() && window->File()->Name() == file->Name())
         window->Close(false);
     else

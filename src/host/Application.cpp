@@ -164,6 +164,7 @@ bool Application::owns(const PageWindowHandle& window) const {
 void Application::makeActive(const PageWindowHandle& window, bool announce) {
     if (active_ == window)
         return;
+    previous_ = active_;
     active_ = window;
     raise(activeWindowChanged_, window);
     if (announce && window && foreground_)
@@ -336,9 +337,16 @@ bool Application::closePage(const PageWindowHandle& window, bool saveChanges) {
         window->closed_ = true;
         raise(pageWindowsChanged_);
         if (active_ == window) {
-            // The neighbour takes its place, as with tabs.
-            makeActive(windows_.empty() ? nullptr : windows_[std::min(index, windows_.size() - 1)],
-                       true);
+            // The page that was in front before it comes back (a page opened for a moment and
+            // closed again leaves the user where they were); else the neighbour takes its
+            // place, as with tabs.
+            const PageWindowHandle previous = previous_.lock();
+            if (previous && owns(previous))
+                makeActive(previous, true);
+            else
+                makeActive(windows_.empty() ? nullptr
+                                            : windows_[std::min(index, windows_.size() - 1)],
+                           true);
         }
         return true;
     } catch (const std::exception&) {
@@ -360,6 +368,19 @@ void Application::deactivate() {
 void Application::setHyperlinkAction(std::function<bool()> action) {
     if (const auto control = commandBars_.findControl("Insert", "Hyperlink..."))
         control->setAction(std::move(action));
+}
+
+void Application::setLinkChooser(std::function<std::optional<std::string>()> chooser) {
+    linkChooser_ = std::move(chooser);
+}
+
+std::optional<std::string> Application::ChooseHyperlink() {
+    try {
+        return linkChooser_ ? linkChooser_() : std::nullopt;
+    } catch (const std::exception&) {
+        LogCurrentException("Application::ChooseHyperlink");
+        return std::string();
+    }
 }
 
 void Application::setCopyAction(std::function<bool()> action) {

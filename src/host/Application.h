@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,7 @@ public:
     PageWindowPtr ActivePageWindow() const override;
     WebPtr ActiveWeb() const override;
     HostCommandBars& CommandBars() override { return commandBars_; }
+    std::optional<std::string> ChooseHyperlink() override;
     Signal<const PageWindowPtr&, bool, bool&>& OnBeforePageSave() override {
         return onBeforePageSave_;
     }
@@ -132,6 +134,9 @@ public:
     // The editor's actions behind Insert > "Hyperlink..." and Edit > "Copy".
     void setHyperlinkAction(std::function<bool()> action);
     void setCopyAction(std::function<bool()> action);
+    // The editor's hyperlink dialog run for an address only (ChooseHyperlink): the address
+    // chosen, the empty text when cancelled.
+    void setLinkChooser(std::function<std::optional<std::string>()> chooser);
 
     // ---- host-side signals for the editor's windows
     Signal<>& pageWindowsChanged() { return pageWindowsChanged_; }
@@ -153,6 +158,8 @@ private:
     std::shared_ptr<Web> web_;
     std::vector<PageWindowHandle> windows_;
     PageWindowHandle active_;
+    std::weak_ptr<PageWindow> previous_; // the window active before active_
+    std::function<std::optional<std::string>()> linkChooser_;
     int untitledCount_ = 0;
     bool foreground_ = false;
     std::string lastError_;

@@ -106,6 +106,10 @@ public:
     Signal<std::size_t, std::size_t, std::size_t> textChanged;
     // For the editor's windows: the selection was set (not raised when an edit moves it).
     Signal<> selectionChanged;
+    // For the editor's windows: the outermost user action began (with its name) or ended.
+    int userActionDepth = 0;
+    Signal<const std::string&> userActionStarted;
+    Signal<> userActionEnded;
 
     NodePtr root;
     bool stale = true;         // the tree is missing the structure of some edit

@@ -412,6 +412,28 @@ Signal<>& HtmlDocument::selectionChanged() {
     return state_->selectionChanged;
 }
 
+Signal<const std::string&>& HtmlDocument::userActionStarted() {
+    return state_->userActionStarted;
+}
+
+Signal<>& HtmlDocument::userActionEnded() {
+    return state_->userActionEnded;
+}
+
+void HtmlDocument::BeginUserAction(std::string_view name) {
+    if (state_->userActionDepth++ == 0)
+        state_->userActionStarted.raise(std::string(name));
+}
+
+void HtmlDocument::EndUserAction() {
+    if (state_->userActionDepth == 0) {
+        LogWarning("HtmlDocument", "a user action ended that had not begun");
+        return;
+    }
+    if (--state_->userActionDepth == 0)
+        state_->userActionEnded.raise();
+}
+
 std::size_t HtmlDocument::fullParseCount() const {
     return state_->fullParses;
 }

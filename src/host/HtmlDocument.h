@@ -69,6 +69,8 @@ public:
     std::string bgColor() const override;
     Signal<>& onafterupdate() override;
     bool replaceOuterHTML(const std::vector<std::pair<ElementPtr, std::string>>& edits) override;
+    void BeginUserAction(std::string_view name) override;
+    void EndUserAction() override;
 
     // ---- for the editor's windows
     // After every edit, before onafterupdate: the bytes [start, start + removed) of the old
@@ -76,6 +78,9 @@ public:
     Signal<std::size_t, std::size_t, std::size_t>& textChanged();
     // The selection was set through setSelection() or a text range's select().
     Signal<>& selectionChanged();
+    // The outermost user action began, with its name, or ended (see BeginUserAction).
+    Signal<const std::string&>& userActionStarted();
+    Signal<>& userActionEnded();
 
     // How many times the whole text was parsed so far (a measure for tests and benchmarks).
     std::size_t fullParseCount() const;

@@ -2,6 +2,9 @@
 
 #include "platform/Log.h"
 
+#include <optional>
+#include <utility>
+
 namespace tlx {
 
 std::string LinkAddressOf(std::string_view htmlText) {
@@ -38,6 +41,14 @@ void RemovePlaceholder(const DocumentPtr& document) {
 
 std::string PickHyperlink(AddinContext& context) {
     context.SetPanelTopmost(false);
+    // An editor that offers its hyperlink dialog for an address alone is asked that way: the
+    // page, its selection, its modified mark and its undo history stay exactly as they are.
+    if (HostApplication* application = context.Editor.Application()) {
+        if (std::optional<std::string> chosen = application->ChooseHyperlink()) {
+            context.SetPanelTopmost(true);
+            return std::move(*chosen);
+        }
+    }
     std::string address;
     const DocumentPtr document = context.Editor.ActiveDocument();
     if (const TextRangePtr range = document ? document->createRange() : nullptr)

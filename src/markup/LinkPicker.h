@@ -1,7 +1,9 @@
 #pragma once
-// Picking a link address in the page editor's own hyperlink dialog: a hidden placeholder
-// image is planted at the selection, the editor's Insert > Hyperlink... command makes it a
-// link, the address is read back and the placeholder removed again.
+// Picking a link address in the page editor's own hyperlink dialog. An editor that can show
+// that dialog for an address alone (HostApplication::ChooseHyperlink) is asked so and the page
+// is not touched. Otherwise a hidden placeholder image is planted at the selection, the
+// editor's Insert > Hyperlink... command makes it a link, the address is read back and the
+// placeholder removed again.
 
 #include "addin/AddinContext.h"
 

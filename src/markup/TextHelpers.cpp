@@ -1,10 +1,14 @@
 #include "markup/TextHelpers.h"
 
 #include "platform/FileUtil.h"
+#include "platform/Log.h"
 
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tlx {
@@ -135,6 +139,71 @@ std::string ReadWholeFile(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return {};
     return ReadFileBytes(path).value_or(std::string());
+}
+
+std::size_t TextFileUses(std::string_view markup, std::string_view fileName) {
+    const std::string key = "TF=" + std::string(fileName);
+    std::size_t count = 0;
+    for (std::size_t at = markup.find(key); at != std::string_view::npos;
+         at = markup.find(key, at + key.size()))
+        ++count;
+    return count;
+}
+
+bool TextFileNamedByOtherPages(const std::string& webFolder, const std::string& exceptPage,
+                               std::string_view fileName) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path except = fs::weakly_canonical(exceptPage, error);
+    fs::recursive_directory_iterator it(webFolder, fs::directory_options::skip_permission_denied,
+                                        error);
+    for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
+        const fs::path& path = it->path();
+        std::string extension = path.extension().string();
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if ((extension != ".htm" && extension != ".html") || !it->is_regular_file(error))
+            continue;
+        std::error_code same;
+        if (fs::weakly_canonical(path, same) == except)
+            continue;
+        if (TextFileUses(ReadWholeFile(path.string()), fileName) > 0)
+            return true;
+    }
+    if (error) {
+        LogWarning("TextFileNamedByOtherPages",
+                   "cannot look through " + webFolder + ": " + error.message());
+        return true;
+    }
+    return false;
+}
+
+void DeleteReplacedTextFiles(AddinContext& context, const PageWindowPtr& page) {
+    const DocumentPtr document = page ? page->Document() : nullptr;
+    if (!document || context.TextFilesToDelete.empty())
+        return;
+    const std::string href = document->locationHref();
+    const ElementPtr body = document->body();
+    const std::string markup = body ? body->outerHTML() : std::string();
+    const WebPtr web = context.Editor.ActiveWeb();
+    const FolderPtr root = web ? web->RootFolder() : nullptr;
+    std::erase_if(context.TextFilesToDelete, [&](const TextFileToDelete& entry) {
+        if (entry.PageHref != href)
+            return false;
+        if (!body || TextFileUses(markup, entry.FileName) > 0)
+            return true; // the page names it again: it stays
+        if (!root || TextFileNamedByOtherPages(root->LocalPath(), entry.PageFile, entry.FileName)) {
+            LogInfo("DeleteReplacedTextFiles",
+                    "the old text file " + entry.FileName + " stays: another page names it");
+            return true;
+        }
+        std::error_code error;
+        if (!std::filesystem::remove(std::filesystem::path(entry.Folder) / entry.FileName, error) &&
+            error)
+            LogWarning("DeleteReplacedTextFiles", "could not delete the old text file " +
+                                                      entry.FileName + ": " + error.message());
+        return true;
+    });
 }
 
 FolderPtr GetPageFolder(const HostEditor& editor) {

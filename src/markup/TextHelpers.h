@@ -2,6 +2,7 @@
 // Small text and file routines shared by the whole add-in, and the two that reach the host
 // and the desktop: the web folder of the page being edited and opening a document or address.
 
+#include "addin/AddinContext.h"
 #include "addin/HostEditor.h"
 #include "platform/Platform.h"
 
@@ -69,6 +70,20 @@ FileCheck FileExists(const std::string& path);
 // The file's bytes, unchanged (line breaks kept), or the empty text when the file does not
 // exist, cannot be read or is not a plain file (a pipe, a device).
 std::string ReadWholeFile(const std::string& path);
+
+// How often `markup` names `fileName` as an intro movie's text file ("TF=" and the name).
+std::size_t TextFileUses(std::string_view markup, std::string_view fileName);
+
+// Whether a page (*.htm, *.html) in `webFolder` or below, other than the file `exceptPage`,
+// names the intro text file `fileName`. True when the folder cannot be read through (the file
+// is better kept than lost).
+bool TextFileNamedByOtherPages(const std::string& webFolder, const std::string& exceptPage,
+                               std::string_view fileName);
+
+// Deletes the intro text files that updates replaced in `page` (context.TextFilesToDelete), as
+// the page is saved: a file the page names again (the update was undone) stays, and so does one
+// that another page of the web names. Entries of other pages wait for their page.
+void DeleteReplacedTextFiles(AddinContext& context, const PageWindowPtr& page);
 
 // ---- host and desktop ---------------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #include "catalog/qt/CreationDialogs.h"
 
 #include "addin/AddinContext.h"
+#include "addin/UserAction.h"
 #include "catalog/StyleTypes.h"
 #include "catalog/qt/FlashHeading.h"
 #include "catalog/qt/FlashMisc.h"
@@ -13,10 +14,13 @@
 #include "colour/qt/ColourSwatch.h"
 #include "common/ShownObjects.h"
 #include "common/TempFolder.h"
+#include "editing/qt/FlashProp.h"
+#include "editing/qt/ReEditDialogs.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
 #include "markup/FlashObject.h"
 #include "markup/LinkPicker.h"
+#include "markup/TextHelpers.h"
 #include "platform/ScriptedPlatform.h"
 
 #include <QApplication>
@@ -26,6 +30,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace tlx {
@@ -372,8 +377,67 @@ TEST_F(Dialogs, IntroUpdateKeepsAnOldTextFileThatAnotherObjectStillUses) {
     update("oKestreliteMV001");
     EXPECT_TRUE(fs::exists(web.path() / "FP1.htm")) << "the other intro still shows it";
     update("oKestreliteMV002");
-    EXPECT_FALSE(fs::exists(web.path() / "FP1.htm")) << "no object names it any more";
     EXPECT_EQ(Page().find("FP1.htm"), std::string::npos);
+    EXPECT_TRUE(fs::exists(web.path() / "FP1.htm")) << "the page on disk names it until saved";
+    const Subscription hook = app->OnBeforePageSave().connect(
+        [this](const PageWindowPtr& page, bool, bool&) { DeleteReplacedTextFiles(context, page); });
+    ASSERT_TRUE(window->Save());
+    EXPECT_FALSE(fs::exists(web.path() / "FP1.htm")) << "no object names it any more";
+}
+
+TEST_F(Dialogs, ReEditingAnIntroActsOnItsPageAndItsOldTextFileGoesOnlyWhenNoPageNamesIt) {
+    const Subscription hook = app->OnBeforePageSave().connect(
+        [this](const PageWindowPtr& page, bool, bool&) { DeleteReplacedTextFiles(context, page); });
+    // Whether another page of the web names the text file too (a copied intro).
+    for (const bool named : {false, true}) {
+        SCOPED_TRACE(named);
+        writeFile(web.path() / "FP1.htm", "T1=Old&T2=text&eof=1\r\n");
+        const std::string other =
+            named ? "<p>c</p><OBJECT><PARAM NAME=movie VALUE=\"mv1.swf?TF=FP1.htm\"></OBJECT>"
+                  : "<p>about</p>";
+        writeFile(web.path() / "about.htm", other);
+        const auto about = app->openPage(web.path() / "about.htm");
+        ASSERT_TRUE(about);
+        ASSERT_TRUE(app->setActivePageWindow(window));
+        InsertFlashObject(context.Editor, "oKestreliteMV001", "mv1.swf?TF=FP1.htm&TC=000000", "500",
+                          "360", "#FFFFFF", "", "", false);
+        const auto object = window->document()->all().item("oKestreliteMV001");
+        ASSERT_TRUE(object);
+        const auto span = window->document()->spanOf(object);
+        window->document()->setSelection(span->first, span->second);
+        ASSERT_TRUE(window->Save());
+
+        bool updated = false;
+        platform.modalActions.push_back([&](ModalForm& form) {
+            auto* movie =
+                dynamic_cast<FlashMovie*>(dynamic_cast<CreationDialogForm&>(form).dialog());
+            ASSERT_TRUE(movie);
+            EXPECT_EQ(movie->Text1->text(), QStringLiteral("Old"));
+            EXPECT_EQ(app->activePageWindow(), window) << "the page stays in front";
+            movie->Text1->setText(QStringLiteral("New"));
+            movie->btUpdate_Click();
+            updated = true;
+        });
+        {
+            // As the panel opens it.
+            const UserAction action(context.Editor, "Selected Flash Object Properties");
+            FlashProp properties(context, nullptr, ReEditInCreationDialog(context, recording));
+            properties.btOtherProperties->click();
+        }
+        ASSERT_TRUE(updated);
+        EXPECT_EQ(app->activePageWindow(), window);
+        EXPECT_EQ(about->document()->text(), other);
+        EXPECT_FALSE(about->isModified());
+        const auto updatedObject = window->document()->all().item("oKestreliteMV001");
+        ASSERT_TRUE(updatedObject) << Page();
+        EXPECT_EQ(Page().find("TF=FP1.htm"), std::string::npos) << Page();
+        EXPECT_TRUE(fs::exists(web.path() / "FP1.htm")) << "the saved page still names it";
+
+        ASSERT_TRUE(window->Save());
+        EXPECT_EQ(fs::exists(web.path() / "FP1.htm"), named);
+        ASSERT_TRUE(app->closePage(about, false));
+        ASSERT_TRUE(window->document()->all().item("oKestreliteMV001")->setOuterHTML(""));
+    }
 }
 
 TEST_F(Dialogs, MiscArtByCategoryKeepsBlanksInItsFileName) {

@@ -2,9 +2,16 @@
 // closing, the command bars as toolbars, the hyperlink dialog and copying.
 
 #include "EditorTestSupport.h"
+#include "addin/AddinContext.h"
+#include "addin/AddinTestSupport.h"
+#include "addin/UserAction.h"
 #include "host/qt/CommandBarToolbars.h"
 #include "host/qt/FindReplaceDialog.h"
 #include "host/qt/HyperlinkDialog.h"
+#include "markup/FlashObject.h"
+#include "markup/LinkPicker.h"
+#include "panel/qt/MainPanel.h"
+#include "platform/ScriptedPlatform.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,6 +24,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
+#include <QtTest/QTest>
 
 namespace tlx::host::test {
 namespace {
@@ -383,6 +392,150 @@ TEST_F(MainWindowTest, FindAndReplaceInTheSourceAndFilesThatAreNoPages) {
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("is not a page"))) << errors[0].toStdString();
     EXPECT_EQ(window->tabs()->count(), 1);
+}
+
+} // namespace
+} // namespace tlx::host::test
+
+namespace tlx::host::test {
+namespace {
+
+TEST_F(MainWindowTest, LinkPickedForTheAddinLeavesPageSelectionAndHistoryAsTheyWere) {
+    writeFile(web.path() / "products.htm", "<p>p</p>");
+    const std::string movie = "<OBJECT ID=oKestreliteBT001 WIDTH=10 HEIGHT=10><EMBED "
+                              "src='b.swf' WIDTH=10 HEIGHT=10></OBJECT>";
+    const auto page = open("sub/m.htm", "<body><p>x</p>" + movie + "</body>");
+    ASSERT_TRUE(page);
+    const auto& document = page->document();
+    const std::string before = document->text();
+    const std::size_t at = before.find(movie);
+    ScriptedPlatform platform;
+    AddinContext context(platform, web.str());
+    context.Editor = HostEditor(app);
+
+    struct Case {
+        bool movieSelected;
+        bool confirm;
+        std::string expected;
+    };
+    for (const Case& c : {Case{true, true, "../products.htm"}, Case{true, false, ""},
+                          Case{false, true, "../products.htm"}}) {
+        SCOPED_TRACE(std::to_string(c.movieSelected) + std::to_string(c.confirm));
+        const std::size_t start = c.movieSelected ? at : 3;
+        const std::size_t end = c.movieSelected ? at + movie.size() : 3;
+        document->setSelection(start, end);
+        bool markedWhileOpen = true;
+        window->runHyperlinkDialog = [&](HyperlinkDialog& dialog) {
+            markedWhileOpen =
+                page->isModified() || window->tabs()
+                                          ->tabText(window->tabs()->indexOf(view(page)))
+                                          .endsWith(QLatin1Char('*'));
+            const auto found =
+                dialog.pageList()->findItems(QStringLiteral("products.htm"), Qt::MatchExactly);
+            if (found.isEmpty())
+                return false;
+            dialog.pageList()->setCurrentItem(found.front());
+            return c.confirm;
+        };
+        EXPECT_EQ(PickHyperlink(context), c.expected);
+        EXPECT_FALSE(markedWhileOpen);
+        EXPECT_EQ(document->text(), before);
+        EXPECT_FALSE(page->isModified());
+        EXPECT_EQ(document->selectionStart(), start);
+        EXPECT_EQ(document->selectionEnd(), end);
+        EXPECT_FALSE(editor(page)->document()->isUndoAvailable());
+    }
+}
+
+TEST_F(MainWindowTest, OneUserActionIsOneNamedUndoStepAndTheModifiedMarkFollowsIt) {
+    ScriptedPlatform platform;
+    AddinContext context(platform, web.str());
+    context.Editor = HostEditor(app);
+    const auto menuText = [this](const char* name) {
+        return window->action(QString::fromLatin1(name))->text().remove(QLatin1Char('&'));
+    };
+    struct Case {
+        std::string file;
+        std::string bytes;
+    };
+    for (const Case& c :
+         {Case{"u.htm", "<html>\r\n<head><meta charset=utf-8></head><body><p>caf\xC3\xA9</p>\n"
+                        "</body></html>"},
+          Case{"j.htm", "<html>\n<head><meta charset=Shift_JIS></head><body><p>\x93\xFA\x96\x7B"
+                        "</p>\r\n</body></html>"},
+          Case{"l.htm", "<html>\n<head><meta charset=iso-8859-1></head><body><p>caf\xE9</p>\r\n"
+                        "</body></html>"}}) {
+        SCOPED_TRACE(c.file);
+        const auto page = open(c.file, c.bytes);
+        ASSERT_TRUE(page);
+        const auto& document = page->document();
+        const std::size_t caret = c.bytes.find("</p>") + 4;
+        document->setSelection(caret, caret);
+        {
+            const UserAction action(context.Editor, "Insert Flash Button");
+            InsertFlashObject(context.Editor, "oKestreliteBT001", "b.swf?T1=Go", "10", "10",
+                              "#FFFFFF", "", "", false);
+        }
+        const std::string inserted = document->text();
+        ASSERT_NE(inserted.find("oKestreliteBT001"), std::string::npos);
+        EXPECT_TRUE(page->isModified());
+        EXPECT_EQ(menuText("actionUndo"), QStringLiteral("Undo Insert Flash Button"));
+
+        // One undo takes the whole insertion back, to the saved bytes: no "*".
+        window->action(QStringLiteral("actionUndo"))->trigger();
+        EXPECT_EQ(document->text(), c.bytes);
+        EXPECT_FALSE(page->isModified());
+        EXPECT_FALSE(window->tabs()
+                         ->tabText(window->tabs()->indexOf(view(page)))
+                         .contains(QLatin1Char('*')));
+        EXPECT_EQ(menuText("actionRedo"), QStringLiteral("Redo Insert Flash Button"));
+
+        // Both redo keys bring it back whole, whatever keys the desktop's theme gives redo
+        // (X11's leave Ctrl+Y out).
+        EXPECT_EQ(window->action(QStringLiteral("actionRedo"))->shortcuts(),
+                  (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+        for (const auto modifiers :
+             {Qt::KeyboardModifiers(Qt::ControlModifier),
+              Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier)}) {
+            const Qt::Key key = modifiers & Qt::ShiftModifier ? Qt::Key_Z : Qt::Key_Y;
+            QTest::keyClick(editor(page), key, modifiers);
+            EXPECT_EQ(document->text(), inserted) << int(key);
+            EXPECT_TRUE(page->isModified());
+            editor(page)->undo();
+            EXPECT_EQ(document->text(), c.bytes);
+            EXPECT_FALSE(page->isModified());
+        }
+        // Typing undone all the way back gives the saved bytes again, line breaks of either
+        // kind included, and the page is unchanged.
+        editor(page)->selectAll();
+        editor(page)->textCursor().removeSelectedText();
+        EXPECT_TRUE(page->isModified());
+        editor(page)->undo();
+        EXPECT_EQ(document->text(), c.bytes);
+        EXPECT_FALSE(page->isModified());
+        window->closeWindow(page);
+    }
+}
+
+TEST_F(MainWindowTest, PanelCommandsAreUndoneInOneStepNamedAfterThem) {
+    const std::string bytes = "<html><body>\n" + tlx::test::AlteredOwnedObject("oKestreliteBT001") +
+                              tlx::test::AlteredOwnedObject("oKestreliteBT002") +
+                              "\n</body></html>\n";
+    const auto page = open("s.htm", bytes);
+    ASSERT_TRUE(page);
+    ScriptedPlatform platform;
+    AddinContext context(platform, web.str());
+    context.Editor = HostEditor(app);
+    MainPanel panel(context);
+    platform.messageBoxAnswers = {MsgResult::Yes, MsgResult::Ok};
+    panel.Command2->click();
+    ASSERT_NE(page->document()->text(), bytes);
+    EXPECT_EQ(window->action(QStringLiteral("actionUndo"))->text().remove(QLatin1Char('&')),
+              QStringLiteral("Undo Scan And Fix Invisible Flash Objects"));
+    window->action(QStringLiteral("actionUndo"))->trigger();
+    EXPECT_EQ(page->document()->text(), bytes);
+    EXPECT_FALSE(page->isModified());
 }
 
 } // namespace

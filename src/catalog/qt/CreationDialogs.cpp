@@ -1,5 +1,6 @@
 #include "catalog/qt/CreationDialogs.h"
 
+#include "addin/UserAction.h"
 #include "catalog/qt/CreationDialog.h"
 #include "catalog/qt/FlashHeading.h"
 #include "catalog/qt/FlashMisc.h"
@@ -65,6 +66,8 @@ void ShowCreationDialog(AddinContext& context, CreationDialogKind kind, QWidget*
         dialog->move(screen->availableGeometry().center() - dialog->rect().center());
     }
     dialog->SetOnUnload(std::move(onUnload));
+    // The dialog acts on the page it was opened for, and what it does is one undo step.
+    const UserAction action(context.Editor, dialog->windowTitle().toStdString());
     CreationDialogForm form(std::move(dialog));
     context.platform.showModal(form);
 }

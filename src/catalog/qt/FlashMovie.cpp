@@ -289,16 +289,6 @@ void FlashMovie::PresetBackground(const std::string& file) {
 
 namespace {
 
-// How often a text file is named as an intro's TF in `markup`.
-std::size_t TextFileUses(std::string_view markup, const std::string& name) {
-    const std::string key = "TF=" + name;
-    std::size_t count = 0;
-    for (std::size_t at = markup.find(key); at != std::string_view::npos;
-         at = markup.find(key, at + key.size()))
-        ++count;
-    return count;
-}
-
 // Whether an object of the page other than the one being replaced (the active element) still
 // names the text file: a duplicated intro shares its text file with the original.
 bool TextFileUsedElsewhere(const HostEditor& editor, const std::string& name) {
@@ -322,10 +312,19 @@ void FlashMovie::BeforeUpdate() {
                 "the old text file " + old + " stays: another object of the page uses it");
         return;
     }
-    if (const FolderPtr folder = GetPageFolder(context_.Editor))
-        if (const FilePtr file = folder->Files(old))
-            if (!file->Delete())
-                LogWarning("FlashMovie", "could not delete the old text file " + old);
+    // The page on disk still names the old file until it is saved without it: the file goes
+    // then (see DeleteReplacedTextFiles), unless another page names it too.
+    const PageWindowPtr window = context_.Editor.ActivePageWindow();
+    const DocumentPtr document = window ? window->Document() : nullptr;
+    const FilePtr page = window ? window->File() : nullptr;
+    const FolderPtr folder = GetPageFolder(context_.Editor);
+    if (!document || !page || !folder) {
+        LogWarning("FlashMovie", "the old text file " + old + " stays: the page has no folder");
+        return;
+    }
+    context_.TextFilesToDelete.push_back({document->locationHref(),
+                                          folder->LocalPath() + "/" + page->Name(),
+                                          folder->LocalPath(), old});
 }
 
 std::optional<PreparedObject> FlashMovie::Prepare() {

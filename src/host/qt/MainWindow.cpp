@@ -19,6 +19,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -26,6 +27,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -148,6 +150,12 @@ MainWindow::MainWindow(std::shared_ptr<Application> application, Options options
 
     application_->setHyperlinkAction([this] { return insertHyperlink(); });
     application_->setCopyAction([this] { return copySelection(); });
+    // The same dialog for the add-in's link fields: only the address comes back, no page
+    // changes.
+    application_->setLinkChooser([this]() -> std::optional<std::string> {
+        const auto address = chooseLink(application_->activePageWindow());
+        return address ? address->toStdString() : std::string();
+    });
 
     subscriptions_.push_back(application_->pageWindowsChanged().connect([this] { syncTabs(); }));
     subscriptions_.push_back(application_->activeWindowChanged().connect(
@@ -186,6 +194,7 @@ MainWindow::~MainWindow() {
     subscriptions_.clear();
     application_->setHyperlinkAction({});
     application_->setCopyAction({});
+    application_->setLinkChooser({});
     if (server_)
         server_->setOverride({});
 }
@@ -246,10 +255,14 @@ void MainWindow::buildMenus() {
         if (PageView* view = activeView())
             view->sourceEditor()->undo();
     });
-    add(edit, QStringLiteral("actionRedo"), tr("&Redo"), QKeySequence::Redo, [this] {
+    QAction* redo = add(edit, QStringLiteral("actionRedo"), tr("&Redo"), QKeySequence(), [this] {
         if (PageView* view = activeView())
             view->sourceEditor()->redo();
     });
+    // Both keys users know redo with (the source editor takes the second itself).
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateUndoActions);
     edit->addSeparator();
     // The keys of Cut, Copy, Paste and Select All belong to whichever widget has the focus
     // (the source editor does them itself); the menu entries act on the active page's source.
@@ -369,6 +382,12 @@ void MainWindow::syncTabs() {
                                   toQString(edited->displayName()) +
                                       (edited->isModified() ? QStringLiteral(" *") : QString()));
             updateTitle();
+            if (view == activeView())
+                updateUndoActions();
+        });
+        connect(view, &PageView::historyChanged, this, [this, view] {
+            if (view == activeView())
+                updateUndoActions();
         });
     }
     syncing_ = false;
@@ -385,6 +404,24 @@ void MainWindow::followActiveWindow() {
     syncing_ = false;
     updateTitle();
     updateViewModeActions();
+    updateUndoActions();
+}
+
+void MainWindow::updateUndoActions() {
+    QAction* undo = action(QStringLiteral("actionUndo"));
+    QAction* redo = action(QStringLiteral("actionRedo"));
+    if (!undo || !redo)
+        return;
+    const PageView* view = activeView();
+    const auto named = [](const QString& command, const QString& name) {
+        return name.isEmpty() ? command
+                              : command + QLatin1Char(' ') +
+                                    QString(name).replace(QLatin1Char('&'), QLatin1String("&&"));
+    };
+    undo->setText(named(tr("&Undo"), view ? view->undoName() : QString()));
+    redo->setText(named(tr("&Redo"), view ? view->redoName() : QString()));
+    undo->setEnabled(view && view->sourceEditor()->document()->isUndoAvailable());
+    redo->setEnabled(view && view->sourceEditor()->document()->isRedoAvailable());
 }
 
 void MainWindow::updateTitle() {
@@ -578,17 +615,22 @@ bool MainWindow::openPageFile(const fs::path& file) {
     return false;
 }
 
+std::optional<QString> MainWindow::chooseLink(const PageWindowHandle& window) {
+    const auto web = application_->web();
+    const fs::path root = web && web->isOpen() ? web->root() : fs::path();
+    const fs::path folder = !window || window->isUntitled() ? root : window->path().parent_path();
+    HyperlinkDialog dialog(root, folder, this);
+    if (!runHyperlinkDialog || !runHyperlinkDialog(dialog))
+        return std::nullopt;
+    return dialog.address();
+}
+
 bool MainWindow::insertHyperlink() {
     const auto window = application_->activePageWindow();
     if (!window || window->ViewMode() == kViewPreview || window->ViewMode() == kViewReadOnly)
         return false;
-    const auto web = application_->web();
-    const fs::path root = web && web->isOpen() ? web->root() : fs::path();
-    const fs::path folder = window->isUntitled() ? root : window->path().parent_path();
-    HyperlinkDialog dialog(root, folder, this);
-    if (!runHyperlinkDialog || !runHyperlinkDialog(dialog))
-        return false;
-    return applyHyperlink(*window->document(), dialog.address());
+    const auto address = chooseLink(window);
+    return address && applyHyperlink(*window->document(), *address);
 }
 
 bool MainWindow::copySelection() {

@@ -81,6 +81,9 @@ public:
     bool openPageFile(const std::filesystem::path& file);
     // Insert > Hyperlink... on the active page.
     bool insertHyperlink();
+    // The hyperlink dialog for `window`'s page (addresses relative to its folder): the address
+    // confirmed, nullopt when cancelled.
+    std::optional<QString> chooseLink(const PageWindowHandle& window);
     // Edit > Copy: the active page's selection to the clipboard.
     bool copySelection();
     // A double click in the folder list: pages open, a movie plays in a window of its own,
@@ -101,6 +104,8 @@ private:
     void followActiveWindow();
     void updateTitle();
     void updateViewModeActions();
+    // Edit > Undo and Redo name the user action they take back or do again.
+    void updateUndoActions();
     void updateServedAddress(PageView* view);
     void onWebChanged();
     void onApplicationStateChanged(Qt::ApplicationState state);

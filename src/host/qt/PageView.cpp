@@ -169,7 +169,33 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
             });
         selectionSubscription_ =
             document_->selectionChanged().connect([this] { selectionFromDocument(); });
+        actionStartSubscription_ =
+            document_->userActionStarted().connect([this](const std::string& name) {
+                inAction_ = true;
+                actionEdited_ = false;
+                actionStart_ = editor_->document()->availableUndoSteps();
+                actionName_ = QString::fromStdString(name);
+            });
+        actionEndSubscription_ = document_->userActionEnded().connect([this] { endUserAction(); });
     }
+    connect(editor_->document(), &QTextDocument::undoCommandAdded, this,
+            &PageView::onUndoCommandAdded);
+    // The editor's history is back at the saved text only once its undo step is done.
+    connect(editor_->document(), &QTextDocument::modificationChanged, this, [this](bool changed) {
+        if (changed || fromDocument_ || closing_)
+            return;
+        try {
+            const bool was = document_ && document_->isModified();
+            followSavedState();
+            if (was && !document_->isModified())
+                emit textEdited();
+        } catch (const std::exception&) {
+            toDocument_ = false;
+            LogCurrentException("PageView: back at the saved text");
+        }
+    });
+    connect(editor_->document(), &QTextDocument::undoAvailable, this, &PageView::historyChanged);
+    connect(editor_->document(), &QTextDocument::redoAvailable, this, &PageView::historyChanged);
     applyViewMode();
 }
 
@@ -180,6 +206,9 @@ PageView::~PageView() {
     renderTimer_.stop();
     textSubscription_.reset();
     selectionSubscription_.reset();
+    actionStartSubscription_.reset();
+    actionEndSubscription_.reset();
+    disconnect(editor_->document(), nullptr, this, nullptr);
     if (webView_) {
         disconnect(webView_, nullptr, this, nullptr);
         if (page_) {
@@ -197,11 +226,73 @@ PageView::~PageView() {
 void PageView::markSaved() {
     if (document_)
         savedText_ = document_->text();
+    editor_->document()->setModified(false);
 }
 
 void PageView::followSavedState() {
-    if (document_ && savedText_ && document_->isModified() && document_->text() == *savedText_)
+    if (!document_ || !savedText_ || !document_->isModified())
+        return;
+    if (document_->text() == *savedText_) {
         document_->setModified(false);
+        return;
+    }
+    // The editor's history is back where the page was saved (undo all the way back): the
+    // page is the saved one again, byte for byte, even where the characters shown were
+    // written back in other bytes than those of the file.
+    if (editor_->document()->isModified() ||
+        codec_.decode(*savedText_) != codec_.decode(document_->text()))
+        return;
+    const std::string& bytes = document_->text();
+    const std::string& saved = *savedText_;
+    std::size_t prefix = 0;
+    while (prefix < bytes.size() && prefix < saved.size() && bytes[prefix] == saved[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < bytes.size() - prefix && suffix < saved.size() - prefix &&
+           bytes[bytes.size() - 1 - suffix] == saved[saved.size() - 1 - suffix])
+        ++suffix;
+    toDocument_ = true;
+    const bool restored = document_->replaceRange(
+        prefix, bytes.size() - suffix, saved.substr(prefix, saved.size() - prefix - suffix));
+    toDocument_ = false;
+    if (restored)
+        document_->setModified(false);
+    else
+        LogWarning("PageView", "the saved bytes of the page could not be put back");
+}
+
+void PageView::onUndoCommandAdded() {
+    // A new step ends here; whatever was recorded from here on (steps undone, now gone) is
+    // no more.
+    const int steps = editor_->document()->availableUndoSteps();
+    stepEnds_.erase(stepEnds_.lower_bound(steps), stepEnds_.end());
+    stepEnds_[steps] = QString();
+    emit historyChanged();
+}
+
+void PageView::endUserAction() {
+    inAction_ = false;
+    if (!actionEdited_)
+        return;
+    actionEdited_ = false;
+    // The action's changes are one step now: it ends here and bears the action's name.
+    const int steps = editor_->document()->availableUndoSteps();
+    stepEnds_.erase(stepEnds_.upper_bound(actionStart_), stepEnds_.end());
+    stepEnds_[steps] = actionName_;
+    emit historyChanged();
+}
+
+QString PageView::undoName() const {
+    const int steps = editor_->document()->availableUndoSteps();
+    const auto it = stepEnds_.find(steps);
+    return steps > 0 && it != stepEnds_.end() ? it->second : QString();
+}
+
+QString PageView::redoName() const {
+    if (editor_->document()->availableRedoSteps() == 0)
+        return QString();
+    const auto it = stepEnds_.upper_bound(editor_->document()->availableUndoSteps());
+    return it != stepEnds_.end() ? it->second : QString();
 }
 
 void PageView::loadFromDocument() {
@@ -212,6 +303,10 @@ void PageView::loadFromDocument() {
     fromDocument_ = true;
     editor_->setPlainText(codec_.decode(bytes));
     fromDocument_ = false;
+    // A new text has no history; a page with unsaved changes stays changed.
+    stepEnds_.clear();
+    actionEdited_ = false;
+    editor_->document()->setModified(document_->isModified());
     selectionFromDocument();
 }
 
@@ -295,7 +390,12 @@ void PageView::onDocumentTextChanged(std::size_t, std::size_t, std::size_t) {
             const int vscroll = editor_->verticalScrollBar()->value();
             fromDocument_ = true;
             QTextCursor cursor(editor_->document());
-            cursor.beginEditBlock();
+            // Every change of one user action goes into the same undo step.
+            if (inAction_ && actionEdited_)
+                cursor.joinPreviousEditBlock();
+            else
+                cursor.beginEditBlock();
+            actionEdited_ = inAction_;
             cursor.setPosition(int(prefix));
             cursor.setPosition(int(shown.size() - suffix), QTextCursor::KeepAnchor);
             cursor.insertText(wanted.mid(prefix, wanted.size() - suffix - prefix));

@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <cstddef>
+#include <map>
 #include <optional>
 
 class QPlainTextEdit;
@@ -81,10 +82,17 @@ public:
     // after a pause shows at once.
     static constexpr int kRenderDelayMs = 150;
 
+    // The names of the user actions the editor's next undo and redo steps take back or
+    // again ("Insert Flash Button"); empty for typing or when there is nothing to do.
+    QString undoName() const;
+    QString redoName() const;
+
 signals:
     void renderingLoaded(bool ok);
     // The page's modified state may have changed.
     void textEdited();
+    // What undo and redo would do may have changed.
+    void historyChanged();
 
 private:
     void loadFromDocument();
@@ -98,6 +106,8 @@ private:
     void onPageMessage(const QString& message);
     QString editorText(int from, int count) const;
     void followSavedState();
+    void onUndoCommandAdded();
+    void endUserAction();
 
     PageWindowHandle window_;
     std::shared_ptr<HtmlDocument> document_;
@@ -128,6 +138,16 @@ private:
     bool toDocument_ = false;   // the document is being updated from the editor
     Subscription textSubscription_;
     Subscription selectionSubscription_;
+    Subscription actionStartSubscription_;
+    Subscription actionEndSubscription_;
+
+    // Undo history: where each step of the editor's undo stack ends (its count of undo steps
+    // once done) and the name of the user action it is (empty for typing).
+    std::map<int, QString> stepEnds_;
+    bool inAction_ = false;     // a user action of the document is under way
+    bool actionEdited_ = false; // and it changed the text already (its step is open)
+    int actionStart_ = 0;       // the undo count before it
+    QString actionName_;
 };
 
 } // namespace tlx::host

@@ -1,6 +1,7 @@
 #include "panel/qt/MainPanel.h"
 
 #include "addin/GuardedHandler.h"
+#include "addin/UserAction.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/frmColoriser.h"
 #include "markup/FlashFix.h"
@@ -196,6 +197,7 @@ void MainPanel::SetTopmost(bool onTop) {
 void MainPanel::Command2_Click() {
     Guarded([&] {
         SetTopmost(false);
+        const UserAction action(context_.Editor, fromQString(Command2->toolTip()));
         ScanAndFixOnRequest(context_.Editor, context_.platform);
         SetTopmost(true);
     });
@@ -204,6 +206,7 @@ void MainPanel::Command2_Click() {
 void MainPanel::Command5_Click() {
     Guarded([&] {
         SetTopmost(false);
+        const UserAction action(context_.Editor, fromQString(Command5->toolTip()));
         InsertDetectionScript(context_.Editor, context_.platform, context_.InstallFolder);
         SetTopmost(true);
     });
@@ -270,6 +273,7 @@ void MainPanel::cmdProps_Click() {
         if (context_.Editor.IsEditableView()) {
             SetTopmost(false);
             FlashPropForm form(context_, this);
+            const UserAction action(context_.Editor, fromQString(form.dialog().windowTitle()));
             context_.platform.showModal(form);
         }
         SetTopmost(true);
@@ -285,6 +289,7 @@ void MainPanel::Command4_Click() {
         // panel's tool window brings the window compositing down.
         frmColoriserForm form(context_, nullptr);
         CentreOnScreenOf(form.dialog(), this);
+        const UserAction action(context_.Editor, fromQString(form.dialog().windowTitle()));
         context_.platform.showModal(form);
         SetTopmost(true);
     });
@@ -297,6 +302,7 @@ void MainPanel::btSound_Click() {
         SetTopmost(false);
         frmFlashSOundForm form(context_, nullptr);
         CentreOnScreenOf(form.dialog(), this);
+        const UserAction action(context_.Editor, fromQString(form.dialog().windowTitle()));
         context_.platform.showModal(form);
         SetTopmost(true);
     });
