@@ -1,5 +1,6 @@
 #include "platform/qt/QtPlatform.h"
 
+#include "platform/Log.h"
 #include "platform/Zip.h"
 
 #include <QApplication>
@@ -7,7 +8,6 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -23,12 +23,14 @@
 #include <QMimeData>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -103,7 +105,11 @@ constexpr int kFileNotFound = 2;
 constexpr int kNoAssociation = 31;
 constexpr int kOpened = 33;
 
-constexpr int kDefaultHttpTimeoutMs = 30000;
+// No network wait lasts longer: the user is waiting for an answer.
+constexpr int kMaxHttpTimeoutMs = 15000;
+// How long the desktop's opener is given to say that nothing can open an address (it ends
+// at once with an error then); one still at work has found a program.
+constexpr int kOpenerVerdictMs = 2500;
 
 } // namespace
 
@@ -435,7 +441,44 @@ int QtPlatform::shellOpen(const std::string& target) {
     const ShellTarget classified = classifyShellTarget(target);
     if (classified.error != 0)
         return classified.error;
-    return QDesktopServices::openUrl(classified.url) ? kOpened : kNoAssociation;
+    // The desktop's opener, not QDesktopServices: that reports success as soon as the opener
+    // starts, also when no browser is there to take the address.
+    struct Outcome {
+        bool ended = false;
+        bool opened = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(opener_);
+    process->setArguments({classified.url.isLocalFile()
+                               ? classified.url.toLocalFile()
+                               : classified.url.toString(QUrl::FullyEncoded)});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [outcome, process](int code, QProcess::ExitStatus status) {
+                         outcome->ended = true;
+                         outcome->opened = status == QProcess::NormalExit && code == 0;
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [outcome, process](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         outcome->ended = true;
+                         process->deleteLater();
+                     });
+    process->start();
+    waitUntil([&outcome] { return outcome->ended; }, kOpenerVerdictMs);
+    if (outcome->ended && !outcome->opened) {
+        LogWarning("QtPlatform", "nothing could open " + fromQString(classified.url.toString()));
+        return kNoAssociation;
+    }
+    return kOpened;
+}
+
+void QtPlatform::setOpener(const QString& program) {
+    opener_ = program;
 }
 
 void QtPlatform::setClipboardText(const std::string& text) {
@@ -572,7 +615,8 @@ HttpReply QtPlatform::httpGet(const std::string& url, int timeoutMs) {
         return result;
     }
     if (timeoutMs <= 0)
-        timeoutMs = kDefaultHttpTimeoutMs;
+        timeoutMs = kMaxHttpTimeoutMs;
+    timeoutMs = std::min(timeoutMs, kMaxHttpTimeoutMs);
     if (!network_)
         network_ = std::make_unique<QNetworkAccessManager>();
 
