@@ -47,6 +47,9 @@ bool isPageFile(const QString& name) {
 }
 
 constexpr char kRecentWebsKey[] = "editor/recentWebs";
+constexpr char kWordWrapKey[] = "editor/wordWrap";
+// How long a note of the add-in stays in the status bar.
+constexpr int kStatusNoteMs = 10000;
 
 QSettings settings() {
     return QSettings(QStringLiteral("Tamberlux"), QStringLiteral("Tamberlux"));
@@ -168,6 +171,10 @@ MainWindow::MainWindow(std::shared_ptr<Application> application, Options options
             if (window == application_->activePageWindow())
                 showInFolderList(window);
             updateTitle();
+        }));
+    subscriptions_.push_back(
+        application_->statusTextChanged().connect([this](const std::string& text) {
+            statusBar()->showMessage(toQString(text), kStatusNoteMs);
         }));
     subscriptions_.push_back(application_->webChanged().connect([this] {
         onWebChanged();
@@ -310,11 +317,30 @@ void MainWindow::buildMenus() {
         });
         ++i;
     }
+    view->addSeparator();
+    // Long lines (an object's markup is often one) wrap at the window's edge instead of
+    // scrolling the source far to the right; the choice is kept for the next start.
+    QAction* wrap = view->addAction(tr("&Word Wrap"));
+    wrap->setObjectName(QStringLiteral("actionWordWrap"));
+    wrap->setCheckable(true);
+    wrap->setChecked(settings().value(QLatin1String(kWordWrapKey), false).toBool());
+    connect(wrap, &QAction::toggled, this, [this](bool on) {
+        settings().setValue(QLatin1String(kWordWrapKey), on);
+        for (const auto& [window, page] : views_)
+            if (page)
+                applyWordWrap(*page);
+    });
 
     QMenu* insert = menuBar()->addMenu(tr("&Insert"));
     add(insert, QStringLiteral("actionHyperlink"), tr("Hyper&link..."),
         QKeySequence(Qt::CTRL | Qt::Key_K), [this] { insertHyperlink(); });
     updateViewModeActions();
+}
+
+void MainWindow::applyWordWrap(PageView& view) const {
+    const QAction* wrap = action(QStringLiteral("actionWordWrap"));
+    view.sourceEditor()->setLineWrapMode(wrap && wrap->isChecked() ? QPlainTextEdit::WidgetWidth
+                                                                   : QPlainTextEdit::NoWrap);
 }
 
 QAction* MainWindow::action(const QString& objectName) const {
@@ -359,6 +385,7 @@ void MainWindow::syncTabs() {
             continue;
         auto* view = new PageView(window, server_, tabs_);
         views_[window.get()] = view;
+        applyWordWrap(*view);
         updateServedAddress(view);
         tabs_->addTab(view, toQString(window->displayName()));
         connect(view, &PageView::textEdited, this, [this, view] {

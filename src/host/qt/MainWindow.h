@@ -101,6 +101,8 @@ private:
     void followActiveWindow();
     void updateTitle();
     void updateViewModeActions();
+    // The source editor of `view` wraps long lines when View > Word Wrap is on.
+    void applyWordWrap(PageView& view) const;
     void updateServedAddress(PageView* view);
     void onWebChanged();
     void onApplicationStateChanged(Qt::ApplicationState state);
