@@ -28,6 +28,7 @@
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <exception>
 
@@ -487,6 +488,31 @@ void MainWindow::changeEvent(QEvent* event) {
     // holds the focus: what is kept above it goes with it.
     if (event->type() == QEvent::WindowStateChange)
         updateForeground();
+}
+
+bool MainWindow::event(QEvent* event) {
+    // While a modal dialog holds the input the renderings behind it wait: their movies would
+    // take the machine from the dialog's own preview, which then followed the keys typed
+    // into the dialog seconds late on a busy machine.
+    if (event->type() == QEvent::WindowBlocked)
+        pauseRenderings(true);
+    else if (event->type() == QEvent::WindowUnblocked)
+        pauseRenderings(false);
+    return QMainWindow::event(event);
+}
+
+void MainWindow::pauseRenderings(bool pause) {
+    // Only the players this paused play again; a movie paused before stays paused.
+    static const QString kPause = QStringLiteral(
+        "document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player').forEach(p => {"
+        " try { if (p.isPlaying) { p.tlxPausedForDialog = true; p.pause(); } } catch (e) {} })");
+    static const QString kPlay = QStringLiteral(
+        "document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player').forEach(p => {"
+        " try { if (p.tlxPausedForDialog) { p.tlxPausedForDialog = false; p.play(); } }"
+        " catch (e) {} })");
+    for (const auto& [window, view] : views_)
+        if (view && view->webView())
+            view->webView()->page()->runJavaScript(pause ? kPause : kPlay);
 }
 
 void MainWindow::updateForeground() {

@@ -94,8 +94,11 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    // Pauses the movies playing in the renderings (and plays again those it paused).
+    void pauseRenderings(bool pause);
     void buildMenus();
     void syncTabs();
     void followActiveWindow();
