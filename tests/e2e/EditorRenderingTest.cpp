@@ -375,6 +375,13 @@ TEST_F(EditorRendering, MoviesWaitWhileAModalDialogHoldsTheInput) {
         dialog.setWindowModality(Qt::ApplicationModal);
         dialog.show();
         EXPECT_EQ(waitPlaying(0), 0) << "the rendering behind the dialog waits";
+        EXPECT_EQ(evaluateInt(rendering,
+                              QStringLiteral("Array.from(document.querySelectorAll('ruffle-object,"
+                                             " ruffle-embed')).filter(p => p.shadowRoot"
+                                             " .getElementById('play-button').style.display"
+                                             " == 'block').length")),
+                  1)
+            << "only the movie paused by the user shows its play button";
         dialog.close();
         EXPECT_EQ(waitPlaying(1), 1) << "the movie that played plays again";
     }

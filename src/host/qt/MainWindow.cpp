@@ -502,10 +502,13 @@ bool MainWindow::event(QEvent* event) {
 }
 
 void MainWindow::pauseRenderings(bool pause) {
-    // Only the players this paused play again; a movie paused before stays paused.
+    // Only the players this paused play again; a movie paused before stays paused. A paused
+    // player shows its play button over the movie: not for this pause, which ends by itself.
     static const QString kPause = QStringLiteral(
         "document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player').forEach(p => {"
-        " try { if (p.isPlaying) { p.tlxPausedForDialog = true; p.pause(); } } catch (e) {} })");
+        " try { if (p.isPlaying) { p.tlxPausedForDialog = true; p.pause();"
+        " const b = p.shadowRoot && p.shadowRoot.getElementById('play-button');"
+        " if (b) b.style.display = 'none'; } } catch (e) {} })");
     static const QString kPlay = QStringLiteral(
         "document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player').forEach(p => {"
         " try { if (p.tlxPausedForDialog) { p.tlxPausedForDialog = false; p.play(); } }"
