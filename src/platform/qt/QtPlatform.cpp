@@ -442,15 +442,25 @@ int QtPlatform::shellOpen(const std::string& target) {
     if (classified.error != 0)
         return classified.error;
     // The desktop's opener, not QDesktopServices: that reports success as soon as the opener
-    // starts, also when no browser is there to take the address.
+    // starts, also when no browser is there to take the address. The opener runs under a
+    // shell that answers with its exit code, or with 0 once it has been at work for a moment
+    // (it found a program; without a desktop it runs the browser itself). The shell leaves
+    // it running then, so nothing this program ends or is ended by takes the browser along.
+    static const QString kVerdict =
+        QStringLiteral(
+            "\"$1\" \"$2\" </dev/null >/dev/null 2>&1 & p=$!; i=0;"
+            " while kill -0 $p 2>/dev/null; do i=$((i+1)); [ $i -ge %1 ] && exit 0; sleep 0.1;"
+            " done; wait $p")
+            .arg(kOpenerVerdictMs / 100);
     struct Outcome {
         bool ended = false;
         bool opened = false;
     };
     auto outcome = std::make_shared<Outcome>();
     auto* process = new QProcess(QCoreApplication::instance());
-    process->setProgram(opener_);
-    process->setArguments({classified.url.isLocalFile()
+    process->setProgram(QStringLiteral("/bin/sh"));
+    process->setArguments({QStringLiteral("-c"), kVerdict, QStringLiteral("sh"), opener_,
+                           classified.url.isLocalFile()
                                ? classified.url.toLocalFile()
                                : classified.url.toString(QUrl::FullyEncoded)});
     process->setStandardOutputFile(QProcess::nullDevice());
@@ -469,7 +479,8 @@ int QtPlatform::shellOpen(const std::string& target) {
                          process->deleteLater();
                      });
     process->start();
-    waitUntil([&outcome] { return outcome->ended; }, kOpenerVerdictMs);
+    // The shell answers within its own limit; this one only guards against a shell that hangs.
+    waitUntil([&outcome] { return outcome->ended; }, 2 * kOpenerVerdictMs);
     if (outcome->ended && !outcome->opened) {
         LogWarning("QtPlatform", "nothing could open " + fromQString(classified.url.toString()));
         return kNoAssociation;
