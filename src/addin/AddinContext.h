@@ -27,6 +27,12 @@ struct TextFileToDelete {
     std::string FileName;
 };
 
+// Notes for the host's status bar where the add-in itself shows nothing.
+inline constexpr std::string_view kNotEditableNote = "Switch to Normal or HTML view to insert";
+inline constexpr std::string_view kNoNewsNote = "No news from the update server";
+// Followed by the endpoint's host name.
+inline constexpr std::string_view kUnreachableNote = "Could not reach ";
+
 struct AddinContext {
     AddinContext(Platform& services, std::string installFolder)
         : platform(services), InstallFolder(std::move(installFolder)) {}

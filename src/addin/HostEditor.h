@@ -291,6 +291,11 @@ public:
     // The program gaining and losing the foreground.
     virtual Signal<const PageWindowPtr&>& WindowActivate() = 0;
     virtual Signal<const PageWindowPtr&>& WindowDeactivate() = 0;
+
+    // Shows a short note in the editor's status bar: what a command came to where no message
+    // box says it (a check without news, an address that could not be opened). A host
+    // without a status bar shows nothing.
+    virtual void SetStatusText(std::string_view /*text*/) {}
 };
 
 // The facade the add-in holds for the whole connection.
@@ -306,6 +311,8 @@ public:
     WebPtr ActiveWeb() const;
     // True when a page window is active and its view mode is neither 2 nor 8.
     bool IsEditableView() const;
+    // The host's status bar says `text`; nothing happens without a host.
+    void SetStatusText(std::string_view text) const;
 
     // Binds the add-in to `window` (nullptr: back to the application's active page); gives
     // the binding it replaces.
@@ -359,6 +366,11 @@ inline PageWindowPtr HostEditor::ActivePageWindow() const {
 
 inline WebPtr HostEditor::ActiveWeb() const {
     return application_ ? application_->ActiveWeb() : nullptr;
+}
+
+inline void HostEditor::SetStatusText(std::string_view text) const {
+    if (application_)
+        application_->SetStatusText(text);
 }
 
 inline bool HostEditor::IsEditableView() const {

@@ -257,6 +257,22 @@ void ColourBoxModel::SetHTMLColor(std::string_view text) {
     Notify("SelectedColor");
 }
 
+void ColourBoxModel::ShowActiveHTML(std::string_view text) {
+    const std::int32_t c = WhatRGB(text);
+    PaletteEntry entry = Palettes.NearestEntry(c);
+    if (!entry.IsValid || entry.Color != c) {
+        entry = PaletteEntry{};
+        entry.InMainGrid = true;
+        entry.Color = c;
+        entry.HSL = OrlixLibColor::RGBToHSL(c);
+        entry.IsHue = true;
+        entry.Name = "Custom";
+        entry.IsValid = true;
+    }
+    ActiveEntry = entry;
+    PaintMain();
+}
+
 void ColourBoxModel::SetPalette(std::int32_t mode) {
     PaletteMode = mode;
     Palettes.BuildMainPalette();

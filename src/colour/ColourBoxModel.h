@@ -86,6 +86,10 @@ public:
     // Makes the colour of `text` selected, active and the base of the shades, named "Custom";
     // raises no event.
     void SetHTMLColor(std::string_view text);
+    // Shows the colour of `text` as the active colour (the face's bar and ActiveColor), as the
+    // palette cell of exactly that colour or else named "Custom"; the selection, the shades
+    // and the keyboard's starting cell stay. Raises no event.
+    void ShowActiveHTML(std::string_view text);
     const std::string& PalType() const { return Palettes.PalType; }
     // Only stores the name; the next build uses it.
     void SetPalType(std::string name) { Palettes.PalType = std::move(name); }

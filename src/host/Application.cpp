@@ -355,6 +355,11 @@ bool Application::closePage(const PageWindowHandle& window, bool saveChanges) {
     }
 }
 
+void Application::SetStatusText(std::string_view text) {
+    statusText_ = std::string(text);
+    raise(statusTextChanged_, statusText_);
+}
+
 void Application::activate() {
     foreground_ = true;
     raise(windowActivate_, PageWindowPtr(active_));

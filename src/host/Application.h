@@ -88,6 +88,8 @@ public:
     Signal<const PageWindowPtr&>& OnPageOpen() override { return onPageOpen_; }
     Signal<const PageWindowPtr&>& WindowActivate() override { return windowActivate_; }
     Signal<const PageWindowPtr&>& WindowDeactivate() override { return windowDeactivate_; }
+    // Kept and announced through statusTextChanged(); the editor's window shows it.
+    void SetStatusText(std::string_view text) override;
 
     // ---- webs
     // Opens the folder `folder` as the web (replacing the one open); false when it is not a
@@ -144,6 +146,9 @@ public:
     Signal<const PageWindowHandle&>& pageSaved() { return pageSaved_; }
     Signal<const PageWindowHandle&>& viewModeChanged() { return viewModeChanged_; }
     Signal<>& webChanged() { return webChanged_; }
+    Signal<const std::string&>& statusTextChanged() { return statusTextChanged_; }
+    // The last note given through SetStatusText.
+    const std::string& statusText() const { return statusText_; }
     Signal<const CommandBarsChange&>& commandBarsChanged() { return commandBars_.Changed(); }
 
 private:
@@ -163,6 +168,7 @@ private:
     int untitledCount_ = 0;
     bool foreground_ = false;
     std::string lastError_;
+    std::string statusText_;
 
     Signal<const PageWindowPtr&, bool, bool&> onBeforePageSave_;
     Signal<const PageWindowPtr&, bool&> onPageClose_;
@@ -175,6 +181,7 @@ private:
     Signal<const PageWindowHandle&> pageSaved_;
     Signal<const PageWindowHandle&> viewModeChanged_;
     Signal<> webChanged_;
+    Signal<const std::string&> statusTextChanged_;
 };
 
 // The text of a new page.

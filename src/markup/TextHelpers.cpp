@@ -248,4 +248,15 @@ int ShellOpen(Platform& platform, const std::string& target) {
     return platform.shellOpen(target);
 }
 
+void SayWhenNotOpened(const HostEditor& editor, int shellResult) {
+    if (shellResult == kShellNoAssociation)
+        editor.SetStatusText(kNoBrowserNote);
+}
+
+int ShellOpen(const HostEditor& editor, Platform& platform, const std::string& target) {
+    const int result = ShellOpen(platform, target);
+    SayWhenNotOpened(editor, result);
+    return result;
+}
+
 } // namespace tlx

@@ -92,7 +92,18 @@ void DeleteReplacedTextFiles(AddinContext& context, const PageWindowPtr& page);
 // so far, which may be nullptr when there is no web.
 FolderPtr GetPageFolder(const HostEditor& editor);
 
-// Opens a file or web address with the desktop's default program; callers ignore the result.
+// What the shell answers when nothing on the desktop can open a target (no web browser).
+inline constexpr int kShellNoAssociation = 31;
+
+// Opens a file or web address with the desktop's default program: above 32 when opened, else
+// the classic error code (2 no such file, 31 nothing to open it with).
 int ShellOpen(Platform& platform, const std::string& target);
+
+// The host's status bar note when nothing could open an address.
+inline constexpr std::string_view kNoBrowserNote = "No web browser could be opened";
+// Says kNoBrowserNote in the host's status bar when `shellResult` is kShellNoAssociation.
+void SayWhenNotOpened(const HostEditor& editor, int shellResult);
+// ShellOpen, then SayWhenNotOpened.
+int ShellOpen(const HostEditor& editor, Platform& platform, const std::string& target);
 
 } // namespace tlx

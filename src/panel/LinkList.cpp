@@ -98,15 +98,15 @@ std::optional<std::string> OpenableLinkAddress(std::string_view address) {
     return std::string(address);
 }
 
-bool OpenLinkCommand(Platform& platform, const std::string& linkListPath, int command) {
+std::optional<int> OpenLinkCommand(Platform& platform, const std::string& linkListPath,
+                                   int command) {
     const auto address = LinkAddressForCommand(linkListPath, command);
     if (!address)
-        return false;
+        return std::nullopt;
     const auto openable = OpenableLinkAddress(*address);
     if (!openable)
-        return false;
-    platform.shellOpen(*openable);
-    return true;
+        return std::nullopt;
+    return platform.shellOpen(*openable);
 }
 
 } // namespace tlx

@@ -53,7 +53,9 @@ std::optional<std::string> LinkAddressForCommand(const std::string& path, int co
 // an address without one and for an address holding control characters.
 std::optional<std::string> OpenableLinkAddress(std::string_view address);
 
-// Runs a link command: opens its line's address when it may be opened. True when opened.
-bool OpenLinkCommand(Platform& platform, const std::string& linkListPath, int command);
+// Runs a link command: hands its line's address to the shell when it may be opened. Nothing
+// when no address was handed on, else what the shell answered (above 32 when opened).
+std::optional<int> OpenLinkCommand(Platform& platform, const std::string& linkListPath,
+                                   int command);
 
 } // namespace tlx

@@ -44,7 +44,7 @@ void ActionMainMenu(int command, AddinContext& context, MainMenuActions& actions
     switch (command) {
     case kMenuHelp:
         actions.SetTopmost(false);
-        ShellOpen(context.platform,
+        ShellOpen(context.Editor, context.platform,
                   ResolveNoCase(context.InstallFolder, "Help/index.htm").string());
         return;
     case kMenuAbout:
@@ -69,7 +69,9 @@ void ActionMainMenu(int command, AddinContext& context, MainMenuActions& actions
         return;
     default:
         if (command >= FirstLinkCommand && command <= LastLinkCommand)
-            OpenLinkCommand(context.platform, LinkListPath(context.InstallFolder), command);
+            if (const auto opened =
+                    OpenLinkCommand(context.platform, LinkListPath(context.InstallFolder), command))
+                SayWhenNotOpened(context.Editor, *opened);
         return;
     }
 }

@@ -80,7 +80,8 @@ int ScriptedPlatform::popupMenu(const std::vector<MenuEntry>& entries) {
 
 int ScriptedPlatform::shellOpen(const std::string& target) {
     record("shellOpen", {target});
-    return 33; // what the classic shell call answers on success (any value above 32)
+    // 33: what the classic shell call answers on success (any value above 32)
+    return takeFront(shellOpenAnswers, 33);
 }
 
 void ScriptedPlatform::setClipboardText(const std::string& text) {

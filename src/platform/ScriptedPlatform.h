@@ -24,6 +24,8 @@ public:
     std::deque<std::optional<std::string>> saveFileAnswers;
     std::deque<std::optional<int>> colourAnswers;
     std::deque<int> popupMenuAnswers;
+    // What shellOpen answers (33, opened, once they are used up).
+    std::deque<int> shellOpenAnswers;
     std::deque<HttpReply> httpReplies;
     // Actions run on the form while it is shown modally (one per showModal call); with none
     // left the form is closed at once.

@@ -118,8 +118,24 @@ TEST_F(ColorSelTest, CancelAndEscapeLeaveTheSwatchExactlyAsItWas) {
     EXPECT_EQ(topmost, (std::vector<bool>{false, true, false, true}));
 }
 
-TEST_F(ColorSelTest, OkayAtOnceGivesTheBoxsActiveColourAndDoubleClickChooses) {
-    EXPECT_EQ(Choose([](ColorSel& form) { form.Command1_Click(); }), "#000000");
+TEST_F(ColorSelTest, OpensOnTheSwatchsColourSoOkayAtOnceKeepsItAndDoubleClickChooses) {
+    // The colour bar shows the swatch's colour from the start, white and light blue too.
+    for (const char* colour : {"#102030", "#FFFFFF", "#00C0FF"}) {
+        SCOPED_TRACE(colour);
+        SetSwatchColour(swatch, colour);
+        EXPECT_FALSE(Choose([colour](ColorSel& form) {
+            EXPECT_EQ(form.ColorBox->HTMLColor(), QString::fromLatin1(colour));
+            form.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+            EXPECT_EQ(form.ColorBox->grab().toImage().pixelColor(20, 8),
+                      QColor(QString::fromLatin1(colour)))
+                << "the colour bar";
+            form.Command1_Click();
+            EXPECT_EQ(form.result(), QDialog::Accepted);
+        }));
+        EXPECT_EQ(SwatchColourText(swatch), colour);
+    }
+    SetSwatchColour(swatch, "#102030");
     EXPECT_EQ(Choose([](ColorSel& form) {
                   // Shown without a modal loop, so that the pointer reaches it.
                   form.show();
@@ -166,8 +182,12 @@ TEST_F(ColorSelTest, ValueFieldKeyFilter) {
     EXPECT_EQ(form.HTMLColor->text(), "#3366CC");
     EXPECT_EQ(form.ColorBox->ActiveColor(), RGB(0x33, 0x66, 0xCC));
     EXPECT_EQ(form.ColorBox->ActiveText(), "Custom");
-    EXPECT_TRUE(form.isVisible() || form.result() == 0) << "Enter in the field does not close";
+    // A whole value and Enter choose it, as Okay (the default button) does.
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(SwatchColourText(swatch), "#3366CC");
+    form.setResult(0);
 
+    // Values the box cannot take as written change nothing and keep the dialog open.
     type("#36c");
     EXPECT_EQ(form.HTMLColor->text(), "#36C");
     EXPECT_EQ(form.ColorBox->ActiveColor(), RGB(0x33, 0x66, 0xCC)) << "'#' is not a digit";
@@ -176,6 +196,8 @@ TEST_F(ColorSelTest, ValueFieldKeyFilter) {
     EXPECT_EQ(form.ColorBox->ActiveColor(), 0);
     type("");
     EXPECT_EQ(form.HTMLColor->text(), "");
+    EXPECT_EQ(form.result(), 0) << "none of these closes the dialog";
+    EXPECT_EQ(SwatchColourText(swatch), "#3366CC");
 }
 
 TEST_F(ColorSelTest, ColoursFromTheDocumentFillTheFirstCustomSlots) {

@@ -15,6 +15,7 @@
 #include "common/QtWait.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -342,6 +343,49 @@ TEST_F(EditorRendering, ManyMoviesPlayInViewOnlyAndTabsCloseAtAnyTime) {
     }
     EXPECT_EQ(window->tabs()->count(), 0);
     window.reset(); // the window goes with pages loading
+}
+
+TEST_F(EditorRendering, MoviesWaitWhileAModalDialogHoldsTheInput) {
+    if (!fs::exists(fs::path(TLX_SAMPLE_WEB_DIR) / "hdwave.swf"))
+        GTEST_SKIP() << "the sample web's movies are not built";
+    writeManyMoviesPage(web.path(), 2);
+    const auto page = app->openPage(web.path() / "movies.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    const QString playing =
+        QStringLiteral("Array.from(document.querySelectorAll('ruffle-object, ruffle-embed'))"
+                       ".filter(p => p.isPlaying).length");
+    const auto waitPlaying = [&](int count) {
+        QElapsedTimer clock;
+        clock.start();
+        while (evaluateInt(rendering, playing) != count && clock.elapsed() < 20000)
+            wait(100);
+        return evaluateInt(rendering, playing);
+    };
+    ASSERT_EQ(waitPlaying(2), 2);
+    // One movie the user paused stays paused after the dialog.
+    evaluate(rendering, QStringLiteral("document.querySelector('ruffle-object, ruffle-embed')"
+                                       ".pause(); 1"));
+    ASSERT_EQ(waitPlaying(1), 1);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        EXPECT_EQ(waitPlaying(0), 0) << "the rendering behind the dialog waits";
+        EXPECT_EQ(evaluateInt(rendering,
+                              QStringLiteral("Array.from(document.querySelectorAll('ruffle-object,"
+                                             " ruffle-embed')).filter(p => p.shadowRoot"
+                                             " .getElementById('play-button').style.display"
+                                             " == 'block').length")),
+                  1)
+            << "only the movie paused by the user shows its play button";
+        dialog.close();
+        EXPECT_EQ(waitPlaying(1), 1) << "the movie that played plays again";
+    }
 }
 
 TEST_F(EditorRendering, TheRenderingStaysOnTheEditedPageAndPicksEveryMovie) {

@@ -52,6 +52,34 @@ TEST_F(MainWindowTest, ActiveTabIsTheActivePageWindowBothWays) {
     EXPECT_EQ(window->viewFor(first), nullptr);
 }
 
+TEST_F(MainWindowTest, WordWrapIsAViewChoiceKeptForTheNextStartAndNotesReachTheStatusBar) {
+    const auto first = open("a.htm", "<p>" + std::string(3000, 'x') + "</p>");
+    QAction* wrap = window->action(QStringLiteral("actionWordWrap"));
+    ASSERT_NE(wrap, nullptr);
+    EXPECT_TRUE(wrap->isCheckable());
+    EXPECT_FALSE(wrap->isChecked());
+    EXPECT_EQ(editor(first)->lineWrapMode(), QPlainTextEdit::NoWrap);
+    wrap->trigger();
+    EXPECT_EQ(editor(first)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    const auto second = open("b.htm", "<p>b</p>");
+    EXPECT_EQ(editor(second)->lineWrapMode(), QPlainTextEdit::WidgetWidth) << "a page opened later";
+
+    // The next window starts as this one was left.
+    window->askSaveChanges = [](const QString&) { return QMessageBox::Discard; };
+    window = std::make_unique<MainWindow>(app, MainWindow::Options{false});
+    processEvents();
+    EXPECT_TRUE(window->action(QStringLiteral("actionWordWrap"))->isChecked());
+    EXPECT_EQ(editor(first)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    window->action(QStringLiteral("actionWordWrap"))->trigger();
+    EXPECT_EQ(editor(first)->lineWrapMode(), QPlainTextEdit::NoWrap);
+    window = std::make_unique<MainWindow>(app, MainWindow::Options{false});
+    EXPECT_FALSE(window->action(QStringLiteral("actionWordWrap"))->isChecked());
+
+    app->SetStatusText("No news from the update server");
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              QStringLiteral("No news from the update server"));
+}
+
 TEST_F(MainWindowTest, SavingAndClosingRaiseTheirEventsAndAskAboutChanges) {
     const auto page = open("e.htm", "<p>e</p>");
     ASSERT_TRUE(page);

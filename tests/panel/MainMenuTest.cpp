@@ -145,5 +145,33 @@ TEST_F(MainMenuTest, FixedCommandsAndADismissedMenu) {
     EXPECT_TRUE(actions.calls.empty());
 }
 
+TEST_F(MainMenuTest, TheStatusBarSaysWhenNoWebBrowserCouldOpenTheHelpOrALink) {
+    const auto app = host::Application::create();
+    context.Editor = HostEditor(app);
+    test::WriteFile(folder.path() / "Help" / "index.htm", "<html></html>");
+    Links("[A]{https://a.example/}\r\n");
+    struct Case {
+        int command;
+        int shellAnswer;
+        std::string note;
+    };
+    const Case cases[] = {
+        {305, 31, "No web browser could be opened"},
+        {1001, 31, "No web browser could be opened"},
+        {305, 33, ""},
+        {1001, 33, ""},
+        {305, 2, ""}, // a missing help page is no matter of the browser
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.command) + " answered " + std::to_string(c.shellAnswer));
+        app->SetStatusText("");
+        platform.shellOpenAnswers = {c.shellAnswer};
+        const auto before = platform.callsOf("shellOpen").size();
+        ActionMainMenu(c.command, context, actions);
+        EXPECT_EQ(platform.callsOf("shellOpen").size(), before + 1);
+        EXPECT_EQ(app->statusText(), c.note);
+    }
+}
+
 } // namespace
 } // namespace tlx

@@ -5,18 +5,22 @@
 
 #include "addin/AddinTestSupport.h"
 #include "addin/qt/AddinConnection.h"
+#include "common/QtTestEnvironment.h"
 #include "panel/qt/AboutBox.h"
 #include "platform/ScriptedPlatform.h"
-#include "common/QtTestEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace tlx {
@@ -202,6 +206,63 @@ TEST_F(MainPanelTest, ScanAndFixAsksFirstAndReportsWhenDone) {
     EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
+TEST_F(MainPanelTest, InAViewThatCannotBeEditedTheStatusBarSaysWhyNothingHappens) {
+    const std::string note = "Switch to Normal or HTML view to insert";
+    const std::vector<std::pair<QToolButton*, const char*>> buttons = {
+        {panel->Command14, "Insert Flash Button"},
+        {panel->btHeading, "Insert Flash Heading"},
+        {panel->btIntros, "Insert Flash Intro Movie"},
+        {panel->btShape, "Insert Flash Shape/Misc"},
+        {panel->btSound, "Insert Flash Sound Event"},
+        {panel->Command1, "Insert Flash From File"},
+        {panel->cmdProps, "Selected Flash Object Properties"},
+        {panel->Command4, "Apply Custom Colorisation Filter"},
+        {panel->Command5, "Insert Flash 5+ Detection Code Into Page."}};
+    for (int mode : {2, 8}) {
+        app->activePageWindow()->SetViewMode(mode);
+        for (const auto& [button, what] : buttons) {
+            SCOPED_TRACE(std::string(what) + " in view " + std::to_string(mode));
+            app->SetStatusText("");
+            platform.messageBoxAnswers = {MsgResult::Yes}; // the detection code's question
+            button->setEnabled(true);
+            button->click();
+            EXPECT_EQ(app->statusText(), note);
+            EXPECT_TRUE(platform.callsOf("showModal").empty());
+            EXPECT_TRUE(panel->isVisible());
+        }
+    }
+    // In an editable view nothing is said.
+    app->activePageWindow()->SetViewMode(1);
+    app->SetStatusText("");
+    platform.messageBoxAnswers = {MsgResult::No};
+    panel->Command5->click();
+    EXPECT_EQ(app->statusText(), "");
+}
+
+TEST_F(MainPanelTest, HeldHiddenNothingShowsThePanelUntilItIsReleased) {
+    // What the heading dialog's time looks like to the panel: the colour selector and the
+    // link picker put it back on top, the host's window events show it.
+    const std::vector<std::pair<const char*, std::function<void()>>> attempts = {
+        {"SetTopmost(true)", [&] { panel->SetTopmost(true); }},
+        {"SetTopmost(false)", [&] { panel->SetTopmost(false); }},
+        {"show()", [&] { panel->show(); }},
+        {"setVisible(true)", [&] { panel->setVisible(true); }},
+    };
+    panel->HoldHidden(true);
+    EXPECT_FALSE(panel->isVisible());
+    for (const auto& [what, attempt] : attempts) {
+        SCOPED_TRACE(what);
+        attempt();
+        QApplication::processEvents();
+        EXPECT_FALSE(panel->isVisible());
+    }
+    panel->HoldHidden(false);
+    EXPECT_FALSE(panel->isVisible()) << "released, not shown by itself";
+    panel->SetTopmost(true);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
 TEST_F(MainPanelTest, MainMenuShowsTheAboutBoxAndADismissedMenuDoesNothing) {
     platform.popupMenuAnswers = {0, kMenuAbout};
     panel->Command3_Click();
@@ -245,6 +306,47 @@ TEST_F(MainPanelTest, CloseLabelClosesAndUnloadingRemovesPreviewTextFiles) {
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "FlashMovies" / "OTHER.HTM"));
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "FlashMovies" / "b1.swf"));
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "FlashMovies" / "keep.html"));
+}
+
+TEST(MainPanelPlace, OpensBesideTheHostsToolbarsNotOverTheirButtons) {
+    test::TempFolder folder;
+    ScriptedPlatform platform;
+    AddinContext context(platform, folder.str());
+    // A host window with a welcome row under its toolbar, a button at its right end.
+    QMainWindow host;
+    host.setGeometry(40, 40, 900, 600);
+    host.addToolBar(new QToolBar(QStringLiteral("Tools"), &host));
+    host.addToolBarBreak();
+    auto* welcome = new QToolBar(QStringLiteral("Welcome"), &host);
+    auto* row = new QWidget(welcome);
+    auto* layout = new QHBoxLayout(row);
+    auto* text = new QLabel(QStringLiteral("line\nline\nline\nline\nline"), row);
+    layout->addWidget(text, 1);
+    auto* dismiss = new QPushButton(QStringLiteral("Don't Show Again"), row);
+    dismiss->setMinimumHeight(120);
+    layout->addWidget(dismiss);
+    welcome->addWidget(row);
+    host.addToolBar(welcome);
+    host.setCentralWidget(new QWidget(&host));
+    host.show();
+    QApplication::processEvents();
+
+    MainPanel panel(context, {}, &host);
+    const QRect button(dismiss->mapToGlobal(QPoint(0, 0)), dismiss->size());
+    EXPECT_FALSE(panel.frameGeometry().intersects(button))
+        << "panel " << panel.y() << ".." << panel.frameGeometry().bottom() << ", button "
+        << button.top() << ".." << button.bottom();
+    EXPECT_TRUE(host.frameGeometry().contains(panel.frameGeometry()));
+
+    // Kept above the host's window by the window manager, also after each switch of its
+    // on-top state (which makes a new native window).
+    for (const bool onTop : {true, false, true}) {
+        SCOPED_TRACE(onTop);
+        panel.SetTopmost(onTop);
+        QApplication::processEvents();
+        ASSERT_NE(panel.windowHandle(), nullptr);
+        EXPECT_EQ(panel.windowHandle()->transientParent(), host.windowHandle());
+    }
 }
 
 TEST(AddinConnection, OnePanelFollowsTheHostWindowWithoutTakingTheFocus) {

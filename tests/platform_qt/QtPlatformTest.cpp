@@ -1,10 +1,12 @@
 #include "platform/qt/QtPlatform.h"
 
 #include "common/QtTestEnvironment.h"
+#include "common/QtWait.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -223,6 +225,49 @@ TEST(QtPlatformShellOpen, OnlyWebAddressesMailAndExistingDocumentsAreOpened) {
 
     QtPlatform platform;
     EXPECT_EQ(platform.shellOpen("javascript:alert(1)"), 31);
+}
+
+TEST(QtPlatformShellOpen, SaysWhetherTheDesktopsOpenerCouldOpenTheAddress) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto opener = [&](const char* name, const char* body) {
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("#!/bin/sh\necho \"$1\" >> ") +
+                   QFile::encodeName(dir.filePath(QStringLiteral("asked"))) + "\n" + body + "\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return path;
+    };
+    struct Case {
+        const char* what;
+        QString program;
+        int expected;
+    };
+    const Case cases[] = {
+        // xdg-open ends with 3 when no browser is there to take the address.
+        {"no browser", opener("nobrowser", "exit 3"), 31},
+        {"opened", opener("opened", "exit 0"), 33},
+        // Left running (a browser started without a desktop): not ended with this program.
+        {"still at work", opener("slow", "sleep 6; touch \"$0.survived\""), 33},
+        {"no opener at all", dir.filePath(QStringLiteral("missing")), 31},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QtPlatform platform;
+        platform.setOpener(c.program);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(platform.shellOpen("https://example.com/a"), c.expected);
+        EXPECT_LT(clock.elapsed(), 5000) << "never waits long for the opener";
+    }
+    EXPECT_TRUE(tlx::testing::WaitUntil(
+        [&] { return QFile::exists(dir.filePath(QStringLiteral("slow.survived"))); }, 10000))
+        << "the opener still at work was left running";
+    QFile asked(dir.filePath(QStringLiteral("asked")));
+    ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
+    EXPECT_EQ(asked.readAll().count("https://example.com/a\n"), 3);
 }
 
 TEST(QtPlatformWait, WaitUntilReturnsWhenTheConditionHoldsDrivenByATimer) {

@@ -2,16 +2,19 @@
 
 #include "updates/qt/NetChecker.h"
 
-#include "platform/ScriptedPlatform.h"
 #include "common/QtTestEnvironment.h"
+#include "host/Application.h"
+#include "platform/ScriptedPlatform.h"
 #include "updates/TestFiles.h"
 #include "updates/UpdateCheckFiles.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHttpServer>
 #include <QHttpServerResponse>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -194,6 +197,64 @@ TEST_F(NetCheckerTest, EveryFailureEndsQuietlyWithNothingWrittenAndTheWindowClos
         EXPECT_EQ(endpoint.hits["/Mirvane/elsewhere.asp"], 0);
     }
     EXPECT_FALSE(held.empty()); // the silent server was reached
+}
+
+TEST_F(NetCheckerTest, TheStatusBarSaysHowACheckWithoutQuestionsEndedWithinItsTimeLimit) {
+    const auto app = host::Application::create();
+    context.Editor = HostEditor(app);
+    Endpoint endpoint;
+    QTcpServer silent; // accepts, never answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    const auto base = [](quint16 port) {
+        return "http://127.0.0.1:" + std::to_string(port) + "/Mirvane/";
+    };
+    struct Case {
+        const char* what;
+        std::string base;
+        std::string note;
+        std::size_t questions;
+    };
+    const Case cases[] = {
+        {"nothing listening", base(closedPort), "Could not reach 127.0.0.1", 0},
+        // Each request may take 10 s, the whole check only 1.5 s.
+        {"a server that never answers", base(silent.serverPort()), "Could not reach 127.0.0.1", 0},
+        {"news to ask about", endpoint.base(), "", 2},
+        {"the same news again", endpoint.base(), "No news from the update server", 0},
+    };
+    endpoint.answerAll();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        app->SetStatusText("");
+        platform.calls.clear();
+        context.StatusFlag = std::string(kStatusDoCheckFiles);
+        NetCheckerOptions options;
+        options.baseAddress = c.base;
+        options.timeoutMs = 10000;
+        options.checkLimitMs = 1500;
+        QPointer<NetChecker> checker = new NetChecker(context, options);
+        // In the middle of the screen, whole.
+        const QRect area = checker->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(checker->geometry())) << checker->x() << "," << checker->y();
+        EXPECT_LE((checker->geometry().center() - area.center()).manhattanLength(), 4);
+        QElapsedTimer clock;
+        clock.start();
+        QEventLoop loop;
+        QObject::connect(checker, &QObject::destroyed, &loop, &QEventLoop::quit);
+        QTimer::singleShot(8000, &loop, &QEventLoop::quit);
+        checker->DoCheck();
+        if (checker)
+            loop.exec();
+        EXPECT_TRUE(checker.isNull());
+        EXPECT_LT(clock.elapsed(), 4000);
+        EXPECT_EQ(app->statusText(), c.note);
+        EXPECT_EQ(questions().size(), c.questions);
+    }
 }
 
 } // namespace

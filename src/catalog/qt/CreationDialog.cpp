@@ -266,8 +266,9 @@ void CreationDialog::Command7_Click() {
 }
 
 void CreationDialog::btHelp_Click() {
-    Guarded("btHelp_Click",
-            [&] { ShellOpen(context_.platform, context_.InstallFolder + "/Help/index.htm"); });
+    Guarded("btHelp_Click", [&] {
+        ShellOpen(context_.Editor, context_.platform, context_.InstallFolder + "/Help/index.htm");
+    });
 }
 
 void CreationDialog::btBackColor_Click() {

@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
+#include <algorithm>
 #include <cctype>
 
 namespace tlx {
@@ -36,6 +37,13 @@ QIcon DocumentColoursIcon() {
     p.fillRect(4, 8, 3, 3, QColor(0, 0, 255));
     p.fillRect(8, 8, 3, 3, QColor(255, 192, 0));
     return QIcon(pixmap);
+}
+
+// "#" and six hexadecimal digits.
+bool IsColourValue(const std::string& text) {
+    return text.size() == 7 && text[0] == '#' &&
+           std::all_of(text.begin() + 1, text.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 } // namespace
@@ -149,6 +157,7 @@ void ColorSel::ColorBox_Change(int) {
 }
 
 void ColorSel::HTMLColor_Enter() {
+    bool whole = false;
     Guarded("Color Selector: value", [&] {
         std::string s = HTMLColor->text().toStdString();
         if (s.empty())
@@ -160,6 +169,22 @@ void ColorSel::HTMLColor_Enter() {
         for (char& c : s)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         ColorBox->SetHTMLColor(QString::fromStdString(s));
+        HTMLColor->setText(ColorBox->HTMLColor());
+        whole = IsColourValue(HTMLColor->text().toStdString()) &&
+                ColorBox->HTMLColor().compare(QString::fromStdString("#" + s)) == 0;
+    });
+    // Enter in a dialog whose default button is Okay chooses: a value that was taken whole.
+    // A value the box could not take as written stays for the user to correct.
+    if (whole)
+        Command1_Click();
+}
+
+void ColorSel::OpenAt(const QString& colourText) {
+    HTMLColor->setText(colourText);
+    if (!IsColourValue(colourText.toStdString()))
+        return;
+    Guarded("Color Selector: opening", [&] {
+        ColorBox->ShowActiveHTML(colourText.toUpper());
         HTMLColor->setText(ColorBox->HTMLColor());
     });
 }

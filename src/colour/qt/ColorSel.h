@@ -44,8 +44,13 @@ public:
     void cbClose_Click();
     void ColorBox_DblClick();
     void ColorBox_Change(int NewActiveColor);
-    // Enter in the value field: a value of hexadecimal digits becomes the box's colour.
+    // Enter in the value field: a value of hexadecimal digits becomes the box's colour; a
+    // whole colour value (six digits, with or without "#") is then chosen as Okay would.
     void HTMLColor_Enter();
+    // Opens on the swatch's colour text: the value field shows it and, when it is a colour
+    // ("#" and six hexadecimal digits), the box's colour bar shows it as the active colour
+    // too, so that Okay at once keeps the colour the swatch had.
+    void OpenAt(const QString& colourText);
     void btDocColors_Click();
     // Keeps the box's properties in the user's settings (once; also run when the form goes).
     void Form_Unload();

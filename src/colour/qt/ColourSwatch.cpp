@@ -60,7 +60,7 @@ std::optional<std::string> ChooseSwatchColour(AddinContext& context, QLabel& swa
     const std::string before = SwatchColourText(swatch);
     {
         ColorSel form(context, &swatch, parent);
-        form.HTMLColor->setText(QString::fromStdString(before));
+        form.OpenAt(QString::fromStdString(before));
         context.platform.showModal(form);
     }
     const std::string after = SwatchColourText(swatch);

@@ -270,6 +270,10 @@ void OXColorBox::SetHTMLColor(const QString& text) {
     model_.SetHTMLColor(text.toStdString());
 }
 
+void OXColorBox::ShowActiveHTML(const QString& text) {
+    model_.ShowActiveHTML(text.toStdString());
+}
+
 QString OXColorBox::PalType() const {
     return QString::fromStdString(model_.PalType());
 }

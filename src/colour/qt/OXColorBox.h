@@ -69,6 +69,8 @@ public:
     QString Text() const;
     QString HTMLColor() const;
     void SetHTMLColor(const QString& text);
+    // The colour of `text` becomes the active colour only (see ColourBoxModel::ShowActiveHTML).
+    void ShowActiveHTML(const QString& text);
     QString PalType() const;
     void SetPalType(const QString& name);
     int Palette() const { return model_.Palette(); }

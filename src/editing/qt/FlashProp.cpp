@@ -211,7 +211,7 @@ void FlashProp::btBackColor_Click() {
 
 void FlashProp::btHelp_Click() {
     Guarded("FlashProp::btHelp_Click", [&] {
-        ShellOpen(context_.platform,
+        ShellOpen(context_.Editor, context_.platform,
                   ResolveNoCase(context_.InstallFolder, "Help/index.htm").string());
     });
 }

@@ -30,6 +30,7 @@
 #include <QTextDocument>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <exception>
 
@@ -49,6 +50,9 @@ bool isPageFile(const QString& name) {
 }
 
 constexpr char kRecentWebsKey[] = "editor/recentWebs";
+constexpr char kWordWrapKey[] = "editor/wordWrap";
+// How long a note of the add-in stays in the status bar.
+constexpr int kStatusNoteMs = 10000;
 
 QSettings settings() {
     return QSettings(QStringLiteral("Tamberlux"), QStringLiteral("Tamberlux"));
@@ -176,6 +180,10 @@ MainWindow::MainWindow(std::shared_ptr<Application> application, Options options
             if (window == application_->activePageWindow())
                 showInFolderList(window);
             updateTitle();
+        }));
+    subscriptions_.push_back(
+        application_->statusTextChanged().connect([this](const std::string& text) {
+            statusBar()->showMessage(toQString(text), kStatusNoteMs);
         }));
     subscriptions_.push_back(application_->webChanged().connect([this] {
         onWebChanged();
@@ -323,11 +331,30 @@ void MainWindow::buildMenus() {
         });
         ++i;
     }
+    view->addSeparator();
+    // Long lines (an object's markup is often one) wrap at the window's edge instead of
+    // scrolling the source far to the right; the choice is kept for the next start.
+    QAction* wrap = view->addAction(tr("&Word Wrap"));
+    wrap->setObjectName(QStringLiteral("actionWordWrap"));
+    wrap->setCheckable(true);
+    wrap->setChecked(settings().value(QLatin1String(kWordWrapKey), false).toBool());
+    connect(wrap, &QAction::toggled, this, [this](bool on) {
+        settings().setValue(QLatin1String(kWordWrapKey), on);
+        for (const auto& [window, page] : views_)
+            if (page)
+                applyWordWrap(*page);
+    });
 
     QMenu* insert = menuBar()->addMenu(tr("&Insert"));
     add(insert, QStringLiteral("actionHyperlink"), tr("Hyper&link..."),
         QKeySequence(Qt::CTRL | Qt::Key_K), [this] { insertHyperlink(); });
     updateViewModeActions();
+}
+
+void MainWindow::applyWordWrap(PageView& view) const {
+    const QAction* wrap = action(QStringLiteral("actionWordWrap"));
+    view.sourceEditor()->setLineWrapMode(wrap && wrap->isChecked() ? QPlainTextEdit::WidgetWidth
+                                                                   : QPlainTextEdit::NoWrap);
 }
 
 QAction* MainWindow::action(const QString& objectName) const {
@@ -372,6 +399,7 @@ void MainWindow::syncTabs() {
             continue;
         auto* view = new PageView(window, server_, tabs_);
         views_[window.get()] = view;
+        applyWordWrap(*view);
         updateServedAddress(view);
         tabs_->addTab(view, toQString(window->displayName()));
         connect(view, &PageView::textEdited, this, [this, view] {
@@ -497,6 +525,34 @@ void MainWindow::changeEvent(QEvent* event) {
     // holds the focus: what is kept above it goes with it.
     if (event->type() == QEvent::WindowStateChange)
         updateForeground();
+}
+
+bool MainWindow::event(QEvent* event) {
+    // While a modal dialog holds the input the renderings behind it wait: their movies would
+    // take the machine from the dialog's own preview, which then followed the keys typed
+    // into the dialog seconds late on a busy machine.
+    if (event->type() == QEvent::WindowBlocked)
+        pauseRenderings(true);
+    else if (event->type() == QEvent::WindowUnblocked)
+        pauseRenderings(false);
+    return QMainWindow::event(event);
+}
+
+void MainWindow::pauseRenderings(bool pause) {
+    // Only the players this paused play again; a movie paused before stays paused. A paused
+    // player shows its play button over the movie: not for this pause, which ends by itself.
+    static const QString kPause = QStringLiteral(
+        "document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player').forEach(p => {"
+        " try { if (p.isPlaying) { p.tlxPausedForDialog = true; p.pause();"
+        " const b = p.shadowRoot && p.shadowRoot.getElementById('play-button');"
+        " if (b) b.style.display = 'none'; } } catch (e) {} })");
+    static const QString kPlay = QStringLiteral(
+        "document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player').forEach(p => {"
+        " try { if (p.tlxPausedForDialog) { p.tlxPausedForDialog = false; p.play(); } }"
+        " catch (e) {} })");
+    for (const auto& [window, view] : views_)
+        if (view && view->webView())
+            view->webView()->page()->runJavaScript(pause ? kPause : kPlay);
 }
 
 void MainWindow::updateForeground() {

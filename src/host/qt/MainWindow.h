@@ -97,8 +97,11 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    // Pauses the movies playing in the renderings (and plays again those it paused).
+    void pauseRenderings(bool pause);
     void buildMenus();
     void syncTabs();
     void followActiveWindow();
@@ -106,6 +109,8 @@ private:
     void updateViewModeActions();
     // Edit > Undo and Redo name the user action they take back or do again.
     void updateUndoActions();
+    // The source editor of `view` wraps long lines when View > Word Wrap is on.
+    void applyWordWrap(PageView& view) const;
     void updateServedAddress(PageView* view);
     void onWebChanged();
     void onApplicationStateChanged(Qt::ApplicationState state);

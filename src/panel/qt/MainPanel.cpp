@@ -18,11 +18,14 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
+#include <algorithm>
 #include <exception>
 
 namespace tlx {
@@ -43,6 +46,18 @@ void CentreOnScreenOf(QWidget& dialog, const QWidget* panel) {
     }
 }
 
+// Where the panel first shows over the host's window: at its right, below its menus and
+// toolbars (and the welcome under them, whose button the panel would otherwise cover), just
+// under the tabs of the page windows.
+QPoint PlaceBesideHost(const QWidget& hostWindow) {
+    const QRect host = hostWindow.frameGeometry();
+    int top = host.top() + 96;
+    if (const auto* main = qobject_cast<const QMainWindow*>(&hostWindow);
+        main && main->centralWidget())
+        top = std::max(top, main->centralWidget()->mapToGlobal(QPoint(0, 0)).y() + 32);
+    return {host.right() - kPanelWidthPixels - 32, top};
+}
+
 } // namespace
 
 template <typename Body> void MainPanel::Guarded(Body&& body) {
@@ -52,7 +67,7 @@ template <typename Body> void MainPanel::Guarded(Body&& body) {
 
 MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidget* hostWindow)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), context_(context),
-      unload_(std::move(unload)) {
+      unload_(std::move(unload)), hostWindow_(hostWindow ? hostWindow->window() : nullptr) {
     setWindowTitle(toQString(std::string(kPanelCaption)));
     setAttribute(Qt::WA_ShowWithoutActivating, true);
     // The panel never takes the focus, so it is never the active window: its buttons explain
@@ -129,8 +144,7 @@ MainPanel::MainPanel(AddinContext& context, std::function<void()> unload, QWidge
 
     resize(kPanelWidthPixels, TwipsToPixels(kPanelHeightTwips));
     if (hostWindow) {
-        const QRect host = hostWindow->frameGeometry();
-        move(host.right() - kPanelWidthPixels - 32, host.top() + 96);
+        move(PlaceBesideHost(*hostWindow));
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.right() - kPanelWidthPixels - 48, area.top() + 96);
@@ -176,6 +190,14 @@ void MainPanel::Layout() {
     }
 }
 
+void MainPanel::showEvent(QShowEvent* event) {
+    // Before the native window is mapped, and again whenever switching the on-top state
+    // made a new one.
+    if (hostWindow_ && windowHandle() && hostWindow_->windowHandle())
+        windowHandle()->setTransientParent(hostWindow_->windowHandle());
+    QWidget::showEvent(event);
+}
+
 void MainPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Layout();
@@ -190,8 +212,29 @@ void MainPanel::SetHeightTwips(int twips) {
 }
 
 void MainPanel::SetTopmost(bool onTop) {
-    if (!unloaded_)
+    // Putting a window on top shows it: a panel held hidden waits for its release.
+    if (!unloaded_ && !heldHidden_)
         tlx::SetTopmost(this, onTop);
+}
+
+void MainPanel::HoldHidden(bool held) {
+    heldHidden_ = held;
+    if (held)
+        hide();
+}
+
+void MainPanel::setVisible(bool visible) {
+    if (visible && heldHidden_)
+        return;
+    QWidget::setVisible(visible);
+}
+
+bool MainPanel::EditableOrSay() {
+    if (context_.Editor.IsEditableView())
+        return true;
+    // The add-in itself says nothing here; the host's status bar tells why nothing happens.
+    context_.Editor.SetStatusText(kNotEditableNote);
+    return false;
 }
 
 void MainPanel::Command2_Click() {
@@ -207,7 +250,9 @@ void MainPanel::Command5_Click() {
     Guarded([&] {
         SetTopmost(false);
         const UserAction action(context_.Editor, fromQString(Command5->toolTip()));
-        InsertDetectionScript(context_.Editor, context_.platform, context_.InstallFolder);
+        if (InsertDetectionScript(context_.Editor, context_.platform, context_.InstallFolder) ==
+            DetectionOutcome::NotEditable)
+            context_.Editor.SetStatusText(kNotEditableNote);
         SetTopmost(true);
     });
 }
@@ -226,7 +271,7 @@ void MainPanel::Command3_Click() {
 void MainPanel::OpenCreationDialog(CreationDialogKind kind) {
     Guarded([&] {
         using Kind = CreationDialogKind;
-        const bool editable = context_.Editor.IsEditableView();
+        const bool editable = EditableOrSay();
         // Every dialog opened here is shown above the panel: a panel kept on top would cover
         // the dialog's buttons and could not be dragged away while the dialog holds the input.
         if (kind != Kind::Heading && kind != Kind::IntroMovie) {
@@ -252,16 +297,18 @@ void MainPanel::OpenCreationDialog(CreationDialogKind kind) {
                 return;
             for (std::size_t i = 0; i < commands.size(); ++i)
                 commands[i]->setEnabled(states[i]);
+            self->HoldHidden(false);
             self->show();
             self->SetTopmost(true);
         };
         if (kind == Kind::Heading)
-            hide();
+            HoldHidden(true);
         else if (editable)
             SetTopmost(false);
         if (editable)
             ShowCreationDialog(context_, kind, this, restore);
-        else
+        // A dialog that never loaded (or unloaded) gives the commands back all the same.
+        if (!editable || (self && self->heldHidden_))
             restore();
         if (self)
             SetTopmost(true);
@@ -270,7 +317,7 @@ void MainPanel::OpenCreationDialog(CreationDialogKind kind) {
 
 void MainPanel::cmdProps_Click() {
     Guarded([&] {
-        if (context_.Editor.IsEditableView()) {
+        if (EditableOrSay()) {
             SetTopmost(false);
             FlashPropForm form(context_, this);
             const UserAction action(context_.Editor, fromQString(form.dialog().windowTitle()));
@@ -282,7 +329,7 @@ void MainPanel::cmdProps_Click() {
 
 void MainPanel::Command4_Click() {
     Guarded([&] {
-        if (!context_.Editor.IsEditableView())
+        if (!EditableOrSay())
             return;
         SetTopmost(false);
         // Without an owner, as the creation dialogs: a web view in a dialog owned by the
@@ -297,7 +344,7 @@ void MainPanel::Command4_Click() {
 
 void MainPanel::btSound_Click() {
     Guarded([&] {
-        if (!context_.Editor.IsEditableView())
+        if (!EditableOrSay())
             return;
         SetTopmost(false);
         frmFlashSOundForm form(context_, nullptr);

@@ -8,6 +8,7 @@
 #include "panel/PanelState.h"
 
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -69,6 +70,12 @@ public:
     int HeightTwips() const;
     void SetHeightTwips(int twips);
     bool Dragging() const { return dragging_; }
+    // While held hidden (the heading dialog is open) nothing shows the panel: neither the
+    // host's window events nor the dialogs putting it back on top. Releasing does not show
+    // it by itself.
+    void HoldHidden(bool held);
+    bool IsHeldHidden() const { return heldHidden_; }
+    void setVisible(bool visible) override;
 
     // ---- MainMenuActions
     void SetTopmost(bool onTop) override;
@@ -81,6 +88,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QToolButton* MakeButton(int icon, const char* toolTip);
@@ -88,6 +96,8 @@ private:
     // Runs a handler; an unexpected failure is shown, never passed on.
     template <typename Body> void Guarded(Body&& body);
     bool HandleDragEvent(QEvent* event);
+    // Whether the page's view is editable; when not, the host's status bar says so.
+    bool EditableOrSay();
 
     AddinContext& context_;
     std::function<void()> unload_;
@@ -96,6 +106,10 @@ private:
     bool dragging_ = false;
     QPoint dragStart_;
     bool unloaded_ = false;
+    bool heldHidden_ = false;
+    // The window the panel stays above (its native window's transient parent): a click into
+    // the editor, or the editor's own dialogs closing, never sends the panel behind it.
+    QPointer<QWidget> hostWindow_;
 };
 
 } // namespace tlx

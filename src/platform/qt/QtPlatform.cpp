@@ -1,5 +1,6 @@
 #include "platform/qt/QtPlatform.h"
 
+#include "platform/Log.h"
 #include "platform/Zip.h"
 
 #include <QApplication>
@@ -7,7 +8,6 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -23,12 +23,14 @@
 #include <QMimeData>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -103,7 +105,11 @@ constexpr int kFileNotFound = 2;
 constexpr int kNoAssociation = 31;
 constexpr int kOpened = 33;
 
-constexpr int kDefaultHttpTimeoutMs = 30000;
+// No network wait lasts longer: the user is waiting for an answer.
+constexpr int kMaxHttpTimeoutMs = 15000;
+// How long the desktop's opener is given to say that nothing can open an address (it ends
+// at once with an error then); one still at work has found a program.
+constexpr int kOpenerVerdictMs = 2500;
 
 } // namespace
 
@@ -435,7 +441,55 @@ int QtPlatform::shellOpen(const std::string& target) {
     const ShellTarget classified = classifyShellTarget(target);
     if (classified.error != 0)
         return classified.error;
-    return QDesktopServices::openUrl(classified.url) ? kOpened : kNoAssociation;
+    // The desktop's opener, not QDesktopServices: that reports success as soon as the opener
+    // starts, also when no browser is there to take the address. The opener runs under a
+    // shell that answers with its exit code, or with 0 once it has been at work for a moment
+    // (it found a program; without a desktop it runs the browser itself). The shell leaves
+    // it running then, so nothing this program ends or is ended by takes the browser along.
+    static const QString kVerdict =
+        QStringLiteral(
+            "\"$1\" \"$2\" </dev/null >/dev/null 2>&1 & p=$!; i=0;"
+            " while kill -0 $p 2>/dev/null; do i=$((i+1)); [ $i -ge %1 ] && exit 0; sleep 0.1;"
+            " done; wait $p")
+            .arg(kOpenerVerdictMs / 100);
+    struct Outcome {
+        bool ended = false;
+        bool opened = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(QStringLiteral("/bin/sh"));
+    process->setArguments({QStringLiteral("-c"), kVerdict, QStringLiteral("sh"), opener_,
+                           classified.url.isLocalFile()
+                               ? classified.url.toLocalFile()
+                               : classified.url.toString(QUrl::FullyEncoded)});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [outcome, process](int code, QProcess::ExitStatus status) {
+                         outcome->ended = true;
+                         outcome->opened = status == QProcess::NormalExit && code == 0;
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [outcome, process](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         outcome->ended = true;
+                         process->deleteLater();
+                     });
+    process->start();
+    // The shell answers within its own limit; this one only guards against a shell that hangs.
+    waitUntil([&outcome] { return outcome->ended; }, 2 * kOpenerVerdictMs);
+    if (outcome->ended && !outcome->opened) {
+        LogWarning("QtPlatform", "nothing could open " + fromQString(classified.url.toString()));
+        return kNoAssociation;
+    }
+    return kOpened;
+}
+
+void QtPlatform::setOpener(const QString& program) {
+    opener_ = program;
 }
 
 void QtPlatform::setClipboardText(const std::string& text) {
@@ -572,7 +626,8 @@ HttpReply QtPlatform::httpGet(const std::string& url, int timeoutMs) {
         return result;
     }
     if (timeoutMs <= 0)
-        timeoutMs = kDefaultHttpTimeoutMs;
+        timeoutMs = kMaxHttpTimeoutMs;
+    timeoutMs = std::min(timeoutMs, kMaxHttpTimeoutMs);
     if (!network_)
         network_ = std::make_unique<QNetworkAccessManager>();
 

@@ -92,7 +92,11 @@ public:
     std::optional<std::string> saveFileDialog(const FileDialogOptions& options) override;
     std::optional<int> colourDialog(int initialColour) override;
     int popupMenu(const std::vector<MenuEntry>& entries) override;
+    // Hands an address to the desktop's opener (xdg-open); 31 when it says that nothing can
+    // open it (no web browser), 33 when it opened it or is still at work after a moment.
     int shellOpen(const std::string& target) override;
+    // The opener shellOpen runs, "xdg-open" unless set.
+    void setOpener(const QString& program);
     void setClipboardText(const std::string& text) override;
     std::string clipboardText() override;
     ClipboardContent clipboardContent() override;
@@ -102,7 +106,8 @@ public:
     void showModal(ModalForm& form) override;
     std::unique_ptr<ProgressForm> showProgressForm() override;
     std::uint32_t tickCount() override;
-    // Never waits longer than the time-out; a time-out of 0 or less means 30 seconds.
+    // Never waits longer than the time-out; a time-out of 0 or less, or above 15 seconds, means 15
+    // seconds.
     HttpReply httpGet(const std::string& url, int timeoutMs) override;
     std::unique_ptr<ZipArchive> openZip(const std::string& path) override;
 
@@ -111,6 +116,7 @@ private:
 
     QElapsedTimer clock_;
     std::unique_ptr<QNetworkAccessManager> network_;
+    QString opener_ = QStringLiteral("xdg-open");
 };
 
 } // namespace tlx

@@ -244,7 +244,7 @@ void frmFlashSOund::Command7_Click() {
 
 void frmFlashSOund::btHelp_Click() {
     Guarded("frmFlashSOund::btHelp_Click", [&] {
-        ShellOpen(context_.platform,
+        ShellOpen(context_.Editor, context_.platform,
                   ResolveNoCase(context_.InstallFolder, "Help/index.htm").string());
     });
 }

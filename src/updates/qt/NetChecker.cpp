@@ -1,18 +1,22 @@
 #include "updates/qt/NetChecker.h"
 
+#include "markup/TextHelpers.h"
 #include "platform/Log.h"
 #include "platform/qt/QtPlatform.h"
 #include "updates/Endpoint.h"
 #include "updates/UpdateCheckFiles.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -50,12 +54,19 @@ NetChecker::NetChecker(AddinContext& context, NetCheckerOptions options, QWidget
     layout->addWidget(lblStatus);
     setMinimumSize(300, 56);
     network_ = new QNetworkAccessManager(this);
+    // In the middle of the screen its owner is on: placed by the window manager beside the
+    // panel at the screen's edge, it opened partly off the screen.
+    adjustSize();
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
     show();
 }
 
 NetChecker::~NetChecker() = default;
 
 void NetChecker::DoCheck() {
+    started_.start();
     lblStatus->setText(qs(kConnectingText));
     request(kConnectRequest, [this](bool ok, const QByteArray& body) { onConnectReply(ok, body); });
 }
@@ -129,12 +140,20 @@ void NetChecker::request(std::string_view relative, ReplyHandler done) {
                 end(reply->error() != QNetworkReply::NoError || status >= 400 ||
                     pending->body.size() > maxBytes);
             });
-    timer->start(options_.timeoutMs);
+    timer->start(std::max(0, std::min(options_.timeoutMs, remainingMs())));
+}
+
+int NetChecker::remainingMs() const {
+    if (!started_.isValid())
+        return options_.checkLimitMs;
+    return static_cast<int>(std::max<qint64>(0, options_.checkLimitMs - started_.elapsed()));
 }
 
 void NetChecker::onConnectReply(bool ok, const QByteArray& body) {
     if (!ok || !IsConnectReply(body.toStdString())) {
-        finish();
+        const QString host = QUrl(toQString(options_.baseAddress)).host();
+        finishSaying(std::string(kUnreachableNote) +
+                     fromQString(host.isEmpty() ? toQString(options_.baseAddress) : host));
         return;
     }
     lblStatus->setText(qs(kCheckingNewsText));
@@ -160,11 +179,10 @@ void NetChecker::onSitesReply(bool ok, const QByteArray& body) {
             !problem.empty())
             LogWarning("NetChecker", "the sites list was not kept: " + problem);
     }
-    evaluateNews();
-    finish();
+    finishSaying(evaluateNews() ? std::string() : std::string(kNoNewsNote));
 }
 
-void NetChecker::evaluateNews() {
+bool NetChecker::evaluateNews() {
     const KqzVersions kept = ReadVersionFile(context_.InstallFolder);
     const NewsEvaluation evaluation = EvaluateNews(newsReply_, kept);
     const auto ask = [this](std::string_view question) {
@@ -172,12 +190,13 @@ void NetChecker::evaluateNews() {
             context_.platform.messageBox(std::string(question), MsgButtons::YesNo,
                                          MsgIcon::Information, std::string(kNetCheckerTitle));
         if (answer == MsgResult::Yes)
-            context_.platform.shellOpen(options_.baseAddress);
+            ShellOpen(context_.Editor, context_.platform, options_.baseAddress);
     };
     if (evaluation.askNews)
         ask(kNewsQuestion);
     if (evaluation.askFlash)
         ask(kFlashQuestion);
+    const bool asked = evaluation.askNews || evaluation.askFlash;
     // A reply that announces nothing changes nothing.
     if (AnnouncedVersion(newsReply_, kNewsMarker) || AnnouncedVersion(newsReply_, kFlashMarker)) {
         if (const std::string problem =
@@ -185,6 +204,15 @@ void NetChecker::evaluateNews() {
             !problem.empty())
             LogWarning("NetChecker", "the announced versions were not kept: " + problem);
     }
+    return asked;
+}
+
+void NetChecker::finishSaying(const std::string& note) {
+    if (finished_)
+        return;
+    if (!note.empty())
+        context_.Editor.SetStatusText(note);
+    finish();
 }
 
 void NetChecker::finish() {

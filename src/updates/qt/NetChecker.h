@@ -5,11 +5,13 @@
 //
 // Every request runs on the event loop (nothing waits for it), ends after its time-out, is cut
 // off when its reply grows beyond a limit, and follows a redirect only to https or to the same
-// host. Any failure ends the check quietly.
+// host. Any failure ends the check without a message box; the editor's status bar says how it
+// ended when no question was asked: the endpoint could not be reached, or it had no news.
 
 #include "addin/AddinContext.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QUrl>
 #include <QWidget>
@@ -28,8 +30,9 @@ inline constexpr std::string_view kConnectingText = "Connecting...";
 inline constexpr std::string_view kCheckingNewsText = "Checking for news...";
 
 struct NetCheckerOptions {
-    std::string baseAddress; // ends in "/"
-    int timeoutMs = 10000;   // per request, from start to last byte
+    std::string baseAddress;  // ends in "/"
+    int timeoutMs = 10000;    // per request, from start to last byte
+    int checkLimitMs = 15000; // the whole check, from DoCheck to its end
     qint64 maxReplyBytes = qint64{1} << 20;
 };
 
@@ -60,13 +63,19 @@ private:
     void onConnectReply(bool ok, const QByteArray& body);
     void onNewsReply(bool ok, const QByteArray& body);
     void onSitesReply(bool ok, const QByteArray& body);
-    void evaluateNews();
+    // True when a question was asked.
+    bool evaluateNews();
     void finish();
+    // Ends the check with `note` in the host's status bar (none when empty).
+    void finishSaying(const std::string& note);
+    // What is left of the whole check's time.
+    int remainingMs() const;
 
     AddinContext& context_;
     NetCheckerOptions options_;
     QNetworkAccessManager* network_ = nullptr;
     std::string newsReply_;
+    QElapsedTimer started_;
     bool finished_ = false;
 };
 
