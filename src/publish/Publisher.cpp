@@ -318,6 +318,32 @@ std::string WriteFile(const fs::path& path, std::string_view bytes) {
     return {};
 }
 
+// Writes a file that did not exist; empty or the reason.
+std::string WriteNewFile(const fs::path& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return std::strerror(errno);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            const std::string why = std::strerror(errno);
+            ::close(fd);
+            ::unlink(path.c_str());
+            return why;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    if (::close(fd) != 0) {
+        const std::string why = std::strerror(errno);
+        ::unlink(path.c_str());
+        return why;
+    }
+    return {};
+}
+
 bool SameFile(const fs::path& source, const fs::path& target) {
     std::error_code a;
     std::error_code b;
@@ -474,10 +500,10 @@ PublishResult Publish(const PublishOptions& options) {
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> pagesDone{0};
     std::vector<char> written(jobs.size(), 0);
-    std::set<std::string> folders; // made already (under the mutex)
 
     const auto work = [&] {
         PublishResult local;
+        std::set<std::string> madeFolders;
         for (;;) {
             if (options.cancel && options.cancel->load())
                 break;
@@ -490,61 +516,72 @@ PublishResult Publish(const PublishOptions& options) {
                 local.failures.push_back(job.path + ": " + why);
             };
             std::error_code error;
+            const bool exists = fs::exists(fs::symlink_status(target, error));
             // A file there that no earlier run wrote is somebody else's.
-            if ((!previous || !previous->files.count(job.path)) &&
-                fs::exists(fs::symlink_status(target, error))) {
+            if (exists && (!previous || !previous->files.count(job.path))) {
                 fail("not replaced: the destination holds a file of that name that publishing "
                      "did not write");
                 continue;
             }
-            fs::create_directories(target.parent_path(), error);
-            if (error) {
-                fail("cannot make its folder: " + error.message());
-                continue;
+            if (!exists) {
+                const std::string folder = target.parent_path().string();
+                if (!madeFolders.count(folder)) {
+                    fs::create_directories(target.parent_path(), error);
+                    if (error) {
+                        fail("cannot make its folder: " + error.message());
+                        continue;
+                    }
+                    madeFolders.insert(folder);
+                }
             }
+            // Writes `content` unless the file there holds it already; false on failure.
+            const auto put = [&](std::string_view content) {
+                if (exists) {
+                    if (const std::optional<std::string> old = ReadFileBytes(target);
+                        old && *old == content)
+                        return true;
+                }
+                // A new file needs no temporary one: nothing else reads it yet.
+                const std::string why =
+                    exists ? WriteFile(target, content) : WriteNewFile(target, content);
+                if (!why.empty())
+                    fail("cannot be written: " + why);
+                return why.empty();
+            };
             if (job.page) {
                 const std::optional<std::string> bytes = ReadFileBytes(job.source);
+                bool ok = false;
                 if (!bytes) {
                     fail("cannot be read");
                 } else {
                     const PageFlash flash = ScanPage(*bytes);
                     ++local.pages;
                     std::string out;
+                    std::string_view content = *bytes;
                     if (flash.needsPlayer()) {
                         ++local.flashPages;
                         local.movies += flash.objects.size();
                         check.check(job.path, flash, local.missing, local.notChecked);
                         out = WithPlayerScript(*bytes,
                                                PlayerScriptElement(PlayerFolderAddress(job.path)));
-                    }
-                    std::string_view content = *bytes;
-                    if (flash.needsPlayer())
                         content = out;
-                    const std::optional<std::string> old = ReadFileBytes(target);
-                    if (!old || *old != content) {
-                        if (const std::string why = WriteFile(target, content); !why.empty()) {
-                            fail("cannot be written: " + why);
-                            continue;
-                        }
                     }
-                    local.bytes += content.size();
-                    written[index] = 1;
+                    ok = put(content);
+                    if (ok)
+                        local.bytes += content.size();
                 }
                 const std::size_t done = ++pagesDone;
                 if (options.progress && (done % 100 == 0 || done == totalPages)) {
                     const std::lock_guard lock(mutex);
                     options.progress(done, totalPages);
                 }
-                continue;
-            }
-            if (job.source.empty()) {
-                const std::optional<std::string> old = ReadFileBytes(target);
-                if ((!old || *old != job.made) && !WriteFile(target, job.made).empty()) {
-                    fail("cannot be written");
+                if (!ok)
                     continue;
-                }
+            } else if (job.source.empty()) {
+                if (!put(job.made))
+                    continue;
                 local.bytes += job.made.size();
-            } else if (!SameFile(job.source, target)) {
+            } else if (!exists || !SameFile(job.source, target)) {
                 fs::copy_file(job.source, target, fs::copy_options::overwrite_existing, error);
                 if (error) {
                     fail("cannot be copied: " + error.message());
