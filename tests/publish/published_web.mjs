@@ -3,7 +3,8 @@
 // and checks in headless Chromium, with nothing but what the copy holds, that every movie
 // draws, that the button's click follows its link, that the detection script keeps the
 // visitor on the page, and that the pages without Flash are byte for byte the web's. The same
-// page served from the web itself (no player) goes to the no-Flash page.
+// page served from the web itself (no player), and the published one opened without
+// JavaScript, go to the no-Flash page.
 //
 // usage: node published_web.mjs TAMBERLUX SAMPLE_WEB SHIPPED_INSTALL OUTPUT_DIR
 import { execFileSync, spawn } from "node:child_process";
@@ -200,6 +201,20 @@ try {
     fail(`without the player the detection script stayed on ${tab.url()}`);
   }
 
+  // without JavaScript the detection script's NOSCRIPT sends the visitor on
+  const context = await chromium.launch({ executablePath: CHROMIUM, headless: true, args: ["--no-sandbox", "--disable-gpu"] });
+  try {
+    const page = await (await context.newContext({ javaScriptEnabled: false })).newPage();
+    await page.goto(`${base}/index.htm`, { waitUntil: "load", timeout: TIME_LIMIT_MS });
+    try {
+      await page.waitForURL(`${base}/NonFlashPage.htm`, { timeout: 10000 });
+      ok("without JavaScript the published page goes to NonFlashPage.htm");
+    } catch (e) {
+      fail(`without JavaScript the published page stayed on ${page.url()}`);
+    }
+  } finally {
+    await context.close();
+  }
 } catch (e) {
   fail(e && e.stack || String(e));
 } finally {
