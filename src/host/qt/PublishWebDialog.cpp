@@ -28,7 +28,7 @@ PublishWebDialog::PublishWebDialog(publish::PublishOptions options, QWidget* par
     report_ = new QPlainTextEdit(this);
     report_->setObjectName(QStringLiteral("summary"));
     report_->setReadOnly(true);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     report_->hide();
     button_ = new QPushButton(tr("Cancel"), this);
     button_->setObjectName(QStringLiteral("button"));
