@@ -138,10 +138,13 @@ std::size_t decodeReference(std::string_view raw, std::size_t at, bool singleByt
     }
 
     const std::string_view rest = raw.substr(at + 1);
+    if (rest.empty() || !isAsciiAlpha(rest[0]))
+        return 0;
     std::size_t best = 0;
     char32_t bestCp = 0;
     const auto consider = [&](std::string_view name, char32_t cp, bool legacy) {
-        if (!rest.starts_with(name))
+        // (the first letter first: "&" in a movie address is mostly a parameter's start)
+        if (name[0] != rest[0] || !rest.starts_with(name))
             return;
         std::size_t length = 0;
         if (rest.size() > name.size() && rest[name.size()] == ';')

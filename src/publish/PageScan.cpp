@@ -262,13 +262,16 @@ PageFlash ScanPage(std::string_view bytes) {
             return true;
         } else if (tag.name == "param" && !open.empty()) {
             const std::string name = tag.attribute("name").value_or("");
-            const std::string value = tag.attribute("value").value_or("");
             OpenObject& object = open.back();
-            if ((EqualsNoCase(name, "movie") || EqualsNoCase(name, "src")) && !value.empty()) {
-                object.flash = object.flash || IsSwfAddress(value);
-                AddMovie(object.addresses, value);
+            // Only the values that name files are decoded.
+            if (EqualsNoCase(name, "movie") || EqualsNoCase(name, "src")) {
+                const std::string value = tag.attribute("value").value_or("");
+                if (!value.empty()) {
+                    object.flash = object.flash || IsSwfAddress(value);
+                    AddMovie(object.addresses, value);
+                }
             } else if (EqualsNoCase(name, "flashvars")) {
-                AddCompanions(object.addresses, value);
+                AddCompanions(object.addresses, tag.attribute("value").value_or(""));
             }
         } else if (tag.name == "embed") {
             const std::string src = tag.attribute("src").value_or("");
@@ -313,8 +316,24 @@ std::size_t NarrowPlayerScriptOffset(std::string_view page, std::size_t bom) {
     std::size_t afterHtml = std::string_view::npos;
     std::size_t afterHead = std::string_view::npos;
     std::size_t firstScript = std::string_view::npos;
-    bool sawOther = false; // a tag other than a doctype before it
+    std::size_t afterCharset = std::string_view::npos; // a META in the head naming the charset
+    bool sawOther = false;                             // a tag other than a doctype before it
     ForEachTag(page, [&](const Tag& tag) {
+        if (afterHead != std::string_view::npos) {
+            // In the head: the element goes after a charset declaration, which browsers look
+            // for only in the first kilobyte of the page.
+            if (tag.name == "script" && !tag.end) {
+                firstScript = tag.start;
+                return false;
+            }
+            if ((tag.name == "head" && tag.end) || tag.name == "body")
+                return false;
+            if (tag.name == "meta" && !tag.end &&
+                (tag.attribute("charset") ||
+                 EqualsNoCase(tag.attribute("http-equiv").value_or(""), "content-type")))
+                afterCharset = tag.stop;
+            return true;
+        }
         if (tag.name == "!" && !sawOther && StartsNoCase(tag.text, 0, "<!doctype")) {
             afterDoctype = tag.stop;
             return true;
@@ -329,7 +348,7 @@ std::size_t NarrowPlayerScriptOffset(std::string_view page, std::size_t bom) {
             afterHtml = tag.stop;
         if (tag.name == "head") {
             afterHead = tag.stop;
-            return false;
+            return true;
         }
         if (tag.name == "body")
             return false; // a HEAD after the body's start is no head
@@ -337,7 +356,9 @@ std::size_t NarrowPlayerScriptOffset(std::string_view page, std::size_t bom) {
         return true;
     });
     std::size_t at = bom;
-    if (afterHead != std::string_view::npos)
+    if (afterCharset != std::string_view::npos)
+        at = afterCharset;
+    else if (afterHead != std::string_view::npos)
         at = afterHead;
     else if (afterHtml != std::string_view::npos)
         at = afterHtml;

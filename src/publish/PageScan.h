@@ -39,7 +39,9 @@ PageFlash ScanPage(std::string_view page);
 // The byte offset at which the player's script element goes so that it runs before every
 // script of the page: right after the HEAD start tag, else after the HTML start tag, else
 // after the doctype, else at the start (after a byte order mark); but before the first
-// script element when one comes earlier than that.
+// script element when one comes earlier than that. A META declaring the charset in the head
+// before any script keeps its place before the element (browsers look for it only in the
+// page's first kilobyte).
 std::size_t PlayerScriptOffset(std::string_view page);
 
 // `page` with `element` (ASCII text) inserted at PlayerScriptOffset; in a UTF-16 page (by its

@@ -19,6 +19,16 @@ std::vector<PlayerSetting> PublishedPlayerSettings() {
     };
 }
 
+std::string PublishedPageScripts() {
+    // The player names script comes as an element of its own; its code goes into ours.
+    std::string_view names = host::kPlayerNamesScript;
+    constexpr std::string_view open = "<script>";
+    constexpr std::string_view close = "</script>";
+    if (names.starts_with(open) && names.ends_with(close))
+        names = names.substr(open.size(), names.size() - open.size() - close.size());
+    return std::string(names);
+}
+
 std::string PlayerFolderAddress(std::string_view pagePath, int extraLevels,
                                 std::string_view folderName) {
     const auto depth = static_cast<int>(std::count(pagePath.begin(), pagePath.end(), '/'));
@@ -34,12 +44,6 @@ std::string PlayerScriptElement(std::string_view playerFolderAddress) {
     std::string settings;
     for (const auto& [key, value] : PublishedPlayerSettings())
         settings += (settings.empty() ? "" : ",") + key + ":" + value;
-    // The player names script comes as an element of its own; its code goes into ours.
-    std::string_view names = host::kPlayerNamesScript;
-    constexpr std::string_view open = "<script>";
-    constexpr std::string_view close = "</script>";
-    if (names.starts_with(open) && names.ends_with(close))
-        names = names.substr(open.size(), names.size() - open.size() - close.size());
     // The player is written into the page where this element stands, so it runs before
     // every later script of the page, as a script element of its own would.
     std::string element = "<script>/* Flash movies of this page play with Ruffle */"
@@ -52,7 +56,7 @@ std::string PlayerScriptElement(std::string_view playerFolderAddress) {
                           "\",location.href).href;"
                           "document.write('<script src=\"'+c.publicPath+'ruffle.js\"><\\/script>');"
                           "})();";
-    element += names;
+    element += PublishedPageScripts();
     element += "</script>";
     return element;
 }

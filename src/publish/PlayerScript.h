@@ -22,6 +22,12 @@ using PlayerSetting = std::pair<std::string, std::string>;
 // needs of the player beyond its defaults is set here.
 std::vector<PlayerSetting> PublishedPlayerSettings();
 
+// The code that runs in every published page besides the player's configuration: the player
+// names script (movies reachable by their names, as pages written for the ActiveX player expect).
+// Other scripts the rendering gives pages for the player belong here too, so that the published
+// page and the browser preview behave as the rendering does.
+std::string PublishedPageScripts();
+
 // The address from a page at `pagePath` (relative to the web, "/" between names) to the
 // player's folder at the top of the web: "tamberlux-ruffle/", "../tamberlux-ruffle/"...
 // `extraLevels` adds steps up (the preview server keeps the web one folder below the

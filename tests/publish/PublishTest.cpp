@@ -61,7 +61,13 @@ TEST(PlayerScriptPlacement, GoesBeforeEveryScriptAndKeepsEveryOtherByte) {
         {"head in a script is no head", "<html>@<script>'<head>'</script><head></head></html>"},
         {"header is not head", "<html>@<body><header>x</header></body></html>"},
         {"CRLF line ends", "<html>\r\n<head>@\r\n<title>x</title>\r\n</head>\r\n</html>\r\n"},
-        {"single-byte page", "<html><head>@<meta charset=windows-1252><title>Caf\xE9</title>"},
+        {"single-byte page: after its charset",
+         "<html><head><meta charset=windows-1252>@<title>Caf\xE9</title>"},
+        {"charset declared the old way",
+         "<HEAD><TITLE>x</TITLE><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+         "charset=iso-8859-1\">@<LINK rel=stylesheet href=s.css></HEAD>"},
+        {"a charset after a script stays after it",
+         "<head>@<script>1</script><meta charset=utf-8></head>"},
         {"detection script before the body", "<html><head>@<title>t</title></head>"
                                              "<script id=\"FLASHCheck1\">go()</script><body>"},
     };
