@@ -201,6 +201,9 @@ MainWindow::~MainWindow() {
     application_->setCopyAction({});
     if (server_)
         server_->setOverride({});
+    // The browser preview answers from the page views: it goes before they do.
+    delete browserPreview_;
+    browserPreview_ = nullptr;
 }
 
 void MainWindow::buildMenus() {
