@@ -14,5 +14,6 @@ int runCheckCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runFixCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runCatalogCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runImportCommand(const Args& args, std::ostream& out, std::ostream& err);
+int runPublishCommand(const Args& args, std::ostream& out, std::ostream& err);
 
 } // namespace tlx::app

@@ -37,6 +37,10 @@ void printUsage(std::ostream& out) {
            "                                import a downloaded content package\n"
            "  insert PAGE KIND ENTRY [KEY=VALUE...] [--install DIR]\n"
            "                                insert a library movie into a saved page\n"
+           "  publish WEB DEST [--install DIR]\n"
+           "                                write a copy of the web that plays its movies in\n"
+           "                                today's browsers (with Ruffle) into DEST, for a web\n"
+           "                                server; lists missing movies (exit 1 when one is)\n"
            "  --version                     print the version\n"
            "  --help                        print this text\n"
            "\n"
@@ -72,6 +76,8 @@ int main(int argc, char** argv) {
             return runCatalogCommand(args, std::cout, std::cerr);
         if (command == "import")
             return runImportCommand(args, std::cout, std::cerr);
+        if (command == "publish")
+            return runPublishCommand(args, std::cout, std::cerr);
         if (command == "insert")
             return runInsertCommand(args, std::cout, std::cerr);
         if (command == "--help" || command == "-h" || command == "help") {

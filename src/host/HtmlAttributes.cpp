@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace tlx::host {
 
@@ -65,6 +66,21 @@ constexpr std::array<NamedReference, 36> kOtherNames = {{
     {"Scaron", 0x160, false},  {"scaron", 0x161, false},  {"Yuml", 0x178, false},
     {"fnof", 0x192, false},    {"circ", 0x2C6, false},    {"tilde", 0x2DC, false},
 }};
+
+// Every named reference by its first letter, the Latin-1 names before the others (as they
+// are tried), made once.
+const std::array<std::vector<NamedReference>, 128>& NamesByFirstLetter() {
+    static const std::array<std::vector<NamedReference>, 128> names = [] {
+        std::array<std::vector<NamedReference>, 128> byLetter;
+        for (std::size_t k = 0; k < kLatin1Names.size(); ++k)
+            byLetter[static_cast<unsigned char>(kLatin1Names[k][0])].push_back(
+                {kLatin1Names[k], static_cast<char32_t>(0xA0 + k), true});
+        for (const NamedReference& entry : kOtherNames)
+            byLetter[static_cast<unsigned char>(entry.name[0])].push_back(entry);
+        return byLetter;
+    }();
+    return names;
+}
 
 // The characters that numeric references to 0x80-0x9F stand for (windows-1252).
 constexpr std::array<char32_t, 32> kC1Replacements = {
@@ -138,6 +154,8 @@ std::size_t decodeReference(std::string_view raw, std::size_t at, bool singleByt
     }
 
     const std::string_view rest = raw.substr(at + 1);
+    if (rest.empty() || !isAsciiAlpha(rest[0]))
+        return 0;
     std::size_t best = 0;
     char32_t bestCp = 0;
     const auto consider = [&](std::string_view name, char32_t cp, bool legacy) {
@@ -153,10 +171,11 @@ std::size_t decodeReference(std::string_view raw, std::size_t at, bool singleByt
             bestCp = cp;
         }
     };
-    for (std::size_t k = 0; k < kLatin1Names.size(); ++k)
-        consider(kLatin1Names[k], static_cast<char32_t>(0xA0 + k), true);
-    for (const auto& entry : kOtherNames)
-        consider(entry.name, entry.codePoint, entry.legacy);
+    // Only the names with the reference's first letter are tried ("&" in a movie address is
+    // mostly the start of a parameter, and few names share its letter).
+    const auto first = static_cast<unsigned char>(rest[0]);
+    for (const NamedReference& candidate : NamesByFirstLetter()[first])
+        consider(candidate.name, candidate.codePoint, candidate.legacy);
     if (best == 0)
         return 0;
     // In an attribute a reference without ';' followed by '=' or a letter or digit stays as

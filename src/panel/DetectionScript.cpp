@@ -109,6 +109,15 @@ DetectionOutcome InsertDetectionScript(const HostEditor& editor, Platform& platf
     const DocumentPtr document = editor.ActiveDocument();
     const ElementPtr old =
         document ? document->scripts().item(std::string_view(kDetectionScriptId)) : nullptr;
+    // An earlier run's NOSCRIPT goes with its script (held now: the new one takes its ID).
+    ElementPtr oldNoScript =
+        document ? document->all().item(std::string_view(kDetectionNoScriptId)) : nullptr;
+    if (oldNoScript && oldNoScript->tagName() != "NOSCRIPT")
+        oldNoScript = nullptr;
+    const auto removeOldNoScript = [&] {
+        if (oldNoScript)
+            oldNoScript->setOuterHTML("");
+    };
     std::string noFlash = old ? TextBetween(old->outerHTML(), "noFlashPage = \"", "\"") : "";
     if (noFlash.empty())
         noFlash = std::string(kDefaultNoFlashPage);
@@ -138,6 +147,7 @@ DetectionOutcome InsertDetectionScript(const HostEditor& editor, Platform& platf
             inPlace.compare(inPlace.size() - lineEnd.size(), lineEnd.size(), lineEnd) == 0)
             inPlace.resize(inPlace.size() - lineEnd.size());
         if (old->setOuterHTML(inPlace)) {
+            removeOldNoScript();
             platform.messageBox(std::string(kDetectionDone), MsgButtons::OkOnly,
                                 MsgIcon::Information, std::string(kDetectionTitle));
             return DetectionOutcome::Inserted;
@@ -150,6 +160,7 @@ DetectionOutcome InsertDetectionScript(const HostEditor& editor, Platform& platf
     }
     if (old)
         old->setOuterHTML("");
+    removeOldNoScript();
 
     // 10.
     platform.messageBox(std::string(kDetectionDone), MsgButtons::OkOnly, MsgIcon::Information,

@@ -14,6 +14,9 @@ namespace tlx {
 
 inline constexpr std::string_view kDetectionTemplateFile = "flashdetect.txt";
 inline constexpr std::string_view kDetectionScriptId = "FLASHCheck1";
+// The template's NOSCRIPT element after the script (it sends browsers without JavaScript to the
+// no-Flash page); a rerun replaces it with the script.
+inline constexpr std::string_view kDetectionNoScriptId = "FLASHCheck1NoScript";
 inline constexpr std::string_view kDetectionQuestion =
     "Performing this function will add Flash Plugin/Control\r"
     "detection to your current webpage via Javascript 1.1.\r"

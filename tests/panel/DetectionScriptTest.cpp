@@ -2,7 +2,9 @@
 
 #include "panel/DetectionScript.h"
 
+#include "BuildPaths.h"
 #include "addin/AddinTestSupport.h"
+#include "markup/TextHelpers.h"
 #include "platform/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
@@ -151,6 +153,31 @@ TEST_F(DetectionScriptTest, TakesThePageLineEndsAndARerunLeavesThePageAsTheFirst
     ASSERT_EQ(Run(MsgResult::Yes, std::nullopt), DetectionOutcome::Inserted);
     EXPECT_NE(Text().find("id=\"FLASHCheck1\">\r\nvar flashPage"), std::string::npos) << Text();
     EXPECT_EQ(Count(Text(), "\n"), Count(Text(), "\r\n")) << Text();
+}
+
+TEST_F(DetectionScriptTest,
+       TheShippedTemplateSendsBrowsersWithoutScriptsOnAndARerunKeepsOneOfEach) {
+    // The shipped template: a visitor without JavaScript is sent on by the element after the
+    // script, which a rerun replaces along with the script.
+    const std::string shipped =
+        ReadWholeFile(std::string(TLX_SOURCE_DIR) + "/data/install/flashdetect.txt");
+    ASSERT_NE(shipped.find("FLASHCheck1NoScript"), std::string::npos);
+    test::WriteFile(folder.path() / "FlashDetect.TXT", shipped);
+    ASSERT_EQ(Run(MsgResult::Yes, std::string("old.htm")), DetectionOutcome::Inserted);
+    const std::string first = Text();
+    EXPECT_NE(first.find("<noscript id=\"FLASHCheck1NoScript\"><meta http-equiv=\"refresh\" "
+                         "content=\"0; url=old.htm\"></noscript>"),
+              std::string::npos)
+        << first;
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(Run(MsgResult::Yes, std::nullopt), DetectionOutcome::Inserted);
+        EXPECT_EQ(Text(), first) << "run " << run + 2;
+    }
+    ASSERT_EQ(Run(MsgResult::Yes, std::string("other.htm")), DetectionOutcome::Inserted);
+    EXPECT_EQ(Count(Text(), "FLASHCheck1NoScript"), 1) << Text();
+    EXPECT_EQ(Count(Text(), "id=\"FLASHCheck1\""), 1) << Text();
+    EXPECT_NE(Text().find("url=other.htm"), std::string::npos) << Text();
+    EXPECT_EQ(Text().find("old.htm"), std::string::npos) << Text();
 }
 
 } // namespace

@@ -1,13 +1,16 @@
 #include "host/qt/MainWindow.h"
 
 #include "host/HtmlDocument.h"
+#include "host/qt/BrowserPreview.h"
 #include "host/qt/CommandBarToolbars.h"
 #include "host/qt/FindReplaceDialog.h"
 #include "host/qt/HyperlinkDialog.h"
 #include "host/qt/PageView.h"
+#include "host/qt/PublishWebDialog.h"
 #include "host/qt/SourceCodec.h"
 #include "host/qt/WebServer.h"
 #include "platform/Log.h"
+#include "platform/ShippedData.h"
 #include "platform/qt/QtPlatform.h"
 
 #include <QAction>
@@ -15,6 +18,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -96,6 +100,15 @@ MainWindow::MainWindow(std::shared_ptr<Application> application, Options options
     showError = [this](const QString& message) {
         QMessageBox::warning(this, tr("Tamberlux"), message);
     };
+    askPublishFolder = [this]() -> std::optional<fs::path> {
+        const QString folder = QFileDialog::getExistingDirectory(
+            this, tr("Publish Web To (an empty folder, or one published from this web before)"));
+        if (folder.isEmpty())
+            return std::nullopt;
+        return fs::path(folder.toStdString());
+    };
+    runPublishDialog = [](PublishWebDialog& dialog) { dialog.exec(); };
+    openInBrowser = [](const QUrl& address) { return QDesktopServices::openUrl(address); };
 
     if (options_.rendering) {
         server_ = new WebServer(this);
@@ -205,6 +218,9 @@ MainWindow::~MainWindow() {
     application_->setLinkChooser({});
     if (server_)
         server_->setOverride({});
+    // The browser preview answers from the page views: it goes before they do.
+    delete browserPreview_;
+    browserPreview_ = nullptr;
 }
 
 void MainWindow::buildMenus() {
@@ -255,6 +271,11 @@ void MainWindow::buildMenus() {
         if (const auto window = application_->activePageWindow())
             closeWindow(window);
     });
+    file->addSeparator();
+    add(file, QStringLiteral("actionPublishWeb"), tr("&Publish Web..."), QKeySequence(),
+        [this] { publishWeb(); });
+    add(file, QStringLiteral("actionPreviewInBrowser"), tr("Preview in &Browser"),
+        QKeySequence(Qt::Key_F12), [this] { previewInBrowser(); });
     file->addSeparator();
     add(file, QStringLiteral("actionQuit"), tr("E&xit"), QKeySequence::Quit, [this] { close(); });
 
@@ -831,6 +852,68 @@ void MainWindow::playMovie(const fs::path& file) {
     });
     view->load(server_->urlFor(WebServer::kPreview, pageName));
     player->show();
+}
+
+bool MainWindow::publishWeb() {
+    const auto web = application_->web();
+    if (!web || !web->isOpen()) {
+        report(tr("Open a web first: File > Open Web..."));
+        return false;
+    }
+    const auto dest = askPublishFolder ? askPublishFolder() : std::nullopt;
+    if (!dest)
+        return false;
+    // What is published is what the pages' files hold.
+    QStringList unsaved;
+    for (const auto& window : application_->pageWindows())
+        if (window->document()->isModified())
+            unsaved << toQString(window->displayName());
+    if (!unsaved.isEmpty())
+        report(tr("Pages with unsaved changes are published as last saved: %1")
+                   .arg(unsaved.join(QStringLiteral(", "))));
+    publish::PublishOptions options;
+    options.web = web->root();
+    options.dest = *dest;
+    options.player = ThisProgramsShippedData().ruffle;
+    PublishWebDialog dialog(std::move(options), this);
+    if (runPublishDialog)
+        runPublishDialog(dialog);
+    return dialog.result() && dialog.result()->complete();
+}
+
+QUrl MainWindow::previewInBrowser() {
+    PageView* view = activeView();
+    if (!view) {
+        report(tr("Open a page first."));
+        return QUrl();
+    }
+    if (!browserPreview_) {
+        QPointer<MainWindow> self(this);
+        browserPreview_ = new BrowserPreview(
+            [self](const QString& mount, const QString& path) -> std::optional<std::string> {
+                if (!self)
+                    return std::nullopt;
+                for (const auto& [window, pageView] : self->views_)
+                    if (pageView && pageView->isServedAt(mount, path))
+                        return pageView->pageWindow()->document()->text();
+                return std::nullopt;
+            },
+            this);
+    }
+    const QString mount = view->servedMount();
+    const auto web = application_->web();
+    QString folder;
+    if (mount == WebServer::kWeb && web && web->isOpen())
+        folder = pathText(web->root());
+    else if (server_)
+        folder = server_->mountFolder(mount);
+    const QUrl address = browserPreview_->addressFor(mount, folder, view->servedPath());
+    if (address.isEmpty() || !openInBrowser || !openInBrowser(address)) {
+        report(address.isEmpty() ? tr("The preview server could not start.")
+                                 : tr("No browser could be opened for %1").arg(address.toString()));
+        return QUrl();
+    }
+    return address;
 }
 
 } // namespace tlx::host

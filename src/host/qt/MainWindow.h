@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <QUrl>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -29,8 +30,10 @@ class QTreeView;
 namespace tlx::host {
 
 class CommandBarToolbars;
+class BrowserPreview;
 class HyperlinkDialog;
 class PageView;
+class PublishWebDialog;
 class WebServer;
 
 class MainWindow : public QMainWindow {
@@ -67,6 +70,11 @@ public:
     // Runs the hyperlink dialog; true when the user confirmed it.
     std::function<bool(HyperlinkDialog& dialog)> runHyperlinkDialog;
     std::function<void(const QString& message)> showError;
+    // File > Publish Web...: the folder to publish into; then the progress dialog is run.
+    std::function<std::optional<std::filesystem::path>()> askPublishFolder;
+    std::function<void(PublishWebDialog& dialog)> runPublishDialog;
+    // Opens an address in the user's default browser; false when that failed.
+    std::function<bool(const QUrl& address)> openInBrowser;
 
     // ---- commands (the menu actions call these)
     bool saveWindow(const PageWindowHandle& window);
@@ -89,6 +97,13 @@ public:
     // A double click in the folder list: pages open, a movie plays in a window of its own,
     // anything else is refused with a word why.
     void openListedFile(const std::filesystem::path& file);
+
+    // File > Publish Web...: publishes the open web into a folder the user picks.
+    bool publishWeb();
+    // File > Preview in Browser: the active page in the user's browser as the published web
+    // shows it (unsaved text included); the address opened, empty when none was.
+    QUrl previewInBrowser();
+    BrowserPreview* browserPreview() const { return browserPreview_; }
 
     // Webs opened lately, the latest first (kept in the user's settings).
     QStringList recentWebs() const;
@@ -125,7 +140,8 @@ private:
 
     std::shared_ptr<Application> application_;
     Options options_;
-    WebServer* server_ = nullptr; // a child of this window
+    WebServer* server_ = nullptr;              // a child of this window
+    BrowserPreview* browserPreview_ = nullptr; // a child of this window, made at first use
     QTreeView* folders_ = nullptr;
     QFileSystemModel* folderModel_ = nullptr;
     QTabWidget* tabs_ = nullptr;
