@@ -370,6 +370,13 @@ void MainWindow::syncTabs() {
                                       (edited->isModified() ? QStringLiteral(" *") : QString()));
             updateTitle();
         });
+        connect(view, &PageView::charactersEscaped, this, [this](const QString& charset) {
+            statusBar()->showMessage(
+                tr("Characters the page's encoding (%1) cannot hold are written as numeric "
+                   "character references.")
+                    .arg(charset),
+                10000);
+        });
     }
     syncing_ = false;
     followActiveWindow();

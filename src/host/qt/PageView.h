@@ -85,11 +85,20 @@ signals:
     void renderingLoaded(bool ok);
     // The page's modified state may have changed.
     void textEdited();
+    // Typed characters the page's encoding (`charset`) cannot hold were written as numeric
+    // character references; said once for each page.
+    void charactersEscaped(const QString& charset);
 
 private:
     void loadFromDocument();
     void onEditorContentsChange(int position, int removed, int added);
     void onDocumentTextChanged(std::size_t start, std::size_t removed, std::size_t inserted);
+    // The bytes for the text `added` that replaces the bytes [start, end) shown at `position`.
+    std::string bytesForEdit(std::size_t start, std::size_t end, int position, const QString& added,
+                             bool& escaped) const;
+    // Makes the editor show the document's text, changing only the region that differs (as
+    // part of the editor's last undo step when `sameUndoStep`).
+    void showDocumentText(bool sameUndoStep);
     void selectionToDocument();
     void selectionFromDocument();
     void scheduleRendering();
@@ -126,6 +135,7 @@ private:
         savedText_;             // the page's text as last read from or written to its file
     bool fromDocument_ = false; // the editor is being updated from the document
     bool toDocument_ = false;   // the document is being updated from the editor
+    bool escapeReported_ = false;
     Subscription textSubscription_;
     Subscription selectionSubscription_;
 };
