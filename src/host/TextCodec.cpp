@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
 
@@ -126,6 +127,67 @@ void U_CALLCONV escapeToReference(const void* context, UConverterFromUnicodeArgs
     UCNV_FROM_U_CALLBACK_ESCAPE(UCNV_ESCAPE_XML_DEC, args, codeUnits, length, codePoint, reason,
                                 error);
 }
+
+// A stretch that two texts have in common: `length` units at `from` in the first and at `to`
+// in the second.
+struct CommonRun {
+    std::size_t from;
+    std::size_t to;
+    std::size_t length;
+};
+
+// The stretches `a` and `b` have in common, in order (Myers' difference), when they differ by
+// at most `maxEdits` inserted and removed units; nothing when they differ by more.
+std::optional<std::vector<CommonRun>> commonRuns(std::u16string_view a, std::u16string_view b,
+                                                 std::ptrdiff_t maxEdits) {
+    using Index = std::ptrdiff_t;
+    const Index n = Index(a.size());
+    const Index m = Index(b.size());
+    const Index most = std::min(maxEdits, n + m);
+    const Index mid = most + 1;
+    std::vector<Index> v(std::size_t(2 * most + 3), 0);
+    auto at = [&](Index k) -> Index& { return v[std::size_t(k + mid)]; };
+    // trace[d]: the furthest x on each diagonal -d..d before step d.
+    std::vector<std::vector<Index>> trace;
+    for (Index d = 0; d <= most; ++d) {
+        trace.emplace_back(v.begin() + (mid - d), v.begin() + (mid + d + 1));
+        for (Index k = -d; k <= d; k += 2) {
+            Index x = (k == -d || (k != d && at(k - 1) < at(k + 1))) ? at(k + 1) : at(k - 1) + 1;
+            Index y = x - k;
+            while (x < n && y < m && a[std::size_t(x)] == b[std::size_t(y)])
+                ++x, ++y;
+            at(k) = x;
+            if (x < n || y < m)
+                continue;
+            // Back from the end along the path found.
+            std::vector<CommonRun> runs;
+            Index px = n;
+            Index py = m;
+            for (Index e = d; e > 0; --e) {
+                const std::vector<Index>& row = trace[std::size_t(e)];
+                auto old = [&](Index kd) { return row[std::size_t(kd + e)]; };
+                const Index kk = px - py;
+                const bool down = kk == -e || (kk != e && old(kk - 1) < old(kk + 1));
+                const Index prevK = down ? kk + 1 : kk - 1;
+                const Index prevX = old(prevK);
+                const Index snakeX = down ? prevX : prevX + 1;
+                if (px > snakeX)
+                    runs.push_back(
+                        {std::size_t(snakeX), std::size_t(snakeX - kk), std::size_t(px - snakeX)});
+                px = prevX;
+                py = prevX - prevK;
+            }
+            if (px > 0)
+                runs.push_back({0, 0, std::size_t(px)});
+            std::reverse(runs.begin(), runs.end());
+            return runs;
+        }
+    }
+    return std::nullopt;
+}
+
+// Edits that differ from the text they replace in more units than this are written whole.
+constexpr std::ptrdiff_t kMaxDiffEdits = 500;
 
 } // namespace
 
@@ -355,6 +417,63 @@ std::size_t TextCodec::unitPosition(std::string_view bytes, std::size_t offset) 
     while (i > 0 && map.starts[i - 1] == map.starts[i])
         --i;
     return i;
+}
+
+} // namespace tlx::host
+
+namespace tlx::host {
+
+TextCodec::Edit TextCodec::edit(std::string_view bytes, std::size_t from, std::size_t to,
+                                std::u16string_view text) const {
+    const Decoded& map = mapped(bytes);
+    const std::size_t n = map.text.size();
+    Edit out;
+    out.start = byteOffset(bytes, from);
+    out.end = std::max(out.start, byteOffset(bytes, to));
+    from = unitPosition(bytes, out.start);
+    to = unitPosition(bytes, out.end);
+    // Whether a text position is where a character starts (its bytes can be cut there).
+    auto cut = [&](std::size_t pos) {
+        return pos == 0 || pos >= n || map.starts[pos] != map.starts[pos - 1];
+    };
+    bool lost = false;
+    auto write = [&](std::size_t at, std::size_t count) {
+        if (count > 0) {
+            out.bytes += encode(text.substr(at, count), &lost);
+            out.escaped = out.escaped || lost;
+        }
+    };
+    const std::u16string_view before = std::u16string_view(map.text).substr(from, to - from);
+    if (const auto runs = commonRuns(before, text, kMaxDiffEdits)) {
+        std::size_t next = 0; // in `text`
+        for (const CommonRun& run : *runs) {
+            write(next, run.to - next);
+            const std::size_t first = from + run.from;
+            const std::size_t last = first + run.length;
+            if (cut(first) && cut(last))
+                out.bytes.append(
+                    bytes.substr(map.starts[first], map.starts[last] - map.starts[first]));
+            else
+                write(run.to, run.length);
+            next = run.to + run.length;
+        }
+        write(next, text.size() - next);
+    } else {
+        write(0, text.size());
+    }
+    // Only what really differs.
+    std::size_t prefix = 0;
+    while (out.start + prefix < out.end && prefix < out.bytes.size() &&
+           bytes[out.start + prefix] == out.bytes[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (out.end - suffix > out.start + prefix && out.bytes.size() - suffix > prefix &&
+           bytes[out.end - suffix - 1] == out.bytes[out.bytes.size() - suffix - 1])
+        ++suffix;
+    out.bytes = out.bytes.substr(prefix, out.bytes.size() - prefix - suffix);
+    out.start += prefix;
+    out.end -= suffix;
+    return out;
 }
 
 } // namespace tlx::host

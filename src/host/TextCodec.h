@@ -64,6 +64,20 @@ public:
     // counts as the start of it).
     std::size_t unitPosition(std::string_view bytes, std::size_t offset) const;
 
+    // What an edit of the text does to the bytes: [start, end) become `bytes`.
+    struct Edit {
+        std::size_t start = 0;
+        std::size_t end = 0;
+        std::string bytes;
+        bool escaped = false; // some character was written as a reference
+    };
+    // The edit of `bytes` that makes the text [from, to) read `text`. The bytes of every
+    // character that is still there stay as they are (an invalid sequence, or a character
+    // with more than one code, is never written again unless it is edited); the edit holds
+    // only what differs, and is empty when nothing does.
+    Edit edit(std::string_view bytes, std::size_t from, std::size_t to,
+              std::u16string_view text) const;
+
     // Whether the codec still reads `bytes` as the page would now be read (a UTF-8 page that
     // got invalid bytes needs another codec).
     bool fits(std::string_view bytes) const { return !utf8_ || isValidUtf8(bytes); }

@@ -20,8 +20,6 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
-#include <optional>
-#include <vector>
 
 namespace tlx::host {
 
@@ -95,70 +93,6 @@ bool bodyHasScript(const QByteArray& served, qsizetype bodyAt) {
 bool isNameChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_';
 }
-
-// A stretch that two texts have in common: `length` units at `from` in the first and at `to`
-// in the second.
-struct CommonRun {
-    qsizetype from;
-    qsizetype to;
-    qsizetype length;
-};
-
-// The stretches `a` and `b` have in common, in order (Myers' difference), when they differ by
-// at most `maxEdits` inserted and removed units; nothing when they differ by more.
-std::optional<std::vector<CommonRun>> commonRuns(const QString& a, const QString& b,
-                                                 qsizetype maxEdits) {
-    const qsizetype n = a.size();
-    const qsizetype m = b.size();
-    const qsizetype most = std::min(maxEdits, n + m);
-    const qsizetype mid = most + 1;
-    std::vector<qsizetype> v(std::size_t(2 * most + 3), 0);
-    // trace[d]: the furthest x on each diagonal -d..d before step d.
-    std::vector<std::vector<qsizetype>> trace;
-    auto at = [&](std::vector<qsizetype>& row, qsizetype k) -> qsizetype& {
-        return row[std::size_t(k + mid)];
-    };
-    for (qsizetype d = 0; d <= most; ++d) {
-        trace.emplace_back(v.begin() + std::ptrdiff_t(mid - d),
-                           v.begin() + std::ptrdiff_t(mid + d + 1));
-        for (qsizetype k = -d; k <= d; k += 2) {
-            qsizetype x = (k == -d || (k != d && at(v, k - 1) < at(v, k + 1))) ? at(v, k + 1)
-                                                                               : at(v, k - 1) + 1;
-            qsizetype y = x - k;
-            while (x < n && y < m && a.at(x) == b.at(y))
-                ++x, ++y;
-            at(v, k) = x;
-            if (x < n || y < m)
-                continue;
-            // Back from the end along the path found.
-            std::vector<CommonRun> runs;
-            qsizetype px = n;
-            qsizetype py = m;
-            for (qsizetype e = d; e > 0; --e) {
-                const std::vector<qsizetype>& row = trace[std::size_t(e)];
-                auto old = [&](qsizetype kd) { return row[std::size_t(kd + e)]; };
-                const qsizetype kk = px - py;
-                const bool down = kk == -e || (kk != e && old(kk - 1) < old(kk + 1));
-                const qsizetype prevK = down ? kk + 1 : kk - 1;
-                const qsizetype prevX = old(prevK);
-                const qsizetype prevY = prevX - prevK;
-                const qsizetype snakeX = down ? prevX : prevX + 1;
-                if (px > snakeX)
-                    runs.push_back({snakeX, snakeX - kk, px - snakeX});
-                px = prevX;
-                py = prevY;
-            }
-            if (px > 0)
-                runs.push_back({0, 0, px});
-            std::reverse(runs.begin(), runs.end());
-            return runs;
-        }
-    }
-    return std::nullopt;
-}
-
-// Edits that differ from the page's text in more units than this are written whole.
-constexpr qsizetype kMaxDiffEdits = 500;
 
 } // namespace
 
@@ -291,45 +225,6 @@ QString PageView::editorText(int from, int count) const {
     return text;
 }
 
-std::string PageView::bytesForEdit(std::size_t start, std::size_t end, int position,
-                                   const QString& added, bool& escaped) const {
-    // What was shown there is kept as the bytes it came from wherever it is still there: an
-    // edit replaces the bytes of the characters edited and no others (an invalid sequence, or
-    // a character with more than one encoding, is never written again unless edited).
-    const std::string& bytes = document_->text();
-    const QString before = codec_.decode(std::string_view(bytes).substr(start, end - start));
-    escaped = false;
-    bool lost = false;
-    const auto runs = commonRuns(before, added, kMaxDiffEdits);
-    if (!runs)
-        return codec_.encode(added, &escaped);
-    auto aligned = [&](qsizetype pos) {
-        return codec_.charPosition(bytes, codec_.byteOffset(bytes, pos)) == pos;
-    };
-    std::string out;
-    qsizetype next = 0; // in `added`
-    auto write = [&](qsizetype from, qsizetype count) {
-        if (count > 0) {
-            out += codec_.encode(added.mid(from, count), &lost);
-            escaped = escaped || lost;
-        }
-    };
-    for (const CommonRun& run : *runs) {
-        write(next, run.to - next);
-        const qsizetype first = position + run.from;
-        const qsizetype last = first + run.length;
-        if (aligned(first) && aligned(last)) {
-            const std::size_t from = codec_.byteOffset(bytes, first);
-            out.append(bytes, from, codec_.byteOffset(bytes, last) - from);
-        } else {
-            write(run.to, run.length);
-        }
-        next = run.to + run.length;
-    }
-    write(next, added.size() - next);
-    return out;
-}
-
 void PageView::onEditorContentsChange(int position, int removed, int added) {
     if (fromDocument_ || !document_)
         return;
@@ -342,28 +237,15 @@ void PageView::onEditorContentsChange(int position, int removed, int added) {
         }
         if (position < 0 || added < 0 || removed < 0)
             return loadFromDocument();
-        const std::string& bytes = document_->text();
-        std::size_t start = codec_.byteOffset(bytes, position);
-        std::size_t end = codec_.byteOffset(bytes, position + removed);
-        bool escaped = false;
-        std::string replacement =
-            bytesForEdit(start, end, position, editorText(position, added), escaped);
-        // Only what really differs (re-colouring reports unchanged text as changed).
-        std::size_t prefix = 0;
-        while (start + prefix < end && prefix < replacement.size() &&
-               bytes[start + prefix] == replacement[prefix])
-            ++prefix;
-        std::size_t suffix = 0;
-        while (end - suffix > start + prefix && replacement.size() - suffix > prefix &&
-               bytes[end - suffix - 1] == replacement[replacement.size() - suffix - 1])
-            ++suffix;
-        if (start + prefix == end - suffix && prefix == replacement.size() - suffix)
+        // Only the bytes of what really changed (re-colouring reports unchanged text as
+        // changed, and a replacement of many places is one change).
+        const TextCodec::Edit edit = codec_.edit(document_->text(), position, position + removed,
+                                                 editorText(position, added));
+        if (edit.start == edit.end && edit.bytes.empty())
             return;
-        replacement = replacement.substr(prefix, replacement.size() - prefix - suffix);
-        start += prefix;
-        end -= suffix;
+        const bool escaped = edit.escaped;
         toDocument_ = true;
-        document_->replaceRange(start, end, replacement);
+        document_->replaceRange(edit.start, edit.end, edit.bytes);
         toDocument_ = false;
         // The editor shows what the bytes now hold: a character written as a reference shows
         // as the reference, typed bytes that joined the bytes beside them into another
@@ -386,9 +268,17 @@ void PageView::onEditorContentsChange(int position, int removed, int added) {
 
 void PageView::showDocumentText(bool sameUndoStep) {
     const QString wanted = codec_.decode(document_->text());
-    QString shown = editor_->document()->toRawText();
-    shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    QTextDocument* shownDocument = editor_->document();
+    if (sameUndoStep && wanted != shownText() && shownDocument->availableRedoSteps() == 0 &&
+        shownDocument->isUndoAvailable()) {
+        // The edit just made is taken back and the text the page now holds shown instead, as
+        // one step: undoing it then takes back what was typed, reference and all. (Joining
+        // the previous step cannot do this: a plain insertion is no part of an edit block.)
+        fromDocument_ = true;
+        shownDocument->undo();
+        fromDocument_ = false;
+    }
+    const QString shown = shownText();
     const qsizetype limit = std::min(wanted.size(), shown.size());
     qsizetype prefix = 0;
     while (prefix < limit && wanted.at(prefix) == shown.at(prefix))
@@ -402,16 +292,20 @@ void PageView::showDocumentText(bool sameUndoStep) {
     const int vscroll = editor_->verticalScrollBar()->value();
     fromDocument_ = true;
     QTextCursor cursor(editor_->document());
-    if (sameUndoStep)
-        cursor.joinPreviousEditBlock();
-    else
-        cursor.beginEditBlock();
+    cursor.beginEditBlock();
     cursor.setPosition(int(prefix));
     cursor.setPosition(int(shown.size() - suffix), QTextCursor::KeepAnchor);
     cursor.insertText(wanted.mid(prefix, wanted.size() - suffix - prefix));
     cursor.endEditBlock();
     fromDocument_ = false;
     editor_->verticalScrollBar()->setValue(vscroll);
+}
+
+QString PageView::shownText() const {
+    QString shown = editor_->document()->toRawText();
+    shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return shown;
 }
 
 void PageView::onDocumentTextChanged(std::size_t, std::size_t, std::size_t) {

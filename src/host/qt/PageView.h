@@ -96,9 +96,11 @@ private:
     // The bytes for the text `added` that replaces the bytes [start, end) shown at `position`.
     std::string bytesForEdit(std::size_t start, std::size_t end, int position, const QString& added,
                              bool& escaped) const;
-    // Makes the editor show the document's text, changing only the region that differs (as
-    // part of the editor's last undo step when `sameUndoStep`).
+    // Makes the editor show the document's text, changing only the region that differs (in
+    // place of the editor's last undo step when `sameUndoStep`).
     void showDocumentText(bool sameUndoStep);
+    // The editor's text, every line break a "\n".
+    QString shownText() const;
     void selectionToDocument();
     void selectionFromDocument();
     void scheduleRendering();

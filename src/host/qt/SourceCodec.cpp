@@ -1,5 +1,7 @@
 #include "host/qt/SourceCodec.h"
 
+#include <algorithm>
+
 namespace tlx::host {
 
 SourceCodec SourceCodec::forBytes(std::string_view bytes) {
@@ -16,6 +18,14 @@ std::string SourceCodec::encode(const QString& text, bool* escaped) const {
     return codec_.encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
                                              std::size_t(text.size())),
                          escaped);
+}
+
+TextCodec::Edit SourceCodec::edit(std::string_view bytes, qsizetype from, qsizetype to,
+                                  const QString& text) const {
+    return codec_.edit(bytes, std::size_t(std::max<qsizetype>(from, 0)),
+                       std::size_t(std::max<qsizetype>(to, 0)),
+                       std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                           std::size_t(text.size())));
 }
 
 std::size_t SourceCodec::byteOffset(std::string_view bytes, qsizetype charPos) const {

@@ -38,6 +38,11 @@ public:
     // inside a CR LF counts as the start of it).
     qsizetype charPosition(std::string_view bytes, std::size_t offset) const;
 
+    // The edit of `bytes` that makes the shown text [from, to) read `text` (see
+    // TextCodec::edit): only the bytes of what differs change.
+    TextCodec::Edit edit(std::string_view bytes, qsizetype from, qsizetype to,
+                         const QString& text) const;
+
     // Whether the codec still shows `bytes` faithfully (a UTF-8 page that got invalid bytes
     // needs another codec).
     bool fits(std::string_view bytes) const { return codec_.fits(bytes); }
