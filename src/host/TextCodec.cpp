@@ -443,18 +443,29 @@ TextCodec::Edit TextCodec::edit(std::string_view bytes, std::size_t from, std::s
             out.escaped = out.escaped || lost;
         }
     };
+    // Whether a position of `text` is between two characters (not inside a surrogate pair).
+    auto between = [&](std::size_t pos) {
+        return pos == 0 || pos >= text.size() ||
+               !(text[pos - 1] >= 0xD800 && text[pos - 1] < 0xDC00 && text[pos] >= 0xDC00 &&
+                 text[pos] < 0xE000);
+    };
     const std::u16string_view before = std::u16string_view(map.text).substr(from, to - from);
     if (const auto runs = commonRuns(before, text, kMaxDiffEdits)) {
         std::size_t next = 0; // in `text`
-        for (const CommonRun& run : *runs) {
+        for (CommonRun run : *runs) {
+            // A stretch kept begins and ends between whole characters on both sides; the rest
+            // of it is written as typed.
+            while (run.length > 0 && !(cut(from + run.from) && between(run.to)))
+                ++run.from, ++run.to, --run.length;
+            while (run.length > 0 &&
+                   !(cut(from + run.from + run.length) && between(run.to + run.length)))
+                --run.length;
+            if (run.length == 0)
+                continue;
             write(next, run.to - next);
-            const std::size_t first = from + run.from;
-            const std::size_t last = first + run.length;
-            if (cut(first) && cut(last))
-                out.bytes.append(
-                    bytes.substr(map.starts[first], map.starts[last] - map.starts[first]));
-            else
-                write(run.to, run.length);
+            const std::size_t first = map.starts[from + run.from];
+            const std::size_t last = map.starts[from + run.from + run.length];
+            out.bytes.append(bytes.substr(first, last - first));
             next = run.to + run.length;
         }
         write(next, text.size() - next);

@@ -51,7 +51,7 @@ public:
         std::vector<std::size_t> starts;
     };
     Decoded decode(std::string_view bytes) const;
-    std::u16string decodeText(std::string_view bytes) const { return decode(bytes).text; }
+    std::u16string decodeText(std::string_view bytes) const { return mapped(bytes).text; }
 
     // Bytes for typed text. `escaped` (when given) tells whether some character had to be
     // written as a reference.
