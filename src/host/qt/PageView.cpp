@@ -292,8 +292,9 @@ void PageView::showDocumentText(bool sameUndoStep) {
     const int vscroll = editor_->verticalScrollBar()->value();
     fromDocument_ = true;
     QTextCursor cursor(editor_->document());
-    cursor.beginEditBlock();
+    // Where the edit block begins is where undoing it leaves the caret.
     cursor.setPosition(int(prefix));
+    cursor.beginEditBlock();
     cursor.setPosition(int(shown.size() - suffix), QTextCursor::KeepAnchor);
     cursor.insertText(wanted.mid(prefix, wanted.size() - suffix - prefix));
     cursor.endEditBlock();
