@@ -423,8 +423,19 @@ std::size_t TextCodec::unitPosition(std::string_view bytes, std::size_t offset) 
 
 namespace tlx::host {
 
+std::optional<TextCodec::Removed> TextCodec::removed(std::string_view bytes, std::size_t start,
+                                                     std::size_t end) const {
+    if (start >= end || end > bytes.size())
+        return std::nullopt;
+    const std::string_view held = bytes.substr(start, end - start);
+    Removed out{decodeText(held), std::string(held)};
+    if (encode(out.text) == out.bytes)
+        return std::nullopt;
+    return out;
+}
+
 TextCodec::Edit TextCodec::edit(std::string_view bytes, std::size_t from, std::size_t to,
-                                std::u16string_view text) const {
+                                std::u16string_view text, std::span<const Removed> removed) const {
     const Decoded& map = mapped(bytes);
     const std::size_t n = map.text.size();
     Edit out;
@@ -437,11 +448,30 @@ TextCodec::Edit TextCodec::edit(std::string_view bytes, std::size_t from, std::s
         return pos == 0 || pos >= n || map.starts[pos] != map.starts[pos - 1];
     };
     bool lost = false;
-    auto write = [&](std::size_t at, std::size_t count) {
-        if (count > 0) {
-            out.bytes += encode(text.substr(at, count), &lost);
+    auto encodeText = [&](std::u16string_view piece) {
+        if (!piece.empty()) {
+            out.bytes += encode(piece, &lost);
             out.escaped = out.escaped || lost;
         }
+    };
+    // Typed text; where it holds text that was removed, the bytes that text had.
+    auto write = [&](std::size_t at, std::size_t count) {
+        std::u16string_view piece = text.substr(at, count);
+        while (!piece.empty()) {
+            std::size_t found = std::u16string_view::npos;
+            const Removed* match = nullptr;
+            for (const Removed& back : removed)
+                if (const std::size_t where =
+                        back.text.empty() ? std::u16string_view::npos : piece.find(back.text);
+                    where < found)
+                    found = where, match = &back;
+            if (!match)
+                break;
+            encodeText(piece.substr(0, found));
+            out.bytes += match->bytes;
+            piece = piece.substr(found + match->text.size());
+        }
+        encodeText(piece);
     };
     // Whether a position of `text` is between two characters (not inside a surrogate pair).
     auto between = [&](std::size_t pos) {

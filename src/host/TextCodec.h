@@ -19,6 +19,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,12 +73,24 @@ public:
         std::string bytes;
         bool escaped = false; // some character was written as a reference
     };
+    // Text removed from the page whose bytes its encoding would not give back (an invalid
+    // sequence, a character with more than one code): when the same text comes back (by
+    // undo), so do these bytes.
+    struct Removed {
+        std::u16string text;
+        std::string bytes;
+    };
+    // What `bytes` [start, end) held, when writing its text again would not give its bytes.
+    std::optional<Removed> removed(std::string_view bytes, std::size_t start,
+                                   std::size_t end) const;
+
     // The edit of `bytes` that makes the text [from, to) read `text`. The bytes of every
     // character that is still there stay as they are (an invalid sequence, or a character
-    // with more than one code, is never written again unless it is edited); the edit holds
-    // only what differs, and is empty when nothing does.
-    Edit edit(std::string_view bytes, std::size_t from, std::size_t to,
-              std::u16string_view text) const;
+    // with more than one code, is never written again unless it is edited), and text that
+    // comes back as it was `removed` gets its bytes back; the edit holds only what differs,
+    // and is empty when nothing does.
+    Edit edit(std::string_view bytes, std::size_t from, std::size_t to, std::u16string_view text,
+              std::span<const Removed> removed = {}) const;
 
     // Whether the codec still reads `bytes` as the page would now be read (a UTF-8 page that
     // got invalid bytes needs another codec).

@@ -215,6 +215,17 @@ TEST_F(SourceEditing, PagesInMultiByteEncodingsShowTheirTextAndKeepEveryByteOuts
         edit->redo();
         EXPECT_EQ(document->text(), bytes(typed + object, "cd"));
 
+        // Deleted and brought back by undo: the same bytes.
+        QTextCursor doomed = edit->textCursor();
+        const int trickyAt = int(edit->toPlainText().indexOf(tricky));
+        doomed.setPosition(trickyAt);
+        doomed.setPosition(trickyAt + int(tricky.size()), QTextCursor::KeepAnchor);
+        edit->setTextCursor(doomed);
+        doomed.removeSelectedText();
+        EXPECT_EQ(document->text().find(c.tricky), std::string::npos);
+        edit->undo();
+        EXPECT_EQ(document->text(), bytes(typed + object, "cd"));
+
         // Said once a page: another reference says nothing; undone with its typing at once,
         // leaving the caret where it was typed.
         window->statusBar()->clearMessage();

@@ -209,6 +209,7 @@ void PageView::loadFromDocument() {
         return;
     const std::string& bytes = document_->text();
     codec_ = SourceCodec::forBytes(bytes);
+    removedText_.clear();
     fromDocument_ = true;
     editor_->setPlainText(codec_.decode(bytes));
     fromDocument_ = false;
@@ -239,10 +240,19 @@ void PageView::onEditorContentsChange(int position, int removed, int added) {
             return loadFromDocument();
         // Only the bytes of what really changed (re-colouring reports unchanged text as
         // changed, and a replacement of many places is one change).
-        const TextCodec::Edit edit = codec_.edit(document_->text(), position, position + removed,
-                                                 editorText(position, added));
+        const std::string& bytes = document_->text();
+        const TextCodec::Edit edit = codec_.edit(bytes, position, position + removed,
+                                                 editorText(position, added), removedText_);
         if (edit.start == edit.end && edit.bytes.empty())
             return;
+        // What goes whose bytes typing would not give back, kept for an undo to bring back.
+        if (auto gone = codec_.removed(bytes, codec_.byteOffset(bytes, position),
+                                       codec_.byteOffset(bytes, position + removed));
+            gone && gone->bytes.size() <= kMaxRemembered) {
+            removedText_.push_back(std::move(*gone));
+            if (removedText_.size() > kRememberedEdits)
+                removedText_.erase(removedText_.begin());
+        }
         const bool escaped = edit.escaped;
         toDocument_ = true;
         document_->replaceRange(edit.start, edit.end, edit.bytes);

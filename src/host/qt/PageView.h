@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 class QPlainTextEdit;
 class QSplitter;
@@ -138,6 +139,10 @@ private:
     bool fromDocument_ = false; // the editor is being updated from the document
     bool toDocument_ = false;   // the document is being updated from the editor
     bool escapeReported_ = false;
+    // The last texts removed whose bytes typing would not give back (see TextCodec::Removed).
+    std::vector<TextCodec::Removed> removedText_;
+    static constexpr std::size_t kRememberedEdits = 16;
+    static constexpr std::size_t kMaxRemembered = 1 << 16;
     Subscription textSubscription_;
     Subscription selectionSubscription_;
 };

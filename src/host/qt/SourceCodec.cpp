@@ -21,11 +21,13 @@ std::string SourceCodec::encode(const QString& text, bool* escaped) const {
 }
 
 TextCodec::Edit SourceCodec::edit(std::string_view bytes, qsizetype from, qsizetype to,
-                                  const QString& text) const {
+                                  const QString& text,
+                                  std::span<const TextCodec::Removed> removed) const {
     return codec_.edit(bytes, std::size_t(std::max<qsizetype>(from, 0)),
                        std::size_t(std::max<qsizetype>(to, 0)),
                        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                           std::size_t(text.size())));
+                                           std::size_t(text.size())),
+                       removed);
 }
 
 std::size_t SourceCodec::byteOffset(std::string_view bytes, qsizetype charPos) const {

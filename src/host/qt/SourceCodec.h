@@ -40,8 +40,12 @@ public:
 
     // The edit of `bytes` that makes the shown text [from, to) read `text` (see
     // TextCodec::edit): only the bytes of what differs change.
-    TextCodec::Edit edit(std::string_view bytes, qsizetype from, qsizetype to,
-                         const QString& text) const;
+    TextCodec::Edit edit(std::string_view bytes, qsizetype from, qsizetype to, const QString& text,
+                         std::span<const TextCodec::Removed> removed = {}) const;
+    std::optional<TextCodec::Removed> removed(std::string_view bytes, std::size_t start,
+                                              std::size_t end) const {
+        return codec_.removed(bytes, start, end);
+    }
 
     // Whether the codec still shows `bytes` faithfully (a UTF-8 page that got invalid bytes
     // needs another codec).
