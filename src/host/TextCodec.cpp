@@ -427,8 +427,13 @@ std::optional<TextCodec::Removed> TextCodec::removed(std::string_view bytes, std
                                                      std::size_t end) const {
     if (start >= end || end > bytes.size())
         return std::nullopt;
+    // The text as the page shows it (the bytes alone may read otherwise: cut from what
+    // follows, a sequence that was invalid may take in more bytes).
+    const Decoded& map = mapped(bytes);
+    const std::size_t from = unitPosition(bytes, start);
+    const std::size_t to = unitPosition(bytes, end);
     const std::string_view held = bytes.substr(start, end - start);
-    Removed out{decodeText(held), std::string(held)};
+    Removed out{map.text.substr(from, to - from), std::string(held)};
     if (encode(out.text) == out.bytes)
         return std::nullopt;
     return out;
@@ -480,28 +485,43 @@ TextCodec::Edit TextCodec::edit(std::string_view bytes, std::size_t from, std::s
                  text[pos] < 0xE000);
     };
     const std::u16string_view before = std::u16string_view(map.text).substr(from, to - from);
-    if (const auto runs = commonRuns(before, text, kMaxDiffEdits)) {
-        std::size_t next = 0; // in `text`
-        for (CommonRun run : *runs) {
-            // A stretch kept begins and ends between whole characters on both sides; the rest
-            // of it is written as typed.
-            while (run.length > 0 && !(cut(from + run.from) && between(run.to)))
-                ++run.from, ++run.to, --run.length;
-            while (run.length > 0 &&
-                   !(cut(from + run.from + run.length) && between(run.to + run.length)))
-                --run.length;
-            if (run.length == 0)
-                continue;
-            write(next, run.to - next);
-            const std::size_t first = map.starts[from + run.from];
-            const std::size_t last = map.starts[from + run.from + run.length];
-            out.bytes.append(bytes.substr(first, last - first));
-            next = run.to + run.length;
-        }
-        write(next, text.size() - next);
+    // What the old and new text have in common; when they differ too much for that, what
+    // they begin and end with.
+    std::vector<CommonRun> runs;
+    if (auto found = commonRuns(before, text, kMaxDiffEdits)) {
+        runs = std::move(*found);
     } else {
-        write(0, text.size());
+        const std::size_t most = std::min(before.size(), text.size());
+        std::size_t head = 0;
+        while (head < most && before[head] == text[head])
+            ++head;
+        std::size_t tail = 0;
+        while (tail < most - head &&
+               before[before.size() - 1 - tail] == text[text.size() - 1 - tail])
+            ++tail;
+        if (head > 0)
+            runs.push_back({0, 0, head});
+        if (tail > 0)
+            runs.push_back({before.size() - tail, text.size() - tail, tail});
     }
+    std::size_t next = 0; // in `text`
+    for (CommonRun run : runs) {
+        // A stretch kept begins and ends between whole characters on both sides; the rest
+        // of it is written as typed.
+        while (run.length > 0 && !(cut(from + run.from) && between(run.to)))
+            ++run.from, ++run.to, --run.length;
+        while (run.length > 0 &&
+               !(cut(from + run.from + run.length) && between(run.to + run.length)))
+            --run.length;
+        if (run.length == 0)
+            continue;
+        write(next, run.to - next);
+        const std::size_t first = map.starts[from + run.from];
+        const std::size_t last = map.starts[from + run.from + run.length];
+        out.bytes.append(bytes.substr(first, last - first));
+        next = run.to + run.length;
+    }
+    write(next, text.size() - next);
     // Only what really differs.
     std::size_t prefix = 0;
     while (out.start + prefix < out.end && prefix < out.bytes.size() &&

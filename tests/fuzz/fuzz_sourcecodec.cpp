@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +105,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (kept < page.size() && byte == page[kept])
                 ++kept;
         FUZZ_CHECK(kept == page.size(), shown(page, "insertion lost bytes of the page"));
+    }
+
+    // Deleted and brought back (as an undo does): the bytes it had, when the page around it
+    // still reads the same without it.
+    const std::string shorter = std::string(page.substr(0, first)) + std::string(page.substr(last));
+    std::u16string rest = map.text;
+    rest.erase(from, to - from);
+    if (codec.decodeText(shorter) == rest) {
+        const auto gone = codec.removed(page, first, last);
+        std::vector<TextCodec::Removed> kept;
+        if (gone)
+            kept.push_back(*gone);
+        const TextCodec::Edit back = codec.edit(shorter, from, from, old, kept);
+        const std::string restored =
+            shorter.substr(0, back.start) + back.bytes + shorter.substr(back.end);
+        FUZZ_CHECK(restored == page, shown(page, "undone deletion changed bytes"));
     }
 
     // Replaced whole: only the range changes, and what is typed reads back as typed when the
