@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev
     libxkbcommon-dev
-    libgumbo-dev libzip-dev libgl-dev
+    libgumbo-dev libzip-dev libicu-dev libgl-dev
     haxe sox
     xvfb xauth chromium fonts-dejavu-core fonts-wqy-zenhei imagemagick python3-html5lib
     librsvg2-bin desktop-file-utils appstream

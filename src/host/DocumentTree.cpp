@@ -481,6 +481,7 @@ void DocState::reparse() {
     stale = false;
     staleFrom = npos;
     singleByte = detectSingleByte(text);
+    codec = TextCodec::forBytes(text);
 }
 
 void DocState::moveOffset(std::size_t& offset, bool isEnd, std::size_t start, std::size_t end,

@@ -20,6 +20,7 @@
 // to the new tree by their start offset and tag so that handles keep their identity.
 
 #include "addin/HostEditor.h"
+#include "host/TextCodec.h"
 
 #include <cstddef>
 #include <gumbo.h>
@@ -116,6 +117,7 @@ public:
     std::size_t staleFrom = 0; // nodes ending before this offset are sound
     bool messy = false;        // mis-nested or parser-moved markup somewhere
     bool singleByte = false;   // the page is not UTF-8
+    TextCodec codec;           // the page's encoding
     std::size_t fullParses = 0;
     std::vector<std::weak_ptr<RangeOffsets>> ranges;
     // Elements whose container's tags an edit broke into, held for the next parse to place.

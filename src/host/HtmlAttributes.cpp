@@ -1,5 +1,7 @@
 #include "host/HtmlAttributes.h"
 
+#include "host/TextCodec.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -106,10 +108,35 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// Whether `codec` is the page's converter, to be asked for the bytes of a character (a page
+// in an encoding other than UTF-8 and Windows-1252).
+bool converts(const TextCodec* codec) {
+    return codec && !codec->isUtf8() && codec->charset() != "windows-1252";
+}
+
 // The character `cp` in the page's encoding, or false when it cannot be written there.
-bool appendCharacter(std::string& out, char32_t cp, bool singleByte) {
+bool appendCharacter(std::string& out, char32_t cp, bool singleByte, const TextCodec* codec) {
     if (!singleByte) {
         appendUtf8(out, cp);
+        return true;
+    }
+    if (converts(codec)) {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            return true;
+        }
+        std::u16string units;
+        if (cp > 0xFFFF) {
+            units += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            units += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(cp);
+        }
+        bool escaped = false;
+        const std::string bytes = codec->encode(units, &escaped);
+        if (escaped || bytes.empty())
+            return false;
+        out += bytes;
         return true;
     }
     if (cp > 0xFF)
@@ -121,7 +148,7 @@ bool appendCharacter(std::string& out, char32_t cp, bool singleByte) {
 // Decodes the reference starting with the '&' at raw[at]. Returns the number of bytes it
 // takes (0 when there is no reference there) and appends the character to `out`.
 std::size_t decodeReference(std::string_view raw, std::size_t at, bool singleByte,
-                            std::string& out) {
+                            const TextCodec* codec, std::string& out) {
     const std::size_t n = raw.size();
     std::size_t i = at + 1;
     if (i < n && raw[i] == '#') {
@@ -145,9 +172,9 @@ std::size_t decodeReference(std::string_view raw, std::size_t at, bool singleByt
         if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
             cp = 0xFFFD;
         else if (value >= 0x80 && value <= 0x9F)
-            cp = singleByte ? value : kC1Replacements[value - 0x80];
+            cp = singleByte && !converts(codec) ? value : kC1Replacements[value - 0x80];
         std::string encoded;
-        if (!appendCharacter(encoded, cp, singleByte))
+        if (!appendCharacter(encoded, cp, singleByte, codec))
             return 0;
         out += encoded;
         return i - at;
@@ -184,7 +211,7 @@ std::size_t decodeReference(std::string_view raw, std::size_t at, bool singleByt
         (rest[best] == '=' || isAsciiAlnum(rest[best])))
         return 0;
     std::string encoded;
-    if (!appendCharacter(encoded, bestCp, singleByte))
+    if (!appendCharacter(encoded, bestCp, singleByte, codec))
         return 0;
     out += encoded;
     return best + 1;
@@ -258,12 +285,12 @@ const AttributeToken* findAttribute(std::string_view tag, const StartTagTokens& 
     return nullptr;
 }
 
-std::string decodeAttributeValue(std::string_view raw, bool singleByte) {
+std::string decodeAttributeValue(std::string_view raw, bool singleByte, const TextCodec* codec) {
     std::string out;
     out.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size();) {
         if (raw[i] == '&') {
-            if (const std::size_t used = decodeReference(raw, i, singleByte, out)) {
+            if (const std::size_t used = decodeReference(raw, i, singleByte, codec, out)) {
                 i += used;
                 continue;
             }
@@ -273,13 +300,14 @@ std::string decodeAttributeValue(std::string_view raw, bool singleByte) {
     return out;
 }
 
-std::string encodeAttributeValue(std::string_view value, char quote, bool singleByte) {
+std::string encodeAttributeValue(std::string_view value, char quote, bool singleByte,
+                                 const TextCodec* codec) {
     std::string out;
     out.reserve(value.size());
     std::string scratch;
     for (std::size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
-        if (c == '&' && decodeReference(value, i, singleByte, scratch) != 0)
+        if (c == '&' && decodeReference(value, i, singleByte, codec, scratch) != 0)
             out += "&amp;";
         else if (c == quote && quote == '"')
             out += "&quot;";

@@ -10,6 +10,8 @@
 
 namespace tlx::host {
 
+class TextCodec;
+
 // One attribute of a start tag; offsets are into the tag's text.
 struct AttributeToken {
     std::size_t nameStart = 0;
@@ -36,11 +38,15 @@ const AttributeToken* findAttribute(std::string_view tag, const StartTagTokens& 
 // Decodes the character references of an attribute value (&amp; &quot; &#NN; &#xHH; and the
 // common named ones). With `singleByte` a reference to a character up to U+00FF becomes that
 // one byte and a reference beyond it is left as written; otherwise references become UTF-8.
-std::string decodeAttributeValue(std::string_view raw, bool singleByte);
+// With the `codec` of a page in another encoding (Shift_JIS, KOI8-R...), a reference becomes
+// the character's bytes in that encoding, and stays as written when the encoding lacks it.
+std::string decodeAttributeValue(std::string_view raw, bool singleByte,
+                                 const TextCodec* codec = nullptr);
 
 // The text to write between `quote` characters so that decodeAttributeValue gives `value`
 // back: the quote character and every "&" that would start a reference are escaped, nothing else.
-std::string encodeAttributeValue(std::string_view value, char quote, bool singleByte);
+std::string encodeAttributeValue(std::string_view value, char quote, bool singleByte,
+                                 const TextCodec* codec = nullptr);
 
 // Whether `name` can be written as an attribute name.
 bool isValidAttributeName(std::string_view name);

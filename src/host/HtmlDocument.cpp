@@ -71,7 +71,8 @@ std::string Node::getAttribute(std::string_view name) const {
     if (!token || token->valueStart == std::string_view::npos)
         return {};
     return decodeAttributeValue(
-        startTag.substr(token->valueStart, token->valueEnd - token->valueStart), state->singleByte);
+        startTag.substr(token->valueStart, token->valueEnd - token->valueStart), state->singleByte,
+        &state->codec);
 }
 
 bool Node::hasAttribute(std::string_view name) const {
@@ -97,16 +98,17 @@ bool Node::setAttribute(std::string_view name, std::string_view value) {
         const char quote = token->quote ? token->quote : '"';
         from = token->valueStart - (token->quote ? 1 : 0);
         to = token->valueEnd + (token->quote && token->valueEnd < startTag.size() ? 1 : 0);
-        written = quote + encodeAttributeValue(value, quote, state->singleByte) + quote;
+        written =
+            quote + encodeAttributeValue(value, quote, state->singleByte, &state->codec) + quote;
     } else if (token) {
         from = to = token->nameEnd;
-        written = "=\"" + encodeAttributeValue(value, '"', state->singleByte) + "\"";
+        written = "=\"" + encodeAttributeValue(value, '"', state->singleByte, &state->codec) + "\"";
     } else {
         if (tokens.closeAt == std::string_view::npos)
             return false;
         from = to = tokens.closeAt;
         written = " " + std::string(name) + "=\"" +
-                  encodeAttributeValue(value, '"', state->singleByte) + "\"";
+                  encodeAttributeValue(value, '"', state->singleByte, &state->codec) + "\"";
         // After "name=" with nothing but the startTag's end, the new text would become that value.
         const AttributeToken* last =
             tokens.attributes.empty() ? nullptr : &tokens.attributes.back();

@@ -2,8 +2,12 @@
 // show in the editor, the selection is one.
 
 #include "EditorTestSupport.h"
+#include "host/qt/FindReplaceDialog.h"
 #include "host/qt/SourceCodec.h"
 
+#include <QAction>
+#include <QLineEdit>
+#include <QStatusBar>
 #include <QTextDocument>
 
 namespace tlx::host::test {
@@ -102,6 +106,142 @@ TEST_F(SourceEditing, TypingEditsTheBytesOfASingleByteCrLfPage) {
     typeAt(page, int(shown.indexOf(QLatin1Char('x'))) + 1,
            QString::fromUtf8("\xE2\x82\xAC\xE2\x9C\x93\n"));
     EXPECT_EQ(page->document()->text(), "<p>caf\xE9</p>\r\n<p>x\x80&#10003;\r\n</p>\r\n");
+}
+
+TEST_F(SourceEditing, PagesInMultiByteEncodingsShowTheirTextAndKeepEveryByteOutsideTheirEdits) {
+    // Each page: a word, and bytes that are hard to keep (invalid sequences, characters with
+    // two codes, trail bytes that are ASCII), with what the editor shows for them.
+    struct Case {
+        std::string charset;
+        std::string word;
+        std::u16string shownWord;
+        std::string tricky;
+        std::u16string shownTricky;
+        std::string emoji; // the bytes "😀" typed into the page becomes
+    };
+    const std::string reference = "&#128512;";
+    const Case cases[] = {
+        // Backslash and tilde as themselves; NEC row 13 0x8790 and JIS 0x81E0 are both "≒",
+        // IBM 0xFA5B and JIS 0x81E6 both "∵"; "ソ" and "表" end in 0x5C; 0x81 before a blank
+        // and 0xA0 are invalid.
+        {"shift_jis", "\x83\x65\x83\x58\x83\x67", u"\u30C6\u30B9\u30C8",
+         "\x5C\x7E\x87\x90\x81\xE0\xFA\x5B\x81\xE6\x83\x5C\x81 \xA0\x95\x5C",
+         u"\\~\u2252\u2252\u2235\u2235\u30BD\uFFFD \uFFFD\u8868", reference},
+        // JIS X 0212 (three bytes), half-width katakana, 0xFF, full-width backslash, a lead
+        // byte before a blank.
+        {"EUC-JP", "\xA5\xC6\xA5\xB9\xA5\xC8", u"\u30C6\u30B9\u30C8",
+         "\x8F\xB0\xA1\x8E\xB1\xFF\x5C\xA1\xC0\xA1\xB1\xA4 ",
+         u"\u4E02\uFF71\uFFFD\\\uFF3C\uFFE3\uFFFD ", reference},
+        // A Unified Hangul Code syllable, a lead byte before a blank, the euro sign.
+        {"euc-kr", "\xB0\xA1\xB3\xAA\xB4\xD9", u"\uAC00\uB098\uB2E4", "\x81\x41\x5C\xA1 \xA2\xE6",
+         u"\uAC02\\\uFFFD \u20AC", reference},
+        // Declared GBK, read as GB18030: four-byte sequences, invalid bytes, the dash that
+        // GB 2312 and GBK map differently; every character has a code, so nothing becomes a
+        // reference.
+        {"gbk", "\xC4\xE3\xBA\xC3", u"\u4F60\u597D",
+         "\x81\x30\x81\x30\x81 \xFF\x5C\xA1\xAA\xA8\xBF", u"\u0080\uFFFD \uFFFD\\\u2014\u01F9",
+         "\x94\x39\xFC\x36"},
+        // "許" ends in 0x5C; a Hong Kong supplement code; 0x80 is invalid.
+        {"big5", "\xA4\x40\xB3\x5C", u"\u4E00\u8A31", "\x88\x62\x80\x5C\xA1\x45\xF9\xFE\xA4 ",
+         u"\uF325\uFFFD\\\u2027\uFFED\uFFFD ", reference},
+        // A single-byte code page other than Windows-1252.
+        {"koi8-r", "\xD4\xC5\xD3\xD4", u"\u0442\u0435\u0441\u0442", "\x80\xBF", u"\u2500\u00A9",
+         reference},
+    };
+    const std::string object =
+        "<OBJECT classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\" id=FlashButton1 "
+        "width=100 height=20><PARAM NAME=movie VALUE=\"button1.swf?T1=x\"><EMBED "
+        "src=\"button1.swf?T1=x\" width=100 height=20></EMBED></OBJECT>";
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.charset);
+        const std::string head = "<html><head><meta http-equiv=\"Content-Type\" "
+                                 "content=\"text/html; charset=" +
+                                 c.charset + "\"></head><body>\r\n<p>";
+        auto bytes = [&](const std::string& inserted, const std::string& pair) {
+            return head + c.word + inserted + "</p>\r\n<p>" + pair + c.tricky + pair +
+                   "</p>\r\n</body></html>\r\n";
+        };
+        const std::string name = "mb" + std::to_string(number++) + ".htm";
+        const auto page = open(name, bytes("", "ab"));
+        ASSERT_TRUE(page);
+        const auto& document = page->document();
+        QPlainTextEdit* edit = editor(page);
+        const QString word = QString::fromStdU16String(c.shownWord);
+        const QString tricky = QString::fromStdU16String(c.shownTricky);
+        EXPECT_TRUE(edit->toPlainText().contains(QStringLiteral("<p>") + word +
+                                                 QStringLiteral("</p>\n<p>ab") + tricky +
+                                                 QStringLiteral("ab</p>")))
+            << edit->toPlainText().toStdString();
+        EXPECT_EQ(document->all().tags("P").size(), 2u);
+
+        // Find selects the word, and the document's selection is its bytes.
+        FindReplaceDialog find([edit] { return edit; });
+        find.findText()->setText(word);
+        ASSERT_TRUE(find.findNext());
+        EXPECT_EQ(edit->textCursor().selectedText(), word);
+        EXPECT_EQ(document->selectionStart(), head.size());
+        EXPECT_EQ(document->selectionEnd(), head.size() + c.word.size());
+
+        // Typed after it: the word again, and a character that most of these cannot hold,
+        // which the editor then shows as the reference written.
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(cursor.selectionEnd());
+        edit->setTextCursor(cursor);
+        edit->insertPlainText(word + QString::fromUtf8("\xF0\x9F\x98\x80"));
+        const std::string typed = c.word + c.emoji;
+        EXPECT_EQ(document->text(), bytes(typed, "ab"));
+        const bool escaped = c.emoji == reference;
+        EXPECT_TRUE(edit->toPlainText().contains(
+            word + word +
+            (escaped ? QStringLiteral("&#128512;") : QString::fromUtf8("\xF0\x9F\x98\x80")) +
+            QStringLiteral("</p>")));
+        EXPECT_EQ(window->statusBar()->currentMessage().contains(
+                      QString::fromStdString(c.charset == "gbk" ? "gb18030" : c.charset).toLower()),
+                  escaped);
+
+        // The add-in's insertion goes where the caret is.
+        ASSERT_TRUE(document->createRange()->pasteHTML(object));
+        EXPECT_EQ(document->text(), bytes(typed + object, "ab"));
+        EXPECT_TRUE(document->all().item("FlashButton1"));
+
+        // Replaced in, undone and done again: the bytes between the two stay.
+        find.findText()->setText(QStringLiteral("ab"));
+        find.replaceText()->setText(QStringLiteral("cd"));
+        EXPECT_EQ(find.replaceAll(), 2);
+        EXPECT_EQ(document->text(), bytes(typed + object, "cd"));
+        edit->undo();
+        EXPECT_EQ(document->text(), bytes(typed + object, "ab"));
+        edit->redo();
+        EXPECT_EQ(document->text(), bytes(typed + object, "cd"));
+
+        // Deleted and brought back by undo: the same bytes.
+        QTextCursor doomed = edit->textCursor();
+        const int trickyAt = int(edit->toPlainText().indexOf(tricky));
+        doomed.setPosition(trickyAt);
+        doomed.setPosition(trickyAt + int(tricky.size()), QTextCursor::KeepAnchor);
+        edit->setTextCursor(doomed);
+        doomed.removeSelectedText();
+        EXPECT_EQ(document->text().find(c.tricky), std::string::npos);
+        edit->undo();
+        EXPECT_EQ(document->text(), bytes(typed + object, "cd"));
+
+        // Said once a page: another reference says nothing; undone with its typing at once,
+        // leaving the caret where it was typed.
+        window->statusBar()->clearMessage();
+        const int second = int(edit->toPlainText().indexOf(QStringLiteral("<p>cd"))) + 3;
+        typeAt(page, second, QString::fromUtf8("\xE2\x9C\x93"));
+        EXPECT_NE(
+            document->text().find((escaped ? "&#10003;" : "\x81\x37\xBD\x37") + std::string("cd")),
+            std::string::npos);
+        EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+        edit->undo();
+        EXPECT_EQ(document->text(), bytes(typed + object, "cd"));
+        EXPECT_EQ(edit->textCursor().position(), second);
+
+        window->action(QStringLiteral("actionSave"))->trigger();
+        EXPECT_EQ(readFile(web.path() / name), bytes(typed + object, "cd"));
+    }
 }
 
 TEST_F(SourceEditing, EditsThroughTheDocumentShowAtOnceAndKeepTheUndoHistory) {

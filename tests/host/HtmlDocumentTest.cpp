@@ -169,6 +169,20 @@ TEST(HtmlDocumentAttributes, ValuesAreDecodedAndKeepTheirBytes) {
     const auto declared = page("<meta http-equiv=Content-Type content=\"text/html; "
                                "charset=windows-1252\"><img id=i alt='&eacute;'>");
     EXPECT_EQ(declared->all().item("i")->getAttribute("alt"), "\xe9");
+
+    // In other encodings a reference becomes the character's bytes there, or stays as written
+    // where the encoding lacks the character ("é", "и", "テ", "\\", "€").
+    const std::pair<std::string, std::string> encoded[] = {
+        {"shift_jis", "&eacute;\x84\x79\x83\x65\\&#8364;"},
+        {"koi8-r", "&eacute;\xc9&#12486;\\&#8364;"},
+        {"big5", "\x88\x6d\xc8\x5e\xc7\xc2\\\xa3\xe1"},
+    };
+    for (const auto& [charset, alt] : encoded) {
+        SCOPED_TRACE(charset);
+        const auto doc = page("<meta charset=" + charset +
+                              "><img id=i alt='&eacute;&#1080;&#12486;&#x5C;&#8364;'>");
+        EXPECT_EQ(doc->all().item("i")->getAttribute("alt"), alt);
+    }
 }
 
 TEST(HtmlDocumentAttributes, SetAttributeEditsTheStartTagInPlace) {

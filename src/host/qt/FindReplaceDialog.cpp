@@ -94,15 +94,19 @@ int FindReplaceDialog::replaceAll() {
     const QTextDocument::FindFlags flags =
         matchCase_->isChecked() ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
     int count = 0;
-    QTextCursor edit(editor->document());
-    edit.beginEditBlock();
+    // Each replacement is a change of its own (the page's bytes between them stay as they
+    // are), all of them one step to undo.
     QTextCursor found = editor->document()->find(text, 0, flags);
     while (!found.isNull()) {
+        if (count == 0)
+            found.beginEditBlock();
+        else
+            found.joinPreviousEditBlock();
         found.insertText(replace_->text());
+        found.endEditBlock();
         ++count;
         found = editor->document()->find(text, found, flags);
     }
-    edit.endEditBlock();
     status_->setText(count == 0 ? tr("\"%1\" is not in the page.").arg(text)
                                 : tr("%n replaced.", nullptr, count));
     return count;

@@ -438,6 +438,13 @@ void MainWindow::syncTabs() {
             if (view == activeView())
                 updateUndoActions();
         });
+        connect(view, &PageView::charactersEscaped, this, [this](const QString& charset) {
+            statusBar()->showMessage(
+                tr("Characters the page's encoding (%1) cannot hold are written as numeric "
+                   "character references.")
+                    .arg(charset),
+                10000);
+        });
     }
     syncing_ = false;
     followActiveWindow();

@@ -300,6 +300,7 @@ void PageView::loadFromDocument() {
         return;
     const std::string& bytes = document_->text();
     codec_ = SourceCodec::forBytes(bytes);
+    removedText_.clear();
     fromDocument_ = true;
     editor_->setPlainText(codec_.decode(bytes));
     fromDocument_ = false;
@@ -332,35 +333,91 @@ void PageView::onEditorContentsChange(int position, int removed, int added) {
         }
         if (position < 0 || added < 0 || removed < 0)
             return loadFromDocument();
+        // Only the bytes of what really changed (re-colouring reports unchanged text as
+        // changed, and a replacement of many places is one change).
         const std::string& bytes = document_->text();
-        std::size_t start = codec_.byteOffset(bytes, position);
-        std::size_t end = codec_.byteOffset(bytes, position + removed);
-        std::string replacement = codec_.encode(editorText(position, added));
-        // Only what really differs (re-colouring reports unchanged text as changed).
-        std::size_t prefix = 0;
-        while (start + prefix < end && prefix < replacement.size() &&
-               bytes[start + prefix] == replacement[prefix])
-            ++prefix;
-        std::size_t suffix = 0;
-        while (end - suffix > start + prefix && replacement.size() - suffix > prefix &&
-               bytes[end - suffix - 1] == replacement[replacement.size() - suffix - 1])
-            ++suffix;
-        if (start + prefix == end - suffix && prefix == replacement.size() - suffix)
+        const TextCodec::Edit edit = codec_.edit(bytes, position, position + removed,
+                                                 editorText(position, added), removedText_);
+        if (edit.start == edit.end && edit.bytes.empty())
             return;
-        replacement = replacement.substr(prefix, replacement.size() - prefix - suffix);
-        start += prefix;
-        end -= suffix;
+        // What goes whose bytes typing would not give back, kept for an undo to bring back.
+        if (auto gone = codec_.removed(bytes, codec_.byteOffset(bytes, position),
+                                       codec_.byteOffset(bytes, position + removed));
+            gone && gone->bytes.size() <= kMaxRemembered) {
+            removedText_.push_back(std::move(*gone));
+            if (removedText_.size() > kRememberedEdits)
+                removedText_.erase(removedText_.begin());
+        }
+        const bool escaped = edit.escaped;
         toDocument_ = true;
-        document_->replaceRange(start, end, replacement);
+        document_->replaceRange(edit.start, edit.end, edit.bytes);
         toDocument_ = false;
+        // The editor shows what the bytes now hold: a character written as a reference shows
+        // as the reference, typed bytes that joined the bytes beside them into another
+        // character show as that character. Else every later position would be wrong.
+        showDocumentText(true);
+        if (escaped && !escapeReported_) {
+            escapeReported_ = true;
+            emit charactersEscaped(codec_.charset());
+        }
         selectionToDocument();
         scheduleRendering();
         followSavedState();
         emit textEdited();
     } catch (const std::exception&) {
         toDocument_ = false;
+        fromDocument_ = false;
         LogCurrentException("PageView: typing");
     }
+}
+
+void PageView::showDocumentText(bool sameUndoStep) {
+    const QString wanted = codec_.decode(document_->text());
+    QTextDocument* shownDocument = editor_->document();
+    if (sameUndoStep && wanted != shownText() && shownDocument->availableRedoSteps() == 0 &&
+        shownDocument->isUndoAvailable()) {
+        // The edit just made is taken back and the text the page now holds shown instead, as
+        // one step: undoing it then takes back what was typed, reference and all. (Joining
+        // the previous step cannot do this: a plain insertion is no part of an edit block.)
+        fromDocument_ = true;
+        shownDocument->undo();
+        fromDocument_ = false;
+    }
+    const QString shown = shownText();
+    const qsizetype limit = std::min(wanted.size(), shown.size());
+    qsizetype prefix = 0;
+    while (prefix < limit && wanted.at(prefix) == shown.at(prefix))
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < limit - prefix &&
+           wanted.at(wanted.size() - 1 - suffix) == shown.at(shown.size() - 1 - suffix))
+        ++suffix;
+    if (prefix == shown.size() && prefix == wanted.size())
+        return;
+    const int vscroll = editor_->verticalScrollBar()->value();
+    fromDocument_ = true;
+    QTextCursor cursor(editor_->document());
+    // Where the edit block begins is where undoing it leaves the caret.
+    cursor.setPosition(int(prefix));
+    // Every change of one user action goes into the same undo step.
+    if (!sameUndoStep && inAction_ && actionEdited_)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    if (!sameUndoStep)
+        actionEdited_ = inAction_;
+    cursor.setPosition(int(shown.size() - suffix), QTextCursor::KeepAnchor);
+    cursor.insertText(wanted.mid(prefix, wanted.size() - suffix - prefix));
+    cursor.endEditBlock();
+    fromDocument_ = false;
+    editor_->verticalScrollBar()->setValue(vscroll);
+}
+
+QString PageView::shownText() const {
+    QString shown = editor_->document()->toRawText();
+    shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return shown;
 }
 
 void PageView::onDocumentTextChanged(std::size_t, std::size_t, std::size_t) {
@@ -374,35 +431,7 @@ void PageView::onDocumentTextChanged(std::size_t, std::size_t, std::size_t) {
             emit textEdited();
             return;
         }
-        const QString wanted = codec_.decode(bytes);
-        QString shown = editor_->document()->toRawText();
-        shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
-        const qsizetype limit = std::min(wanted.size(), shown.size());
-        qsizetype prefix = 0;
-        while (prefix < limit && wanted.at(prefix) == shown.at(prefix))
-            ++prefix;
-        qsizetype suffix = 0;
-        while (suffix < limit - prefix &&
-               wanted.at(wanted.size() - 1 - suffix) == shown.at(shown.size() - 1 - suffix))
-            ++suffix;
-        if (prefix != shown.size() || prefix != wanted.size()) {
-            const int vscroll = editor_->verticalScrollBar()->value();
-            fromDocument_ = true;
-            QTextCursor cursor(editor_->document());
-            // Every change of one user action goes into the same undo step.
-            if (inAction_ && actionEdited_)
-                cursor.joinPreviousEditBlock();
-            else
-                cursor.beginEditBlock();
-            actionEdited_ = inAction_;
-            cursor.setPosition(int(prefix));
-            cursor.setPosition(int(shown.size() - suffix), QTextCursor::KeepAnchor);
-            cursor.insertText(wanted.mid(prefix, wanted.size() - suffix - prefix));
-            cursor.endEditBlock();
-            fromDocument_ = false;
-            editor_->verticalScrollBar()->setValue(vscroll);
-        }
+        showDocumentText(false);
         selectionFromDocument();
         followSavedState();
         emit textEdited();

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <vector>
 
 class QPlainTextEdit;
 class QSplitter;
@@ -93,11 +94,22 @@ signals:
     void textEdited();
     // What undo and redo would do may have changed.
     void historyChanged();
+    // Typed characters the page's encoding (`charset`) cannot hold were written as numeric
+    // character references; said once for each page.
+    void charactersEscaped(const QString& charset);
 
 private:
     void loadFromDocument();
     void onEditorContentsChange(int position, int removed, int added);
     void onDocumentTextChanged(std::size_t start, std::size_t removed, std::size_t inserted);
+    // The bytes for the text `added` that replaces the bytes [start, end) shown at `position`.
+    std::string bytesForEdit(std::size_t start, std::size_t end, int position, const QString& added,
+                             bool& escaped) const;
+    // Makes the editor show the document's text, changing only the region that differs (in
+    // place of the editor's last undo step when `sameUndoStep`).
+    void showDocumentText(bool sameUndoStep);
+    // The editor's text, every line break a "\n".
+    QString shownText() const;
     void selectionToDocument();
     void selectionFromDocument();
     void scheduleRendering();
@@ -136,6 +148,11 @@ private:
         savedText_;             // the page's text as last read from or written to its file
     bool fromDocument_ = false; // the editor is being updated from the document
     bool toDocument_ = false;   // the document is being updated from the editor
+    bool escapeReported_ = false;
+    // The last texts removed whose bytes typing would not give back (see TextCodec::Removed).
+    std::vector<TextCodec::Removed> removedText_;
+    static constexpr std::size_t kRememberedEdits = 16;
+    static constexpr std::size_t kMaxRemembered = 1 << 16;
     Subscription textSubscription_;
     Subscription selectionSubscription_;
     Subscription actionStartSubscription_;
