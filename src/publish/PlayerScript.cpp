@@ -54,7 +54,9 @@ std::string PlayerScriptElement(std::string_view playerFolderAddress) {
                           "c.publicPath=new URL(\"" +
                           std::string(playerFolderAddress) +
                           "\",location.href).href;"
-                          "document.write('<script src=\"'+c.publicPath+'ruffle.js\"><\\/script>');"
+                          "document.write('<script src=\"'+c.publicPath+'" +
+                          std::string(kFlashParamsFileName) +
+                          "\"><\\/script><script src=\"'+c.publicPath+'ruffle.js\"><\\/script>');"
                           "})();";
     element += PublishedPageScripts();
     element += "</script>";

@@ -13,6 +13,9 @@ namespace tlx::publish {
 
 // The folder of the published web that holds the player's files.
 inline constexpr std::string_view kPlayerFolderName = "tamberlux-ruffle";
+// The script in that folder that hands each Flash OBJECT's WMode, SAlign, Scale, Quality and
+// BGColor to its EMBED, which is what the player reads; it runs just before the player.
+inline constexpr std::string_view kFlashParamsFileName = "tamberlux-flash-params.js";
 
 // One setting of the player's configuration: its key and its value as JavaScript.
 using PlayerSetting = std::pair<std::string, std::string>;

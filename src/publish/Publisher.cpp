@@ -1,5 +1,6 @@
 #include "publish/Publisher.h"
 
+#include "FlashParamsScript.h"
 #include "platform/FileUtil.h"
 #include "platform/Log.h"
 #include "publish/PageScan.h"
@@ -480,6 +481,10 @@ PublishResult Publish(const PublishOptions& options) {
         jobs.push_back({web / file, file, IsPageName(file), {}});
     for (const std::string& file : playerFiles)
         jobs.push_back({options.player / file, playerFolder + "/" + file, false, {}});
+    jobs.push_back({{},
+                    playerFolder + "/" + std::string(kFlashParamsFileName),
+                    false,
+                    std::string(host::kFlashParamsScript)});
     const bool webHasReadme =
         std::any_of(webFiles.begin(), webFiles.end(),
                     [](const std::string& f) { return EqualsNoCase(f, kReadmeName); });

@@ -163,6 +163,14 @@ try {
       : fail(`the ${name} movie (${names[name]}) shows nothing but the page (screenshot ${path.join(outDir, "published.png")})`);
   for (const e of errors) console.error("  page error: " + e);
 
+  // the player reads the window mode from the EMBED, which the markup leaves to the OBJECT
+  const wmode = await tab.evaluate((id) => {
+    const e = document.getElementById(id).querySelector("ruffle-embed, embed");
+    return e && e.getAttribute("wmode");
+  }, names.sampleHeading);
+  wmode === "transparent" ? ok("the heading plays with its OBJECT's window mode (transparent)")
+    : fail(`the heading's player got the window mode ${wmode}, not its OBJECT's TRANSPARENT`);
+
   tab.url() === `${base}/index.htm` ? ok("the detection script keeps a visitor with the published player on the page")
     : fail(`the detection script went to ${tab.url()}`);
 

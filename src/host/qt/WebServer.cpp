@@ -5,6 +5,7 @@
 #include "host/qt/PlayerNames.h"
 #include "platform/Log.h"
 #include "platform/ShippedData.h"
+#include "publish/PlayerScript.h"
 
 #include <QDir>
 #include <QFile>
@@ -238,6 +239,14 @@ WebServer::Answer WebServer::serve(const QString& mount, const QStringList& segm
             answer.status = 500;
             return answer;
         }
+    }
+    // The script that gives an OBJECT's parameters to its EMBED, where a page loads it as a
+    // published page does (beside the player's files).
+    if (!body && mount == kRuffle &&
+        relPath == QLatin1String(publish::kFlashParamsFileName.data(),
+                                 qsizetype(publish::kFlashParamsFileName.size()))) {
+        body = flashParamsScript();
+        cacheable = true;
     }
     if (!body && mount == kPreview) {
         const auto page = previewPages_.constFind(relPath.toLower());
