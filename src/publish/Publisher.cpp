@@ -292,33 +292,6 @@ std::vector<std::string> FilesBelow(const fs::path& folder, std::vector<std::str
     return files;
 }
 
-// Writes `bytes` as the file (through a temporary file renamed over it); empty or the reason.
-std::string WriteFile(const fs::path& path, std::string_view bytes) {
-    const fs::path temporary = path.parent_path() / ("." + path.filename().string() + ".tlx-part");
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return std::strerror(errno);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0) {
-            const std::string why = std::strerror(errno);
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return why;
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return why;
-    }
-    return {};
-}
-
 // Writes a file that did not exist; empty or the reason.
 std::string WriteNewFile(const fs::path& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -546,9 +519,11 @@ PublishResult Publish(const PublishOptions& options) {
                         old && *old == content)
                         return true;
                 }
-                // A new file needs no temporary one: nothing else reads it yet.
+                // A new file needs no temporary one: nothing else reads it yet. A file there is
+                // replaced whole (a link standing there is replaced, never written through).
                 const std::string why =
-                    exists ? WriteFile(target, content) : WriteNewFile(target, content);
+                    exists ? WriteFileAtomically(target, content, LinkPolicy::Replace)
+                           : WriteNewFile(target, content);
                 if (!why.empty())
                     fail("cannot be written: " + why);
                 return why.empty();
