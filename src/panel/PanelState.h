@@ -2,7 +2,7 @@
 // The main panel's logic that needs no window: its sizes in twips, rolling it up to the title
 // bar and down again, the properties button's state and the files its unloading removes.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 
 #include <string>
 #include <string_view>

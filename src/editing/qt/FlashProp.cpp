@@ -1,6 +1,6 @@
 #include "editing/qt/FlashProp.h"
 
-#include "addin/GuardedHandler.h"
+#include "addinbase/GuardedHandler.h"
 #include "colour/ColourText.h"
 #include "colour/qt/ColourSwatch.h"
 #include "editing/qt/ReEditDialogs.h"
