@@ -42,8 +42,4 @@ private:
 // active element); in any other view, or when the host cannot tell, `current`.
 bool PropsButtonEnabled(const HostEditor& editor, bool current) noexcept;
 
-// Removes every "*.htm" file (letter case ignored) of the install folder's "FlashMovies"; the
-// intro movies' text files made for previews. Failures are ignored. The number removed.
-int DeletePreviewTextFiles(const std::string& installFolder) noexcept;
-
 } // namespace tlx

@@ -1,6 +1,7 @@
 #include "panel/qt/MainPanel.h"
 
 #include "addinbase/GuardedHandler.h"
+#include "catalog/IntroTextFile.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/frmColoriser.h"
 #include "hostapi/UserAction.h"
