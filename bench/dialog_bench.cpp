@@ -3,7 +3,7 @@
 // not part of it). Catalogs of 10,000 lines each, naming files of a library of 10,000 movies;
 // the goal is under 150 ms for each dialog.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/FlashMovie.h"
 #include "catalog/qt/fButton.h"
 #include "platform/ScriptedPlatform.h"

@@ -5,7 +5,7 @@
 // 80 ms apart after each shown restart, a little faster than a quick typist. The goal is a
 // median under 300 ms, also with another process keeping a core busy.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/WebFlashPreview.h"
 #include "catalog/qt/fButton.h"
 #include "colour/qt/ColourSwatch.h"

@@ -4,10 +4,10 @@
 // "Mirvane Kestrelite" into the popup "VORNE Mirvane" of the toolbar "VORNE Media" (shared with
 // the maker's other add-ins) and keeps that toolbar's position in "mpos.dat".
 
-#include "addin/AddinContext.h"
-#include "addin/HostEditor.h"
 #include "addin/MainPanelSlot.h"
-#include "addin/Signal.h"
+#include "addinbase/AddinContext.h"
+#include "hostapi/HostEditor.h"
+#include "hostapi/Signal.h"
 
 #include <any>
 #include <string_view>

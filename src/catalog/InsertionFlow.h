@@ -3,9 +3,9 @@
 // command: the page check, the import of the movie and its companion files into the page's
 // folder, the object ID and the call of the markup writer.
 
-#include "addin/HostEditor.h"
 #include "catalog/Catalog.h"
 #include "catalog/MovieReference.h"
+#include "hostapi/HostEditor.h"
 #include "platform/Platform.h"
 
 #include <optional>

@@ -1,8 +1,12 @@
 #include "catalog/IntroTextFile.h"
 
 #include "platform/FileUtil.h"
+#include "platform/Log.h"
 
 #include <ctime>
+#include <exception>
+#include <system_error>
+#include <vector>
 
 namespace tlx {
 
@@ -50,6 +54,32 @@ bool WriteIntroTextFile(const std::filesystem::path& path, std::string_view main
                         std::string_view additionalText) {
     // Written whole or not at all: a movie that reads it meanwhile never sees half a text.
     return WriteFileAtomically(path, IntroTextFileContent(mainText, additionalText)).empty();
+}
+
+int DeletePreviewTextFiles(const std::string& installFolder) noexcept {
+    int removed = 0;
+    try {
+        namespace fs = std::filesystem;
+        const auto library = FindNoCase(installFolder, "FlashMovies");
+        if (!library)
+            return 0;
+        std::error_code error;
+        std::vector<fs::path> doomed;
+        for (fs::directory_iterator it(*library, error), end; !error && it != end;
+             it.increment(error)) {
+            const std::string extension = it->path().extension().string();
+            if (EqualsNoCase(extension, ".htm") && it->is_regular_file(error))
+                doomed.push_back(it->path());
+        }
+        for (const fs::path& file : doomed) {
+            std::error_code ignored;
+            if (fs::remove(file, ignored))
+                ++removed;
+        }
+    } catch (const std::exception&) {
+        LogCurrentException("Form_Unload: removing the preview text files");
+    }
+    return removed;
 }
 
 } // namespace tlx

@@ -47,4 +47,8 @@ inline constexpr std::string_view kInitialIntroText = "YOUR TEXT";
 bool WriteIntroTextFile(const std::filesystem::path& path, std::string_view mainText,
                         std::string_view additionalText);
 
+// Removes every "*.htm" file (letter case ignored) of the install folder's "FlashMovies"; the
+// intro movies' text files made for previews. Failures are ignored. The number removed.
+int DeletePreviewTextFiles(const std::string& installFolder) noexcept;
+
 } // namespace tlx

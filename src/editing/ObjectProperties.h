@@ -4,7 +4,7 @@
 // and its background colour; reading them from the object, the markup the dialog writes back,
 // shrinking and enlarging the size fields, duplicating and deleting the object.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 
 #include <optional>
 #include <string>

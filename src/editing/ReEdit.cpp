@@ -4,7 +4,6 @@
 #include "catalog/LibraryFolder.h"
 #include "markup/MarkupReader.h"
 #include "markup/TextHelpers.h"
-#include "panel/PanelState.h"
 #include "platform/Log.h"
 
 #include <chrono>

@@ -4,7 +4,7 @@
 // dialog kept it), and the intro movie's text file, read through the page editor and copied
 // into the library for the preview.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/Catalog.h"
 
 #include <cstddef>

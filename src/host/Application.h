@@ -7,10 +7,10 @@
 // Nothing here throws. An exception thrown by an event handler is caught where the event is
 // raised; the operation that raised it goes on.
 
-#include "addin/HostEditor.h"
-#include "addin/Signal.h"
 #include "host/CommandBars.h"
 #include "host/Web.h"
+#include "hostapi/HostEditor.h"
+#include "hostapi/Signal.h"
 
 #include <filesystem>
 #include <functional>

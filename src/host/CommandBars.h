@@ -9,8 +9,8 @@
 // A deleted bar or control is gone from its collection for good; handles still held to it
 // answer every call with false, nullptr or the empty text.
 
-#include "addin/HostEditor.h"
-#include "addin/Signal.h"
+#include "hostapi/HostEditor.h"
+#include "hostapi/Signal.h"
 
 #include <functional>
 #include <memory>

@@ -19,8 +19,8 @@
 // is marked stale and the whole text is parsed again when next asked, handing live nodes on
 // to the new tree by their start offset and tag so that handles keep their identity.
 
-#include "addin/HostEditor.h"
 #include "host/TextCodec.h"
+#include "hostapi/HostEditor.h"
 
 #include <cstddef>
 #include <gumbo.h>

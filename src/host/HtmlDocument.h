@@ -11,7 +11,7 @@
 // Element handles keep their identity across edits and whole-text parses for as long as the
 // element's own markup is untouched.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 
 #include <cstddef>
 #include <memory>

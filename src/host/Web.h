@@ -6,7 +6,7 @@
 // Names given to Folders() and Files() are single names inside the folder ("images", not
 // "a/b", "." or ".."), matched exactly as the file system does.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 
 #include <filesystem>
 #include <memory>

@@ -2,7 +2,7 @@
 // The scan that finds Flash objects whose markup the page editor has altered and rewrites the
 // add-in's own objects into their canonical form: on request and before every save.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 #include "platform/Platform.h"
 
 #include <cstddef>

@@ -4,7 +4,7 @@
 // that inserts or replaces an object at the selection and the rewrite of an object already in
 // the page.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 
 #include <string>
 #include <string_view>

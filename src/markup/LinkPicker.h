@@ -5,7 +5,7 @@
 // editor's Insert > Hyperlink... command makes it a link, the address is read back and the
 // placeholder removed again.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 
 #include <string>
 #include <string_view>

@@ -2,8 +2,8 @@
 // Small text and file routines shared by the whole add-in, and the two that reach the host
 // and the desktop: the web folder of the page being edited and opening a document or address.
 
-#include "addin/AddinContext.h"
-#include "addin/HostEditor.h"
+#include "addinbase/AddinContext.h"
+#include "hostapi/HostEditor.h"
 #include "platform/Platform.h"
 
 #include <cstddef>

@@ -4,7 +4,7 @@
 // Flash player filled in. A script an earlier run inserted is replaced and its page offered as
 // the default.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 #include "platform/Platform.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 // The main panel's popup menu: the about box, the help pages, the import of downloaded
 // movies, the news and update check, and the submenu "On The Web" with the link list.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "platform/Platform.h"
 
 #include <string>

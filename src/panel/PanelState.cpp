@@ -1,12 +1,9 @@
 #include "panel/PanelState.h"
 
 #include "markup/FlashFix.h"
-#include "platform/FileUtil.h"
 #include "platform/Log.h"
 
 #include <exception>
-#include <filesystem>
-#include <vector>
 
 namespace tlx {
 
@@ -42,32 +39,6 @@ bool PropsButtonEnabled(const HostEditor& editor, bool current) noexcept {
         LogCurrentException("Timer1");
         return current;
     }
-}
-
-int DeletePreviewTextFiles(const std::string& installFolder) noexcept {
-    int removed = 0;
-    try {
-        namespace fs = std::filesystem;
-        const auto library = FindNoCase(installFolder, "FlashMovies");
-        if (!library)
-            return 0;
-        std::error_code error;
-        std::vector<fs::path> doomed;
-        for (fs::directory_iterator it(*library, error), end; !error && it != end;
-             it.increment(error)) {
-            const std::string extension = it->path().extension().string();
-            if (EqualsNoCase(extension, ".htm") && it->is_regular_file(error))
-                doomed.push_back(it->path());
-        }
-        for (const fs::path& file : doomed) {
-            std::error_code ignored;
-            if (fs::remove(file, ignored))
-                ++removed;
-        }
-    } catch (const std::exception&) {
-        LogCurrentException("Form_Unload: removing the preview text files");
-    }
-    return removed;
 }
 
 } // namespace tlx

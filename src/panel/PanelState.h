@@ -2,7 +2,7 @@
 // The main panel's logic that needs no window: its sizes in twips, rolling it up to the title
 // bar and down again, the properties button's state and the files its unloading removes.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 
 #include <string>
 #include <string_view>
@@ -41,9 +41,5 @@ private:
 // `Timer1`: in an editable view, whether `cmdProps` is to be enabled (a Flash object is the
 // active element); in any other view, or when the host cannot tell, `current`.
 bool PropsButtonEnabled(const HostEditor& editor, bool current) noexcept;
-
-// Removes every "*.htm" file (letter case ignored) of the install folder's "FlashMovies"; the
-// intro movies' text files made for previews. Failures are ignored. The number removed.
-int DeletePreviewTextFiles(const std::string& installFolder) noexcept;
 
 } // namespace tlx

@@ -3,8 +3,8 @@
 // of the page body, and a handler on the image that plays it when the mouse comes over the
 // image, leaves it or clicks it.
 
-#include "addin/HostEditor.h"
 #include "catalog/InsertionFlow.h" // kUnsavedPageMessage
+#include "hostapi/HostEditor.h"
 #include "platform/Platform.h"
 
 #include <string>

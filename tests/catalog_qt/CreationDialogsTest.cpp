@@ -3,8 +3,7 @@
 
 #include "catalog/qt/CreationDialogs.h"
 
-#include "addin/AddinContext.h"
-#include "addin/UserAction.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/StyleTypes.h"
 #include "catalog/qt/FlashHeading.h"
 #include "catalog/qt/FlashMisc.h"
@@ -18,6 +17,7 @@
 #include "editing/qt/ReEditDialogs.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
+#include "hostapi/UserAction.h"
 #include "markup/FlashObject.h"
 #include "markup/LinkPicker.h"
 #include "markup/TextHelpers.h"

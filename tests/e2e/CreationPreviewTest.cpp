@@ -4,7 +4,7 @@
 // sample web plays in the page's rendering.
 
 #include "BuildPaths.h"
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/FlashHeading.h"
 #include "catalog/qt/FlashMisc.h"
 #include "catalog/qt/FlashMovie.h"

@@ -4,7 +4,7 @@
 // started by a mouse-over on an image.
 
 #include "BuildPaths.h"
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/CreationDialogs.h"
 #include "catalog/qt/fButton.h"
 #include "common/TempFolder.h"

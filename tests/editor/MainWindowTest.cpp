@@ -2,12 +2,12 @@
 // closing, the command bars as toolbars, the hyperlink dialog and copying.
 
 #include "EditorTestSupport.h"
-#include "addin/AddinContext.h"
 #include "addin/AddinTestSupport.h"
-#include "addin/UserAction.h"
+#include "addinbase/AddinContext.h"
 #include "host/qt/CommandBarToolbars.h"
 #include "host/qt/FindReplaceDialog.h"
 #include "host/qt/HyperlinkDialog.h"
+#include "hostapi/UserAction.h"
 #include "markup/FlashObject.h"
 #include "markup/LinkPicker.h"
 #include "panel/qt/MainPanel.h"

@@ -1,9 +1,9 @@
 #pragma once
 // The add-in connected to a running page editor: the one call the editor's start makes.
 
-#include "addin/AddinContext.h"
 #include "addin/Connect.h"
 #include "addin/MainPanelSlot.h"
+#include "addinbase/AddinContext.h"
 
 #include <QPointer>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "catalog/qt/CreationDialog.h"
 
-#include "addin/GuardedHandler.h"
+#include "addinbase/GuardedHandler.h"
 #include "colour/qt/ColourSwatch.h"
 #include "markup/LinkPicker.h"
 #include "markup/TextHelpers.h"

@@ -3,7 +3,7 @@
 // swatches, the link button, the preview and the description, and the insertion flow behind
 // Insert and Update. Each dialog adds its lists and texts and says what it inserts.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/FlashPreview.h"
 #include "catalog/InsertionFlow.h"
 #include "catalog/LibraryFolder.h"

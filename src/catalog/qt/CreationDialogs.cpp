@@ -1,12 +1,12 @@
 #include "catalog/qt/CreationDialogs.h"
 
-#include "addin/UserAction.h"
 #include "catalog/qt/CreationDialog.h"
 #include "catalog/qt/FlashHeading.h"
 #include "catalog/qt/FlashMisc.h"
 #include "catalog/qt/FlashMovie.h"
 #include "catalog/qt/FromFile.h"
 #include "catalog/qt/fButton.h"
+#include "hostapi/UserAction.h"
 
 #include <QGuiApplication>
 #include <QScreen>

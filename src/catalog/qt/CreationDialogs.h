@@ -2,7 +2,7 @@
 // Opening the creation dialogs: each is made fresh, shown modally through the platform and
 // destroyed when it closes.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/CreationDialog.h"
 #include "catalog/qt/PreviewFactory.h"
 #include "platform/Platform.h"

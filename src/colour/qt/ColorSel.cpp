@@ -1,6 +1,6 @@
 #include "colour/qt/ColorSel.h"
 
-#include "addin/GuardedHandler.h"
+#include "addinbase/GuardedHandler.h"
 #include "colour/DocumentColours.h"
 #include "colour/qt/ColourBoxSettings.h"
 #include "colour/qt/ColourSwatch.h"

@@ -5,7 +5,7 @@
 // leaves the swatch as it was. The box's palettes and last colour are kept in the user's
 // settings from one use to the next.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "platform/Platform.h"
 
 #include <QDialog>

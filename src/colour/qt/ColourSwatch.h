@@ -3,7 +3,7 @@
 // read a swatch's colour from its tooltip, and every swatch opens the Color Selector through
 // ChooseSwatchColour.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 
 #include <optional>
 #include <string>

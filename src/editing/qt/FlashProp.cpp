@@ -1,11 +1,11 @@
 #include "editing/qt/FlashProp.h"
 
-#include "addin/GuardedHandler.h"
+#include "addinbase/GuardedHandler.h"
+#include "catalog/IntroTextFile.h"
 #include "colour/ColourText.h"
 #include "colour/qt/ColourSwatch.h"
 #include "editing/qt/ReEditDialogs.h"
 #include "markup/TextHelpers.h"
-#include "panel/PanelState.h"
 #include "platform/FileUtil.h"
 #include "platform/Log.h"
 #include "platform/qt/QtPlatform.h"

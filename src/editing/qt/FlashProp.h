@@ -3,7 +3,7 @@
 // pixels or percent, alignment, window mode, background), and shrinking, enlarging,
 // duplicating, deleting and re-editing it.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "editing/ObjectProperties.h"
 #include "editing/ReEdit.h"
 #include "platform/Platform.h"

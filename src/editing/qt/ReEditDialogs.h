@@ -2,7 +2,7 @@
 // Re-editing in the creation dialog that made an object: the button, heading or intro movie
 // dialog opened in update mode, filled from the object the properties dialog holds.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/PreviewFactory.h"
 #include "editing/qt/FlashProp.h"
 

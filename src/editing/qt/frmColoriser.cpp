@@ -1,6 +1,6 @@
 #include "editing/qt/frmColoriser.h"
 
-#include "addin/GuardedHandler.h"
+#include "addinbase/GuardedHandler.h"
 #include "catalog/LibraryFolder.h"
 #include "editing/ColourPresets.h"
 #include "markup/FlashFix.h"

@@ -2,7 +2,7 @@
 // "Color Adjustment (If Supported By Object)": red, green and blue weightings for the selected
 // Flash object, with a live preview of the object and named presets.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/PreviewFactory.h"
 #include "editing/Colorisation.h"
 #include "editing/qt/DemoPreview.h"

@@ -10,8 +10,8 @@
 // row of toolbars in its dock area, 0 nearest the window's edge of the area) both ways:
 // setting them moves the toolbar, and where the user docks or floats it is written back.
 
-#include "addin/Signal.h"
 #include "host/CommandBars.h"
+#include "hostapi/Signal.h"
 
 #include <QObject>
 #include <QPointer>

@@ -2,7 +2,7 @@
 // The editor's hyperlink dialog: the web's pages to pick from and an address box. Picking a
 // page puts its address relative to the edited page's folder into the box.
 
-#include "addin/Signal.h"
+#include "hostapi/Signal.h"
 
 #include <QDialog>
 #include <filesystem>

@@ -7,8 +7,8 @@
 // Questions to the user (save changes?, file names, the hyperlink dialog) go through
 // replaceable functions so that tests can answer them without modal loops.
 
-#include "addin/Signal.h"
 #include "host/Application.h"
+#include "hostapi/Signal.h"
 
 #include <QMainWindow>
 #include <QMessageBox>

@@ -7,9 +7,9 @@
 // edits made through the document by anyone else show in the editor at once, replacing only
 // the region that changed so that the editor's undo history stays.
 
-#include "addin/Signal.h"
 #include "host/Application.h"
 #include "host/qt/SourceCodec.h"
+#include "hostapi/Signal.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

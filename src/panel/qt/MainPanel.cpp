@@ -1,9 +1,10 @@
 #include "panel/qt/MainPanel.h"
 
-#include "addin/GuardedHandler.h"
-#include "addin/UserAction.h"
+#include "addinbase/GuardedHandler.h"
+#include "catalog/IntroTextFile.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/frmColoriser.h"
+#include "hostapi/UserAction.h"
 #include "markup/FlashFix.h"
 #include "panel/DetectionScript.h"
 #include "panel/qt/AboutBox.h"

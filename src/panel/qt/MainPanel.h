@@ -2,7 +2,7 @@
 // The main panel: a small floating tool window with its own title bar, kept above the page
 // editor, with one picture button per command.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/CreationDialogs.h"
 #include "panel/MainMenu.h"
 #include "panel/PanelState.h"

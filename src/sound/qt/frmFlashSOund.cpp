@@ -1,6 +1,6 @@
 #include "sound/qt/frmFlashSOund.h"
 
-#include "addin/GuardedHandler.h"
+#include "addinbase/GuardedHandler.h"
 #include "catalog/LibraryFolder.h"
 #include "markup/TextHelpers.h"
 #include "platform/FileUtil.h"

@@ -2,7 +2,7 @@
 // "Insert Flash Sound Event": attaches a sound of the library to an image of the page, played
 // when the mouse comes over the image, leaves it or clicks it.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 #include "catalog/qt/PreviewFactory.h"
 #include "editing/qt/DemoPreview.h"
 #include "platform/Platform.h"

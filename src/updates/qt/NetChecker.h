@@ -8,7 +8,7 @@
 // host. Any failure ends the check without a message box; the editor's status bar says how it
 // ended when no question was asked: the endpoint could not be reached, or it had no news.
 
-#include "addin/AddinContext.h"
+#include "addinbase/AddinContext.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -10,7 +10,7 @@
 // Texts are byte strings: page text keeps the page's own encoding, and attribute values are
 // returned with character references decoded.
 
-#include "addin/Signal.h"
+#include "hostapi/Signal.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,7 +3,7 @@
 // the HostEditor facade), the desktop services, the install folder and the few program-wide
 // values the panel, the event hooks and the dialogs signal each other with.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 #include "platform/Platform.h"
 
 #include <functional>

@@ -4,7 +4,7 @@
 // brings another page in front meanwhile (opening and closing an intro's text file does), and
 // every change it makes to that page is one step of the editor's undo history, named after it.
 
-#include "addin/HostEditor.h"
+#include "hostapi/HostEditor.h"
 
 #include <string>
 #include <string_view>

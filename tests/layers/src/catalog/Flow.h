@@ -1,0 +1,3 @@
+#pragma once
+#include "colour/Known.h"
+#include "host/Web.h"

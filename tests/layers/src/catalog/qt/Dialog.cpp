@@ -1,0 +1,5 @@
+#include "catalog/qt/Dialog.h"
+#include "hostapi/Host.h"
+#include "catalog/Flow.h"
+#include "colour/Known.h"
+#include "addin/Wiring.h"

@@ -1,0 +1,5 @@
+#pragma once
+#include "hostapi/Host.h"
+#include "platform/Log.h"
+#include "addin/Wiring.h"
+#include "Missing.h"

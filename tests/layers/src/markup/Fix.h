@@ -1,0 +1,5 @@
+#pragma once
+#include "hostapi/Host.h"
+#include "platform/Log.h"
+#include "colour/Known.h"
+#include "Gen.h"
