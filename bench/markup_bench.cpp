@@ -9,11 +9,11 @@
 // busy machine says more about its other work than about ours).
 
 #include "addin/HostEditor.h"
+#include "common/ScriptedPlatform.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
 #include "markup/FlashFix.h"
 #include "markup/FlashObject.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

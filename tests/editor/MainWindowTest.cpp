@@ -5,13 +5,13 @@
 #include "addin/AddinContext.h"
 #include "addin/AddinTestSupport.h"
 #include "addin/UserAction.h"
+#include "common/ScriptedPlatform.h"
 #include "host/qt/CommandBarToolbars.h"
 #include "host/qt/FindReplaceDialog.h"
 #include "host/qt/HyperlinkDialog.h"
 #include "markup/FlashObject.h"
 #include "markup/LinkPicker.h"
 #include "panel/qt/MainPanel.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <QAction>
 #include <QCheckBox>
