@@ -4,7 +4,7 @@
 //       tick builds its 48 shades, and the palette surface is painted again.
 
 #include "colour/qt/OXColorBox.h"
-#include "platform/ScriptedPlatform.h"
+#include "common/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QImage>

@@ -6,7 +6,8 @@
 #include "addinbase/AddinContext.h"
 #include "catalog/qt/FlashMovie.h"
 #include "catalog/qt/fButton.h"
-#include "platform/ScriptedPlatform.h"
+#include "common/RecordingPreviewFactory.h"
+#include "common/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -8,12 +8,12 @@
 // and no faster. The ratios are printed after the runs, from CPU time (the wall clock of a
 // busy machine says more about its other work than about ours).
 
+#include "common/ScriptedPlatform.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
 #include "hostapi/HostEditor.h"
 #include "markup/FlashFix.h"
 #include "markup/FlashObject.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

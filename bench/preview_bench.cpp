@@ -9,9 +9,9 @@
 #include "catalog/qt/WebFlashPreview.h"
 #include "catalog/qt/fButton.h"
 #include "colour/qt/ColourSwatch.h"
+#include "common/ScriptedPlatform.h"
 #include "host/Application.h"
 #include "host/qt/MainWindow.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 
 #include "addin/AddinTestSupport.h"
 #include "addin/ToolbarPositionFile.h"
-#include "platform/ScriptedPlatform.h"
+#include "common/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,12 @@
 #include "BuildPaths.h"
 #include "catalog/qt/fButton.h"
 #include "colour/qt/ColourSwatch.h"
+#include "common/RecordingPreviewFactory.h"
+#include "common/ScriptedPlatform.h"
 #include "common/ShownObjects.h"
 #include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -11,6 +11,8 @@
 #include "catalog/qt/FromFile.h"
 #include "catalog/qt/fButton.h"
 #include "colour/qt/ColourSwatch.h"
+#include "common/RecordingPreviewFactory.h"
+#include "common/ScriptedPlatform.h"
 #include "common/ShownObjects.h"
 #include "common/TempFolder.h"
 #include "editing/qt/FlashProp.h"
@@ -21,7 +23,6 @@
 #include "markup/FlashObject.h"
 #include "markup/LinkPicker.h"
 #include "markup/TextHelpers.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,8 +5,8 @@
 
 #include "colour/CustomPaletteFile.h"
 #include "colour/DocumentColours.h"
+#include "common/ScriptedPlatform.h"
 #include "common/TempFolder.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -10,7 +10,7 @@
 #include "colour/qt/ColourSwatch.h"
 #include "colour/qt/OXColorBox.h"
 #include "colour_qt/ColourQtTestEnvironment.h"
-#include "platform/ScriptedPlatform.h"
+#include "common/ScriptedPlatform.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "colour/OrlixLibColor.h"
 #include "colour/qt/OrlixTimer.h"
 #include "colour_qt/ColourQtTestEnvironment.h"
-#include "platform/ScriptedPlatform.h"
+#include "common/ScriptedPlatform.h"
 
 #include <QComboBox>
 #include <QImage>

@@ -13,13 +13,14 @@
 #include "catalog/qt/fButton.h"
 #include "colour/qt/ColourSwatch.h"
 #include "common/QtWait.h"
+#include "common/RecordingPreviewFactory.h"
+#include "common/ScriptedPlatform.h"
 #include "common/TempFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
 #include "host/qt/MainWindow.h"
 #include "host/qt/PageView.h"
 #include "host/qt/WebServer.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

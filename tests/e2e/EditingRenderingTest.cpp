@@ -7,6 +7,7 @@
 #include "addinbase/AddinContext.h"
 #include "catalog/qt/CreationDialogs.h"
 #include "catalog/qt/fButton.h"
+#include "common/ScriptedPlatform.h"
 #include "common/TempFolder.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/frmColoriser.h"
@@ -16,7 +17,6 @@
 #include "host/qt/PageView.h"
 #include "host/qt/WebServer.h"
 #include "markup/FlashObject.h"
-#include "platform/ScriptedPlatform.h"
 #include "sound/qt/frmFlashSOund.h"
 // After the host headers: Qt defines a macro named like a member of Signal.h.
 #include "common/QtWait.h"

@@ -4,7 +4,7 @@
 #include "editing/ReEdit.h"
 
 #include "addin/AddinTestSupport.h"
-#include "platform/ScriptedPlatform.h"
+#include "common/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
 

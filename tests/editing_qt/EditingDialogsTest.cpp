@@ -3,14 +3,14 @@
 
 #include "addin/AddinTestSupport.h"
 #include "catalog/qt/CreationDialogs.h"
-#include "catalog/qt/PreviewFactory.h"
 #include "catalog/qt/fButton.h"
 #include "common/QtTestEnvironment.h"
+#include "common/RecordingPreviewFactory.h"
+#include "common/ScriptedPlatform.h"
 #include "editing/qt/FlashProp.h"
 #include "editing/qt/ReEditDialogs.h"
 #include "editing/qt/frmColoriser.h"
 #include "panel/qt/MainPanel.h"
-#include "platform/ScriptedPlatform.h"
 #include "sound/qt/frmFlashSOund.h"
 
 #include <QCheckBox>

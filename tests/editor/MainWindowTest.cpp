@@ -4,6 +4,7 @@
 #include "EditorTestSupport.h"
 #include "addin/AddinTestSupport.h"
 #include "addinbase/AddinContext.h"
+#include "common/ScriptedPlatform.h"
 #include "host/qt/CommandBarToolbars.h"
 #include "host/qt/FindReplaceDialog.h"
 #include "host/qt/HyperlinkDialog.h"
@@ -11,7 +12,6 @@
 #include "markup/FlashObject.h"
 #include "markup/LinkPicker.h"
 #include "panel/qt/MainPanel.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <QAction>
 #include <QCheckBox>

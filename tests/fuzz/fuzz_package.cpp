@@ -1,9 +1,9 @@
 // The package import under any package file: it never throws, and nothing is written outside
 // the install folder, whatever the archive holds (links standing in the library included).
 
+#include "common/ScriptedPlatform.h"
 #include "common/TempFolder.h"
 #include "fuzz/FuzzSupport.h"
-#include "platform/ScriptedPlatform.h"
 #include "updates/PackageImport.h"
 
 #include <filesystem>

@@ -1,13 +1,13 @@
 // The markup routines on real pages, with the editor's own document and application models
 // behind HostEditor.
 
+#include "common/ScriptedPlatform.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
 #include "markup/FlashFix.h"
 #include "markup/FlashObject.h"
 #include "markup/MarkupReader.h"
 #include "markup/TextHelpers.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <filesystem>
 #include <fstream>

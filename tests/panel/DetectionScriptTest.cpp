@@ -4,8 +4,8 @@
 
 #include "BuildPaths.h"
 #include "addin/AddinTestSupport.h"
+#include "common/ScriptedPlatform.h"
 #include "markup/TextHelpers.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "panel/LinkList.h"
 
+#include "common/ScriptedPlatform.h"
 #include "common/TempFolder.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <filesystem>
 #include <fstream>

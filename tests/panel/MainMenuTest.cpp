@@ -3,7 +3,7 @@
 #include "panel/MainMenu.h"
 
 #include "addin/AddinTestSupport.h"
-#include "platform/ScriptedPlatform.h"
+#include "common/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
 

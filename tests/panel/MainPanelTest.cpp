@@ -6,8 +6,8 @@
 #include "addin/AddinTestSupport.h"
 #include "addin/qt/AddinConnection.h"
 #include "common/QtTestEnvironment.h"
+#include "common/ScriptedPlatform.h"
 #include "panel/qt/AboutBox.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

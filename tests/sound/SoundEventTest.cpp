@@ -3,8 +3,8 @@
 #include "sound/SoundEvent.h"
 
 #include "addin/AddinTestSupport.h"
+#include "common/ScriptedPlatform.h"
 #include "markup/FlashObject.h"
-#include "platform/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "updates/PackageImport.h"
 
-#include "platform/ScriptedPlatform.h"
+#include "common/ScriptedPlatform.h"
 #include "updates/TestFiles.h"
 
 #include <algorithm>

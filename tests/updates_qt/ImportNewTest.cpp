@@ -2,8 +2,8 @@
 
 #include "updates/qt/ImportNew.h"
 
-#include "platform/ScriptedPlatform.h"
 #include "common/QtTestEnvironment.h"
+#include "common/ScriptedPlatform.h"
 #include "updates/TestFiles.h"
 
 #include <QLabel>

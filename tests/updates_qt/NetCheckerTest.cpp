@@ -3,8 +3,8 @@
 #include "updates/qt/NetChecker.h"
 
 #include "common/QtTestEnvironment.h"
+#include "common/ScriptedPlatform.h"
 #include "host/Application.h"
-#include "platform/ScriptedPlatform.h"
 #include "updates/TestFiles.h"
 #include "updates/UpdateCheckFiles.h"
 

@@ -11,11 +11,4 @@ PreviewFactory WebPreviewFactory() {
     };
 }
 
-PreviewFactory RecordingPreviewFactory() {
-    return [](QSize size, QWidget* parent) {
-        auto* widget = new RecordingPreviewWidget(size, parent);
-        return PreviewSlot{widget, widget};
-    };
-}
-
 } // namespace tlx

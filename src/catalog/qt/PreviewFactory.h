@@ -1,7 +1,6 @@
 #pragma once
 // How a dialog gets its preview: a widget to lay out and the FlashPreview it drives. The
-// program uses web views that play the movie; offscreen tests use a plain widget that records
-// the calls.
+// program uses web views that play the movie; offscreen tests pass a factory of their own.
 
 #include "catalog/FlashPreview.h"
 
@@ -27,15 +26,5 @@ inline constexpr QSize kLocalFilePreviewSize{241, 177};
 
 // Web views in which the player runs the movie.
 PreviewFactory WebPreviewFactory();
-
-// A widget of the preview's size that records every call.
-class RecordingPreviewWidget : public QWidget, public RecordingFlashPreview {
-public:
-    explicit RecordingPreviewWidget(QSize size, QWidget* parent = nullptr) : QWidget(parent) {
-        setFixedSize(size);
-    }
-};
-
-PreviewFactory RecordingPreviewFactory();
 
 } // namespace tlx
