@@ -2,6 +2,8 @@
 
 #include "platform/Zip.h"
 
+#include <stdexcept>
+
 namespace tlx {
 
 namespace {
@@ -153,6 +155,8 @@ void ScriptedPlatform::showModal(ModalForm& form) {
 
 std::unique_ptr<ProgressForm> ScriptedPlatform::showProgressForm() {
     record("showProgressForm", {});
+    if (!progressFormFailure.empty())
+        throw std::runtime_error(progressFormFailure);
     return std::make_unique<RecordingProgressForm>(*this);
 }
 

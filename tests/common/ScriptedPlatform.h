@@ -44,6 +44,8 @@ public:
     std::vector<std::string> progressLabels; // every label set on a progress form
     int progressFormsOpen = 0;               // forms shown and not yet closed
     int progressFormsShown = 0;
+    // When not empty, showProgressForm fails with this text (a form the desktop cannot show).
+    std::string progressFormFailure;
 
     // Calls of one service, in order.
     std::vector<PlatformCall> callsOf(const std::string& service) const;
