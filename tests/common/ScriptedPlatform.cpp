@@ -60,6 +60,8 @@ std::optional<std::string> ScriptedPlatform::inputBox(const std::string& prompt,
 std::optional<std::string> ScriptedPlatform::openFileDialog(const FileDialogOptions& options) {
     record("openFileDialog",
            {options.title, options.filter, options.initialFolder, options.fileName});
+    if (!openFileFailure.empty())
+        throw std::runtime_error(openFileFailure);
     return takeFront<std::optional<std::string>>(openFileAnswers, std::nullopt);
 }
 

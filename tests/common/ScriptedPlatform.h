@@ -21,6 +21,8 @@ public:
     std::deque<MsgResult> messageBoxAnswers;
     std::deque<std::optional<std::string>> inputBoxAnswers;
     std::deque<std::optional<std::string>> openFileAnswers;
+    // When not empty, openFileDialog fails with this text (a desktop without a file chooser).
+    std::string openFileFailure;
     std::deque<std::optional<std::string>> saveFileAnswers;
     std::deque<std::optional<int>> colourAnswers;
     std::deque<int> popupMenuAnswers;
