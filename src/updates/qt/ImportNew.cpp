@@ -1,7 +1,6 @@
 #include "updates/qt/ImportNew.h"
 
 #include "addinbase/GuardedHandler.h"
-#include "platform/Log.h"
 #include "platform/qt/QtPlatform.h"
 
 #include <QHBoxLayout>
