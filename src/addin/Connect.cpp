@@ -6,6 +6,8 @@
 #include "platform/Log.h"
 
 #include <exception>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace tlx {
@@ -20,6 +22,22 @@ template <typename Step> void Guarded(Step&& step) noexcept {
         LogCurrentException("Connect");
     } catch (...) {
         LogCurrentException("Connect");
+    }
+}
+
+// Runs a step the user asked for; a failure is logged and named in the editor's status bar as
+// `failed` followed by the reason.
+template <typename Step>
+void GuardedTelling(const HostEditor& editor, std::string_view failed, Step&& step) noexcept {
+    try {
+        step();
+    } catch (...) {
+        const std::string what = LogCurrentException("Connect");
+        try {
+            editor.SetStatusText(std::string(failed) + ": " + what + ".");
+        } catch (...) {
+            LogCurrentException("Connect: status bar");
+        }
     }
 }
 
@@ -201,9 +219,15 @@ void Connect::ToolbarPosition(bool load) {
 }
 
 void Connect::m_cbbMenu_Click() {
-    Guarded([&] {
+    GuardedTelling(context_.Editor, kPanelOpenFailedText, [&] {
         context_.PanelOpen = true;
-        panel_.Show();
+        try {
+            panel_.Show();
+        } catch (...) {
+            // A panel that did not open must not be moved by the window events.
+            context_.PanelOpen = false;
+            throw;
+        }
     });
 }
 

@@ -21,6 +21,8 @@ inline constexpr std::string_view kButtonCaption = "Mirvane Kestrelite";
 inline constexpr int kToolbarPositionTop = 1;
 inline constexpr int kButtonStyleIconAndCaption = 3;
 inline constexpr int kButtonFaceId = 346;
+// The status bar's note when the panel failed to open; the reason follows.
+inline constexpr std::string_view kPanelOpenFailedText = "The Flash panel could not be opened";
 
 class Connect {
 public:

@@ -109,6 +109,26 @@ FixResult FixFlashObjects(const HostEditor& editor) {
     return result;
 }
 
+namespace {
+
+// Names a failed save-time repair in the status bar; a note that cannot be shown is logged.
+void TellSaveRepairFailed(const HostEditor& editor, std::string_view reason) noexcept {
+    try {
+        editor.SetStatusText(SaveRepairFailedNote(reason));
+    } catch (...) {
+        LogCurrentException("BeforeSaveCheck: status bar");
+    }
+}
+
+} // namespace
+
+std::string SaveRepairFailedNote(std::string_view reason) {
+    std::string note(kSaveRepairFailedText);
+    note += reason.empty() ? std::string_view("unknown failure") : reason;
+    note += ". The page was saved as typed.";
+    return note;
+}
+
 bool BeforeSaveCheck(const HostEditor& editor, Platform& platform) noexcept {
     try {
         if (!editor.IsEditableView())
@@ -128,11 +148,16 @@ bool BeforeSaveCheck(const HostEditor& editor, Platform& platform) noexcept {
         const std::unique_ptr<ProgressForm> progress = platform.showProgressForm();
         if (progress)
             progress->setLabel(std::string(kFixProgressLabel));
-        FixFlashObjects(editor);
+        if (FixFlashObjects(editor).failed) {
+            constexpr std::string_view reason = "the editor refused an edit of a Flash object";
+            LogError("BeforeSaveCheck", reason);
+            TellSaveRepairFailed(editor, reason);
+        }
         return true;
-    } catch (const std::exception&) {
-        LogCurrentException("BeforeSaveCheck");
-        // The progress form has closed with its owner; the save goes on whatever happened.
+    } catch (...) {
+        // The progress form has closed with its owner; the save goes on with the page as it
+        // stands, and the user is told why it was not repaired.
+        TellSaveRepairFailed(editor, LogCurrentException("BeforeSaveCheck"));
         return false;
     }
 }

@@ -40,8 +40,14 @@ struct FixResult {
 FixResult FixFlashObjects(const HostEditor& editor);
 
 // The save-time check: in an editable view, when some Flash object needs fixing, shows the
-// progress form and runs the fix. Never stops the save; true when the fix ran.
+// progress form and runs the fix. Never stops the save; true when the fix ran. A fix that
+// fails is written to the log and named in the status bar; the page is saved as it stands.
 bool BeforeSaveCheck(const HostEditor& editor, Platform& platform) noexcept;
+
+// The status bar's note after a save whose repair of the Flash objects failed, naming why.
+std::string SaveRepairFailedNote(std::string_view reason);
+inline constexpr std::string_view kSaveRepairFailedText =
+    "The Flash objects were not repaired before saving: ";
 
 // The panel's "Scan And Fix Invisible Flash Objects": asks, fixes and reports.
 void ScanAndFixOnRequest(const HostEditor& editor, Platform& platform);

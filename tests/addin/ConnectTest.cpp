@@ -8,6 +8,8 @@
 #include "common/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
 
 namespace tlx {
 namespace {
@@ -19,6 +21,8 @@ class RecordingPanel : public MainPanelSlot {
 public:
     bool IsLoaded() const override { return loaded; }
     void Show() override {
+        if (!showFailure.empty())
+            throw std::runtime_error(showFailure);
         Load();
         visible = true;
     }
@@ -48,6 +52,7 @@ public:
     bool topmost = false;
     int loads = 0;
     int unloads = 0;
+    std::string showFailure; // when not empty, Show fails with this text
 };
 
 class ConnectTest : public ::testing::Test {
@@ -201,6 +206,19 @@ TEST_F(ConnectTest, ButtonOpensOnePanelHoweverOftenItIsClicked) {
     context.PanelOpen = false;
     button->Execute();
     EXPECT_FALSE(context.PanelOpen);
+}
+
+TEST_F(ConnectTest, APanelThatFailsToOpenSaysWhyAndStaysClosed) {
+    test::OpenPage(*app, test::kPageHead + "<p>x</p>" + test::kPageTail);
+    auto addin = Connected();
+    panel.showFailure = "out of window handles";
+    PopupControls()->Item(kButtonCaption)->Execute();
+    EXPECT_EQ(app->statusText(), "The Flash panel could not be opened: out of window handles.");
+    EXPECT_FALSE(context.PanelOpen);
+    // The window events leave the panel that never opened alone.
+    app->deactivate();
+    app->activate();
+    EXPECT_FALSE(panel.IsLoaded());
 }
 
 TEST_F(ConnectTest, WindowEventsMoveThePanelOnlyWhileItIsOpen) {

@@ -2,6 +2,8 @@
 
 #include "platform/Zip.h"
 
+#include <stdexcept>
+
 namespace tlx {
 
 namespace {
@@ -58,6 +60,8 @@ std::optional<std::string> ScriptedPlatform::inputBox(const std::string& prompt,
 std::optional<std::string> ScriptedPlatform::openFileDialog(const FileDialogOptions& options) {
     record("openFileDialog",
            {options.title, options.filter, options.initialFolder, options.fileName});
+    if (!openFileFailure.empty())
+        throw std::runtime_error(openFileFailure);
     return takeFront<std::optional<std::string>>(openFileAnswers, std::nullopt);
 }
 
@@ -153,6 +157,8 @@ void ScriptedPlatform::showModal(ModalForm& form) {
 
 std::unique_ptr<ProgressForm> ScriptedPlatform::showProgressForm() {
     record("showProgressForm", {});
+    if (!progressFormFailure.empty())
+        throw std::runtime_error(progressFormFailure);
     return std::make_unique<RecordingProgressForm>(*this);
 }
 

@@ -21,6 +21,8 @@ public:
     std::deque<MsgResult> messageBoxAnswers;
     std::deque<std::optional<std::string>> inputBoxAnswers;
     std::deque<std::optional<std::string>> openFileAnswers;
+    // When not empty, openFileDialog fails with this text (a desktop without a file chooser).
+    std::string openFileFailure;
     std::deque<std::optional<std::string>> saveFileAnswers;
     std::deque<std::optional<int>> colourAnswers;
     std::deque<int> popupMenuAnswers;
@@ -44,6 +46,8 @@ public:
     std::vector<std::string> progressLabels; // every label set on a progress form
     int progressFormsOpen = 0;               // forms shown and not yet closed
     int progressFormsShown = 0;
+    // When not empty, showProgressForm fails with this text (a form the desktop cannot show).
+    std::string progressFormFailure;
 
     // Calls of one service, in order.
     std::vector<PlatformCall> callsOf(const std::string& service) const;

@@ -354,6 +354,30 @@ TEST_F(FlashPage, SavingThroughTheEditorWritesTheFixedPage) {
     fs::remove_all(folder);
 }
 
+TEST_F(FlashPage, SaveWhoseRepairFailsKeepsTheTypedPageAndSaysWhy) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("tlx-markup-savefail-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const fs::path file = folder / "page.htm";
+    const std::string typed = kHead + AlteredObject("oKestreliteBT001", "T1=x") + kTail;
+    std::ofstream(file, std::ios::binary) << kHead + kTail;
+
+    window_ = app_->openPage(file);
+    ASSERT_NE(window_, nullptr);
+    window_->document()->replaceRange(0, text().size(), typed);
+    ScriptedPlatform platform;
+    platform.progressFormFailure = "no display for the progress form";
+    Subscription hook = app_->OnBeforePageSave().connect(
+        [&](const PageWindowPtr&, bool, bool&) { BeforeSaveCheck(editor_, platform); });
+    ASSERT_TRUE(app_->savePage(window_));
+    std::ifstream in(file, std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved, typed);
+    EXPECT_EQ(app_->statusText(), "The Flash objects were not repaired before saving: no display "
+                                  "for the progress form. The page was saved as typed.");
+    fs::remove_all(folder);
+}
+
 // ---- the scan on request ------------------------------------------------------------------
 
 TEST_F(FlashPage, ScanOnRequestAsksFirst) {

@@ -101,6 +101,14 @@ TEST_F(ImportNewTest, ChoosingAndImportingShowEveryMessageAndCloseWhenDone) {
     EXPECT_EQ(readFile(install / "buttons.kqz"), kCatalog + "\r[SingleText]{b.swf}(B)");
 }
 
+TEST_F(ImportNewTest, AFileChooserThatFailsSaysWhyAndKeepsTheCaption) {
+    platform.openFileFailure = "no file chooser on this desktop";
+    dialog->Command1_Click();
+    EXPECT_EQ(lastMessage(),
+              "This command stopped on an unexpected error:\rno file chooser on this desktop");
+    EXPECT_EQ(dialog->aFileName->text(), QString("No File Selected"));
+}
+
 TEST_F(ImportNewTest, ALargePackageShowsItsProgressAndCancelLeavesEverythingAsBefore) {
     ZipEntries entries;
     std::string dataFile = "[Buttons]\r\n";

@@ -1,6 +1,6 @@
 #include "updates/qt/ImportNew.h"
 
-#include "platform/Log.h"
+#include "addinbase/GuardedHandler.h"
 #include "platform/qt/QtPlatform.h"
 
 #include <QHBoxLayout>
@@ -65,7 +65,8 @@ ImportNew::ImportNew(Platform& platform, std::filesystem::path installFolder, QW
 void ImportNew::Command1_Click() {
     if (importing_)
         return;
-    try {
+    // A chooser that fails leaves the caption as it was and says why.
+    RunGuarded(platform_, "ImportNew.Command1", [&] {
         FileDialogOptions options;
         options.title = std::string(kChooseArchiveTitle);
         options.filter = std::string(kChooseArchiveFilter);
@@ -73,10 +74,7 @@ void ImportNew::Command1_Click() {
         if (!chosen || chosen->empty())
             return; // cancelled
         aFileName->setText(toQString(*chosen));
-    } catch (...) {
-        // Choosing has nothing to lose: the caption stays as it was.
-        LogCurrentException("ImportNew.Command1");
-    }
+    });
 }
 
 void ImportNew::Command2_Click() {
