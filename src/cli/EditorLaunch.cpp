@@ -1,6 +1,5 @@
 #include "cli/EditorLaunch.h"
 
-#include "platform/Log.h"
 #include "platform/ShippedData.h"
 
 #include <cerrno>
@@ -35,13 +34,11 @@ int ExecEditor(char** argv, std::ostream& err) {
             "the page editor (" + std::string(kEditorExecutable) + ") is not installed beside " +
             (folder.empty() ? std::string("this program") : folder.string()) +
             " nor in its ../libexec/tamberlux/";
-        LogError("ExecEditor", message);
         err << "tamberlux: " << message << "\n";
         return 2;
     }
     ::execv(editor.c_str(), argv);
     const std::string message = "cannot start " + editor.string() + ": " + std::strerror(errno);
-    LogError("ExecEditor", message);
     err << "tamberlux: " << message << "\n";
     return 2;
 }

@@ -15,7 +15,8 @@ inline constexpr const char* kEditorExecutable = "tamberlux-editor";
 std::filesystem::path FindEditor(const std::filesystem::path& executableFolder);
 
 // Replaces this process with the page editor, with the same arguments. Returns only when that
-// cannot be done: it then writes why to `err` and returns the exit code (2).
+// cannot be done: it then writes why to `err` (the command line keeps no log file) and returns
+// the exit code (2).
 int ExecEditor(char** argv, std::ostream& err);
 
 } // namespace tlx::app
