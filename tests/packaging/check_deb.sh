@@ -75,16 +75,16 @@ dpkg-deb -x "$deb" "$work/root"
 program=$work/root/usr/bin/tamberlux
 editor=$work/root/usr/libexec/tamberlux/tamberlux-editor
 for binary in "$program" "$editor"; do
-needed=$(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
-[ -n "$needed" ] || fail "the packaged $binary names no libraries"
-for lib in $needed; do
-    file=$(ldd "$binary" | awk -v lib="$lib" '$1 == lib {print $3}')
-    [ -n "$file" ] || { fail "$lib is not found on this system"; continue; }
-    package=$(dpkg -S "$(readlink -f "$file")" 2>/dev/null | head -1 | cut -d: -f1 || true)
-    [ -n "$package" ] || package=$(dpkg -S "$file" 2>/dev/null | head -1 | cut -d: -f1 || true)
-    [ -n "$package" ] || { fail "no Debian package holds $file ($lib)"; continue; }
-    [[ $depends == *" $package "* ]] || fail "$lib comes from $package, which is not a dependency"
-done
+    needed=$(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+    [ -n "$needed" ] || fail "the packaged $binary names no libraries"
+    for lib in $needed; do
+        file=$(ldd "$binary" | awk -v lib="$lib" '$1 == lib {print $3}')
+        [ -n "$file" ] || { fail "$lib is not found on this system"; continue; }
+        package=$(dpkg -S "$(readlink -f "$file")" 2>/dev/null | head -1 | cut -d: -f1 || true)
+        [ -n "$package" ] || package=$(dpkg -S "$file" 2>/dev/null | head -1 | cut -d: -f1 || true)
+        [ -n "$package" ] || { fail "no Debian package holds $file ($lib)"; continue; }
+        [[ $depends == *" $package "* ]] || fail "$lib comes from $package, which is not a dependency"
+    done
 done
 # The command line loads neither Qt Widgets nor the web engine; the editor does.
 readelf -d "$program" | grep -Eq 'NEEDED.*libQt6(Widgets|WebEngine)' &&
