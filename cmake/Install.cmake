@@ -1,13 +1,15 @@
 # Installing Tamberlux as a desktop program, and its Debian package (CPack).
 #
-#   bin/tamberlux
+#   bin/tamberlux                       the command line (headless commands; starts the editor)
+#   libexec/tamberlux/tamberlux-editor  the page editor (Qt Widgets, the web engine)
 #   share/tamberlux/install/      the install folder as shipped (catalogs, FlashMovies, Help, ...)
 #   share/tamberlux/sample-web/   the sample web with its movies
 #   share/tamberlux/ruffle/       the Flash player of the web views
 #   share/applications/, share/icons/hicolor/, share/metainfo/, share/man/man1/, share/doc/
 #
-# The program finds the three shipped folders from its own location (../share/tamberlux), so
-# the installed tree may lie under any prefix.
+# Both programs find the three shipped folders from their own location (../share/tamberlux,
+# ../../share/tamberlux from libexec/tamberlux/), and the command line finds the editor in
+# ../libexec/tamberlux/, so the installed tree may lie under any prefix.
 
 include(GNUInstallDirs)
 
@@ -17,6 +19,7 @@ set(TLX_DESKTOP_SRC ${PROJECT_SOURCE_DIR}/data/desktop)
 set(TLX_GENERATED ${PROJECT_BINARY_DIR}/desktop)
 
 install(TARGETS tamberlux RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tamberlux-editor RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tamberlux)
 
 # The shipped folders, file by file as the build made them.
 function(tlx_install_tree property from to)
@@ -101,8 +104,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tamberlux.example/")
-# The Debian 12 packages of the libraries the program links (dpkg-shlibdeps of the binary),
-# plus the web engine's helper process. tests/packaging checks that every library the binary
+# The Debian 12 packages of the libraries the programs link (dpkg-shlibdeps of the binaries),
+# plus the web engine's helper process. tests/packaging checks that every library either binary
 # needs is provided by one of them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libgumbo1 (>= 0.9.2), libzip4 (>= 0.11.2), libicu72 (>= 72.1), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.4.0), libqt6widgets6 (>= 6.4.0), libqt6network6 (>= 6.4.0), libqt6httpserver6 (>= 6.4.0), libqt6webenginecore6 (>= 6.4.0), libqt6webenginecore6-bin (>= 6.4.0), libqt6webenginewidgets6 (>= 6.4.0)")

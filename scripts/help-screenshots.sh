@@ -19,7 +19,7 @@ mkdir -p "$out"
 for tool in Xvfb openbox xdotool xwininfo xprop import convert; do
     command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
 done
-[ -x "$program" ] || { echo "$program is missing: build first" >&2; exit 1; }
+[ -x "$program" ] && [ -x "$program-editor" ] || { echo "$program or $program-editor is missing: build first" >&2; exit 1; }
 [ -e "/tmp/.X$number-lock" ] && { echo "display :$number is in use" >&2; exit 1; }
 
 work=$(mktemp -d)

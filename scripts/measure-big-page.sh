@@ -28,7 +28,7 @@ for tool in Xvfb openbox xdotool; do
     command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 2; }
 done
 sample="$build_dir/sample-web"
-[ -x "$build_dir/src/tamberlux" ] && [ -f "$sample/hdwave.swf" ] ||
+[ -x "$build_dir/src/tamberlux" ] && [ -x "$build_dir/src/tamberlux-editor" ] && [ -f "$sample/hdwave.swf" ] ||
     { echo "build the program first (cmake --build $build_dir)" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/tlx-measure.XXXXXX)

@@ -2,7 +2,7 @@
 
 #include "Version.h"
 #include "addin/qt/AddinConnection.h"
-#include "app/InstallFolder.h"
+#include "cli/InstallFolder.h"
 #include "app/WelcomeBar.h"
 #include "host/Application.h"
 #include "host/qt/MainWindow.h"

@@ -1,7 +1,7 @@
 #pragma once
 // `tamberlux [WEB [PAGE]] [--install DIR]`: the page editor with its add-ins.
 
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <filesystem>
 #include <optional>

@@ -8,7 +8,12 @@ namespace tlx {
 namespace fs = std::filesystem;
 
 fs::path InstalledDataFolder(const fs::path& executableFolder) {
-    return (executableFolder / ".." / "share" / "tamberlux").lexically_normal();
+    // The page editor's executable lies in libexec/tamberlux/, one level deeper than bin/.
+    const fs::path folder = executableFolder.lexically_normal();
+    const fs::path name =
+        folder.has_filename() ? folder.filename() : folder.parent_path().filename();
+    const fs::path prefix = name == "tamberlux" ? folder / ".." / ".." : folder / "..";
+    return (prefix / "share" / "tamberlux").lexically_normal();
 }
 
 ShippedData FindShippedData(const fs::path& executableFolder, const ShippedData& buildTree) {

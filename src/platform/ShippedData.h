@@ -1,7 +1,8 @@
 #pragma once
 // Where the program finds what it ships with: the install folder as shipped (catalogs, movies,
 // help, templates), the sample web and the Flash player's files (Ruffle). An installed program
-// keeps them in ../share/tamberlux beside its bin/ folder; a program run from its build tree
+// keeps them in ../share/tamberlux beside its bin/ folder (the page editor, in
+// libexec/tamberlux/, in ../../share/tamberlux); a program run from its build tree
 // finds them in the build and source trees.
 
 #include <filesystem>
@@ -15,7 +16,8 @@ struct ShippedData {
 };
 
 // The data folder of an installed program whose executable lies in `executableFolder`:
-// executableFolder/../share/tamberlux.
+// executableFolder/../share/tamberlux, or ../../share/tamberlux for a folder named tamberlux
+// (libexec/tamberlux/, where the page editor's executable is installed).
 std::filesystem::path InstalledDataFolder(const std::filesystem::path& executableFolder);
 
 // Each of the three taken from the installed data folder where it exists there, else from

@@ -1,4 +1,4 @@
-#include "app/Commands.h"
+#include "cli/Commands.h"
 #include "common/TempFolder.h"
 
 #include <gtest/gtest.h>

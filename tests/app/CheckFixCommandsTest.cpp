@@ -1,4 +1,4 @@
-#include "app/Commands.h"
+#include "cli/Commands.h"
 #include "markup/FlashObject.h"
 
 #include <chrono>

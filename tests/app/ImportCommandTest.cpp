@@ -1,4 +1,4 @@
-#include "app/Commands.h"
+#include "cli/Commands.h"
 #include "updates/TestFiles.h"
 
 #include <gtest/gtest.h>

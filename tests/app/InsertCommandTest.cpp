@@ -1,4 +1,4 @@
-#include "app/InsertCommand.h"
+#include "cli/InsertCommand.h"
 
 #include "BuildPaths.h"
 #include "catalog/qt/fButton.h"

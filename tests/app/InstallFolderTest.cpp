@@ -1,4 +1,4 @@
-#include "app/InstallFolder.h"
+#include "cli/InstallFolder.h"
 
 #include "platform/ShippedData.h"
 #include "updates/TestFiles.h"
@@ -191,6 +191,10 @@ TEST(ShippedData, TheInstalledLayoutBesideTheProgramWinsOverTheBuildTree) {
     EXPECT_EQ(found.installSeed, prefix / "share" / "tamberlux" / "install");
     EXPECT_EQ(found.ruffle, prefix / "share" / "tamberlux" / "ruffle");
     EXPECT_EQ(found.sampleWeb, build.sampleWeb); // each one on its own
+    // The page editor, installed in libexec/tamberlux/, finds the same folders.
+    const ShippedData editor = FindShippedData(prefix / "libexec" / "tamberlux", build);
+    EXPECT_EQ(editor.installSeed, found.installSeed);
+    EXPECT_EQ(editor.ruffle, found.ruffle);
 }
 
 } // namespace

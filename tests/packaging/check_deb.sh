@@ -37,7 +37,7 @@ fail() {
 # ---- the file list
 dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >"$work/files"
 id=org.tamberlux.Tamberlux
-for path in /usr/bin/tamberlux \
+for path in /usr/bin/tamberlux /usr/libexec/tamberlux/tamberlux-editor \
     /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml \
     /usr/share/icons/hicolor/scalable/apps/$id.svg /usr/share/icons/hicolor/48x48/apps/$id.png \
     /usr/share/icons/hicolor/256x256/apps/$id.png /usr/share/man/man1/tamberlux.1.gz \
@@ -73,16 +73,22 @@ depends=" $(tr ',|' '\n\n' <"$work/depends" | sed 's/(.*)//; s/ //g' | tr '\n' '
 mkdir -p "$work/root"
 dpkg-deb -x "$deb" "$work/root"
 program=$work/root/usr/bin/tamberlux
-needed=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
-[ -n "$needed" ] || fail "the packaged program names no libraries"
-for lib in $needed; do
-    file=$(ldd "$program" | awk -v lib="$lib" '$1 == lib {print $3}')
-    [ -n "$file" ] || { fail "$lib is not found on this system"; continue; }
-    package=$(dpkg -S "$(readlink -f "$file")" 2>/dev/null | head -1 | cut -d: -f1 || true)
-    [ -n "$package" ] || package=$(dpkg -S "$file" 2>/dev/null | head -1 | cut -d: -f1 || true)
-    [ -n "$package" ] || { fail "no Debian package holds $file ($lib)"; continue; }
-    [[ $depends == *" $package "* ]] || fail "$lib comes from $package, which is not a dependency"
+editor=$work/root/usr/libexec/tamberlux/tamberlux-editor
+for binary in "$program" "$editor"; do
+    needed=$(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+    [ -n "$needed" ] || fail "the packaged $binary names no libraries"
+    for lib in $needed; do
+        file=$(ldd "$binary" | awk -v lib="$lib" '$1 == lib {print $3}')
+        [ -n "$file" ] || { fail "$lib is not found on this system"; continue; }
+        package=$(dpkg -S "$(readlink -f "$file")" 2>/dev/null | head -1 | cut -d: -f1 || true)
+        [ -n "$package" ] || package=$(dpkg -S "$file" 2>/dev/null | head -1 | cut -d: -f1 || true)
+        [ -n "$package" ] || { fail "no Debian package holds $file ($lib)"; continue; }
+        [[ $depends == *" $package "* ]] || fail "$lib comes from $package, which is not a dependency"
+    done
 done
+# The command line loads neither Qt Widgets nor the web engine; the editor does.
+readelf -d "$program" | grep -Eq 'NEEDED.*libQt6(Widgets|WebEngine)' &&
+    fail "the packaged command line links Qt Widgets or the web engine"
 # The web engine's helper process runs every web view.
 [[ $depends == *" libqt6webenginecore6-bin "* ]] || fail "libqt6webenginecore6-bin is not a dependency"
 
@@ -95,6 +101,12 @@ grep -q "shipped sample web      $work/root/usr/share/tamberlux/sample-web$" <<<
 status=0
 "$program" check "$work/root/usr/share/tamberlux/sample-web" >"$work/check.out" || status=$?
 [ "$status" -eq 1 ] || fail "check of the packaged sample web exits $status, not 1 (one altered page)"
+# Without a command the packaged command line starts the packaged editor, which finds no display.
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" "$program" 2>"$work/editor.err" ||
+    status=$?
+[ "$status" -eq 2 ] && grep -q "no display to open the page editor on" "$work/editor.err" ||
+    fail "the packaged command line does not start the packaged editor: $(cat "$work/editor.err")"
 
 # ---- the desktop files are valid where the validators are installed
 if command -v desktop-file-validate >/dev/null; then

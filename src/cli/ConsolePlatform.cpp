@@ -1,4 +1,4 @@
-#include "app/ConsolePlatform.h"
+#include "cli/ConsolePlatform.h"
 
 #include "platform/Zip.h"
 

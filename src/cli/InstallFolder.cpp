@@ -1,4 +1,4 @@
-#include "app/InstallFolder.h"
+#include "cli/InstallFolder.h"
 
 #include "platform/Log.h"
 #include "platform/ShippedData.h"

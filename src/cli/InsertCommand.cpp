@@ -2,14 +2,14 @@
 // the name its dialog lists, fields are set by their movie parameter keys, and the object is
 // prepared and placed by the same code the dialogs use, so the markup is the dialog's.
 
-#include "app/InsertCommand.h"
+#include "cli/InsertCommand.h"
 
-#include "app/InstallFolder.h"
 #include "catalog/Catalog.h"
 #include "catalog/InsertionFlow.h"
 #include "catalog/IntroTextFile.h"
 #include "catalog/LibraryFolder.h"
 #include "catalog/StyleTypes.h"
+#include "cli/InstallFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
 #include "host/LivePlace.h"

@@ -2,7 +2,7 @@
 // `tamberlux insert PAGE KIND ENTRY [KEY=VALUE...] [--install DIR]`: puts one Flash object at
 // the end of a page's body, as its dialog would, and saves the page.
 
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 namespace tlx::app {
 

@@ -4,9 +4,9 @@
 // description (a tab or backslash inside a field written as \t or \\); skipped lines go to
 // standard error with their line number and the reason.
 
-#include "app/Commands.h"
 #include "catalog/Catalog.h"
 #include "catalog/LibraryFolder.h"
+#include "cli/Commands.h"
 
 #include <exception>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // `tamberlux publish WEB DEST [--install DIR]`: a copy of the web that plays its Flash movies
 // in today's browsers, ready for a static web host.
 
-#include "app/Commands.h"
-#include "app/InstallFolder.h"
 #include "catalog/LibraryFolder.h"
+#include "cli/Commands.h"
+#include "cli/InstallFolder.h"
 #include "platform/FileUtil.h"
 #include "platform/ShippedData.h"
 #include "publish/Publisher.h"

@@ -1,7 +1,7 @@
 // `tamberlux check` and `tamberlux fix`: the save-time check and the scan and fix over page
 // files, without a window.
 
-#include "app/Commands.h"
+#include "cli/Commands.h"
 #include "host/Application.h"
 #include "host/FileUrl.h"
 #include "host/HtmlDocument.h"

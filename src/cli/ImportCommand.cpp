@@ -1,6 +1,6 @@
-#include "app/Commands.h"
-#include "app/ConsolePlatform.h"
-#include "app/InstallFolder.h"
+#include "cli/Commands.h"
+#include "cli/ConsolePlatform.h"
+#include "cli/InstallFolder.h"
 #include "updates/PackageImport.h"
 
 #include <filesystem>
