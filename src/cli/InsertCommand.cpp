@@ -9,6 +9,7 @@
 #include "catalog/IntroTextFile.h"
 #include "catalog/LibraryFolder.h"
 #include "catalog/StyleTypes.h"
+#include "cli/CommandArgs.h"
 #include "cli/InstallFolder.h"
 #include "host/Application.h"
 #include "host/HtmlDocument.h"
@@ -27,11 +28,6 @@ namespace tlx::app {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A problem with the command's arguments: reported, exit 2, nothing touched.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 bool IsColourText(const std::string& text) {
     if (text.size() != 7 || text[0] != '#')
@@ -111,13 +107,9 @@ Request Parse(const Args& args) {
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--install") {
-            if (i + 1 >= args.size())
-                throw UsageError("--install needs a folder");
-            request.install = fs::path(args[++i]);
-        } else if (arg.rfind("--install=", 0) == 0) {
-            request.install = fs::path(arg.substr(10));
-        } else if (positional.size() < 3) {
+        if (TakeInstallOption(args, i, request.install))
+            continue;
+        if (positional.size() < 3) {
             positional.push_back(arg);
         } else {
             const std::size_t equals = arg.find('=');

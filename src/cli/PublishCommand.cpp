@@ -2,6 +2,7 @@
 // in today's browsers, ready for a static web host.
 
 #include "catalog/LibraryFolder.h"
+#include "cli/CommandArgs.h"
 #include "cli/Commands.h"
 #include "cli/InstallFolder.h"
 #include "platform/FileUtil.h"
@@ -18,10 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 constexpr std::string_view kUsage = "Usage: tamberlux publish WEB DEST [--install DIR]\n";
 
 struct Request {
@@ -35,13 +32,9 @@ Request Parse(const Args& args) {
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--install") {
-            if (i + 1 >= args.size())
-                throw UsageError("--install needs a folder");
-            request.install = fs::path(args[++i]);
-        } else if (arg.starts_with("--install=")) {
-            request.install = fs::path(arg.substr(10));
-        } else if (arg.starts_with("-") && arg.size() > 1) {
+        if (TakeInstallOption(args, i, request.install))
+            continue;
+        if (arg.starts_with("-") && arg.size() > 1) {
             throw UsageError("unknown option " + arg);
         } else {
             positional.push_back(arg);
