@@ -196,24 +196,32 @@ private:
     NodePtr element(const GumboNode* g) {
         const GumboElement& e = g->v.element;
         const bool byParser = (g->parse_flags & GUMBO_INSERTION_BY_PARSER) != 0;
-        const bool hasStartTag = e.original_tag.length > 0 && !byParser;
+        // gumbo counts an empty end tag ("</>", which it drops) that stands right before a
+        // start tag as part of that tag's text: the tag begins after it.
+        std::string_view tagText(e.original_tag.data ? e.original_tag.data : "",
+                                 e.original_tag.length);
+        std::size_t dropped = 0;
+        while (tagText.size() > 3 && tagText.starts_with("</>")) {
+            tagText.remove_prefix(3);
+            dropped += 3;
+        }
+        const bool hasStartTag = !tagText.empty() && !byParser;
         std::string tagUpper;
         if (e.tag != GUMBO_TAG_UNKNOWN) {
             for (const char* p = gumbo_normalized_tagname(e.tag); *p; ++p)
                 tagUpper += upper(*p);
         } else {
-            tagUpper = writtenName({e.original_tag.data, e.original_tag.length});
+            tagUpper = writtenName(tagText);
         }
 
-        const std::size_t relStart = e.start_pos.offset;
+        const std::size_t relStart = e.start_pos.offset + (hasStartTag ? dropped : 0);
         NodePtr node;
         if (reuse_) {
             const auto it = reuse_->find(
                 nodeKey(hasStartTag, base_ + relStart, e.tag, tagUpper, e.tag_namespace));
             // The same element only when its start tag is still the one it had.
             if (it != reuse_->end() &&
-                (!hasStartTag ||
-                 it->second->innerStart == base_ + relStart + e.original_tag.length)) {
+                (!hasStartTag || it->second->innerStart == base_ + relStart + tagText.size())) {
                 node = std::move(it->second);
                 reuse_->erase(it);
             }
@@ -245,8 +253,8 @@ private:
         std::size_t start = base_ + relStart;
         std::size_t innerStart = start;
         if (hasStartTag) {
-            innerStart = start + e.original_tag.length;
-            opaque.emplace_back(relStart, relStart + e.original_tag.length);
+            innerStart = start + tagText.size();
+            opaque.emplace_back(relStart, relStart + tagText.size());
         } else if (kidsMin != npos) {
             start = innerStart = std::min(start, kidsMin);
         }
@@ -670,6 +678,10 @@ bool contextTakes(const Node& context, const std::vector<GumboTag>& tags) {
                 return false;
             if ((t == GUMBO_TAG_DD || t == GUMBO_TAG_DT) &&
                 has([](GumboTag x) { return x == GUMBO_TAG_DD || x == GUMBO_TAG_DT; }))
+                return false;
+            // An OPTION or OPTGROUP start tag closes an open OPTION.
+            if (t == GUMBO_TAG_OPTION &&
+                has([](GumboTag x) { return x == GUMBO_TAG_OPTION || x == GUMBO_TAG_OPTGROUP; }))
                 return false;
             if ((t == GUMBO_TAG_A || t == GUMBO_TAG_NOBR || t == GUMBO_TAG_BUTTON) &&
                 has([t](GumboTag x) { return x == t; }))
