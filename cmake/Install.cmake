@@ -108,7 +108,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tamberlux.example/")
 # plus the web engine's helper process. tests/packaging checks that every library either binary
 # needs is provided by one of them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libgumbo1 (>= 0.9.2), libzip4 (>= 0.11.2), libicu72 (>= 72.1), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.4.0), libqt6widgets6 (>= 6.4.0), libqt6network6 (>= 6.4.0), libqt6httpserver6 (>= 6.4.0), libqt6webenginecore6 (>= 6.4.0), libqt6webenginecore6-bin (>= 6.4.0), libqt6webenginewidgets6 (>= 6.4.0)")
+    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libgumbo1 (>= 0.9.2), libzip4 (>= 0.11.2), libicu72 (>= 72.1), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.4.0), libqt6widgets6 (>= 6.4.0), libqt6network6 (>= 6.4.0), libqt6httpserver6 (>= 6.4.0), libqt6webenginecore6 (>= 6.4.0), libqt6webenginecore6-bin (>= 6.4.0), libqt6webenginewidgets6 (>= 6.4.0), libqt6webchannel6 (>= 6.4.0)")
 # The help opens in the user's browser; fonts for pages that name none; Wayland sessions.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-dejavu-core, qt6-wayland")
 include(CPack)

@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev
+    qt6-webchannel-dev
     libxkbcommon-dev
     libgumbo-dev libzip-dev libicu-dev libgl-dev
     haxe sox

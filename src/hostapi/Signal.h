@@ -48,26 +48,27 @@ public:
 
     [[nodiscard]] Subscription connect(Handler handler) {
         const int id = ++state_->lastId;
-        state_->slots.push_back({id, std::make_shared<Handler>(std::move(handler))});
+        state_->handlers.push_back({id, std::make_shared<Handler>(std::move(handler))});
         std::weak_ptr<State> weak = state_;
         return Subscription([weak, id] {
             if (auto state = weak.lock())
-                std::erase_if(state->slots, [id](const Slot& slot) { return slot.id == id; });
+                std::erase_if(state->handlers, [id](const Slot& slot) { return slot.id == id; });
         });
     }
 
     void raise(Args... args) const {
-        const auto slots = state_->slots;
-        for (const auto& slot : slots) {
+        const auto handlers = state_->handlers;
+        for (const auto& slot : handlers) {
             // A handler disconnected by an earlier one in this round is not called.
-            const bool stillConnected = std::any_of(state_->slots.begin(), state_->slots.end(),
-                                                    [&](const Slot& s) { return s.id == slot.id; });
+            const bool stillConnected =
+                std::any_of(state_->handlers.begin(), state_->handlers.end(),
+                            [&](const Slot& s) { return s.id == slot.id; });
             if (stillConnected)
                 (*slot.handler)(args...);
         }
     }
 
-    std::size_t handlerCount() const { return state_->slots.size(); }
+    std::size_t handlerCount() const { return state_->handlers.size(); }
 
 private:
     struct Slot {
@@ -76,7 +77,7 @@ private:
     };
     struct State {
         int lastId = 0;
-        std::vector<Slot> slots;
+        std::vector<Slot> handlers;
     };
     std::shared_ptr<State> state_;
 };

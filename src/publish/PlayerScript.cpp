@@ -1,6 +1,6 @@
 #include "publish/PlayerScript.h"
 
-#include "host/PlayerNames.h"
+#include "PlayerNamesScript.h"
 
 #include <algorithm>
 

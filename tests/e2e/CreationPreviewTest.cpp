@@ -209,7 +209,7 @@ window.RufflePlayer={newest:function(){return {createPlayer:function(){
 function tlxData(n){tlxFake[n].ok();tlxFake[n].dispatchEvent(new Event('loadeddata'));}
 function tlxFail(n){tlxFake[n].fail(new Error('broken'));}
 function tlxProbe(text){requestAnimationFrame(function(){requestAnimationFrame(function(){
-  requestAnimationFrame(function(){tlxReport(text);});});});}
+  requestAnimationFrame(function(){document.title=text;});});});}
 function tlxState(){return tlxPlayers().map(function(p){
   return p.tlxRestart+(p.style.visibility==='hidden'?'h':'v');}).join(',');}
 </script>)");

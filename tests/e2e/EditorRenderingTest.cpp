@@ -22,6 +22,7 @@
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -62,6 +63,24 @@ QString evaluate(QWebEnginePage& page, const QString& script) {
     loop.exec();
     answer->loop = nullptr;
     return answer->value;
+}
+
+// Presses the mouse as a user does on the middle of the element `element` (a script
+// expression) in `view`; gives the element's tag name, or nothing when it is not there.
+QString clickOn(QWebEngineView& view, const QString& element) {
+    const QStringList box =
+        evaluate(*view.page(), QStringLiteral("(() => { const e = %1; if (!e) return ''; const r "
+                                              "= e.getBoundingClientRect(); return [e.localName, "
+                                              "r.x + r.width / 2, r.y + r.height / 2].join(' '); "
+                                              "})()")
+                                   .arg(element))
+            .split(QLatin1Char(' '));
+    if (box.size() != 3)
+        return QString();
+    QWidget* input = view.focusProxy() ? view.focusProxy() : &view;
+    QTest::mouseClick(input, Qt::LeftButton, {},
+                      QPoint(qRound(box[1].toDouble()), qRound(box[2].toDouble())));
+    return box[0];
 }
 
 // Pixels of about the given colour.
@@ -153,12 +172,10 @@ TEST_F(EditorRendering, LibraryButtonPlaysAndClickSelectsItsObject) {
                        "!m.classList.contains('hidden') ? 'shown' : 'hidden'; })()"));
     EXPECT_EQ(notice, QStringLiteral("hidden"));
 
-    // A click on the player selects the OBJECT in the source.
-    const QString clicked = evaluate(
-        *view->webView()->page(),
-        QStringLiteral("(() => { const p = document.querySelector('ruffle-object, ruffle-embed, "
-                       "object'); if (!p) return ''; p.dispatchEvent(new MouseEvent('mousedown', "
-                       "{bubbles: true, composed: true})); return p.tagName; })()"));
+    // A click of the user on the player selects the OBJECT in the source.
+    const QString clicked =
+        clickOn(*view->webView(), QStringLiteral("document.querySelector('ruffle-object, "
+                                                 "ruffle-embed, object')"));
     EXPECT_FALSE(clicked.isEmpty());
     clock.restart();
     const auto object = page->document()->all().item("fbutton1");
@@ -223,6 +240,74 @@ TEST_F(EditorRendering, RenderingOfALargePageFollowsEachKeystroke) {
     // The time is reported, not asserted: a test machine's load says nothing about the editor.
     std::cout << "keystroke to rendering, worst of 5 on a " << big.size() / 1024
               << " KB page: " << worst << " ms\n";
+}
+
+// The page's own scripts cannot reach the editor. A page whose script, every few milliseconds,
+// writes what the editor's script once wrote to the console, replaces its functions, looks for
+// the channel and presses an element with made-up events: it sees no channel, and the editor
+// neither selects, nor loads the page again, nor takes an update as shown before it is.
+TEST_F(EditorRendering, APagesScriptsCanNeitherSelectNorReloadNorFinishAnUpdate) {
+    const std::string text =
+        "<html><head><title>Hostile</title><script>\n"
+        "window.tlxSeen = [typeof qt, typeof QWebChannel, typeof tlxBridge].join(' ');\n"
+        "setInterval(function () {\n"
+        "  var target = document.getElementById('target');\n"
+        "  var offset = target ? target.getAttribute('data-tlx-src') : '0';\n"
+        "  for (var n = 0; n < 40; n++) {\n"
+        "    console.log('tlx-pick:' + offset);\n"
+        "    console.log('tlx-updated:' + n + ' ok');\n"
+        "    console.log('tlx-updated:' + n + ' failed');\n"
+        "  }\n"
+        "  window.tlxUpdate = function () {};\n"
+        "  document.title = 'shown 1';\n"
+        "  if (target) {\n"
+        "    target.dispatchEvent(new PointerEvent('pointerdown', {bubbles: true, composed: "
+        "true}));\n"
+        "    target.dispatchEvent(new MouseEvent('mousedown', {bubbles: true, composed: true}));\n"
+        "  }\n"
+        "}, 5);\n"
+        "</script></head><body>\n<p id=target>Target</p>\n<p id=text>Before</p>\n</body></html>\n";
+    writeFile(web.path() / "hostile.htm", text);
+    const auto page = app->openPage(web.path() / "hostile.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(view && view->webView());
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QWebEnginePage& rendering = *view->webView()->page();
+    const QUrl shown = view->webView()->url();
+    page->document()->setSelection(0, 0);
+    wait(1000);
+
+    EXPECT_EQ(evaluate(rendering, QStringLiteral("window.tlxSeen")),
+              QStringLiteral("undefined undefined undefined"))
+        << "the page's scripts see the editor's channel";
+    EXPECT_EQ(page->document()->selectionStart(), 0U) << "a script's press selected an element";
+    EXPECT_EQ(view->renderingLoads(), 1) << "the console made the editor load the page again";
+
+    // An edit of the body is put in place (the page is not loaded again: what its script set
+    // stays) and counts as shown once, when it shows.
+    evaluate(rendering, QStringLiteral("window.tlxStillHere = 'yes'"));
+    const std::size_t before = page->document()->text().find("Before");
+    int shownWithNewText = 0;
+    int shownWithOldText = 0;
+    QObject::connect(view, &PageView::renderingLoaded, view, [&](bool) {
+        rendering.runJavaScript(QStringLiteral("document.getElementById('text').textContent"),
+                                [&](const QVariant& shownText) {
+                                    ++(shownText.toString() == QLatin1String("After")
+                                           ? shownWithNewText
+                                           : shownWithOldText);
+                                });
+    });
+    ASSERT_TRUE(page->document()->replaceRange(before, before + 6, "After"));
+    ASSERT_TRUE(
+        tlx::testing::WaitUntil([&] { return shownWithNewText + shownWithOldText > 0; }, 10000));
+    wait(1000);
+    EXPECT_EQ(shownWithOldText, 0) << "an update was taken as shown before it was";
+    EXPECT_EQ(shownWithNewText, 1);
+    EXPECT_EQ(view->renderingLoads(), 2);
+    EXPECT_EQ(evaluate(rendering, QStringLiteral("window.tlxStillHere")), QStringLiteral("yes"));
+    EXPECT_EQ(view->webView()->url(), shown);
+    EXPECT_NE(page->document()->selectionStart(), text.find("<p id=target>"));
 }
 
 TEST_F(EditorRendering, TypingIntoASingleBytePageShowsWhatWasTyped) {
@@ -409,12 +494,11 @@ TEST_F(EditorRendering, TheRenderingStaysOnTheEditedPageAndPicksEveryMovie) {
     ASSERT_TRUE(heading);
     const auto span = page->document()->spanOf(heading);
     ASSERT_TRUE(span);
-    evaluate(rendering,
-             QStringLiteral("(() => { const o = document.getElementById('oMovieHD10000');"
-                            " const p = o.querySelector('ruffle-embed') || o;"
-                            " const inner = p.shadowRoot ? p.shadowRoot.querySelector('canvas, "
-                            "#container') || p : p; inner.dispatchEvent(new PointerEvent("
-                            "'pointerdown', {bubbles: true, composed: true})); return 1; })()"));
+    EXPECT_FALSE(
+        clickOn(*view->webView(), QStringLiteral("(document.getElementById('oMovieHD10000')"
+                                                 ".querySelector('ruffle-embed') || "
+                                                 "document.getElementById('oMovieHD10000'))"))
+            .isEmpty());
     clock.restart();
     while (page->document()->selectionStart() != span->first && clock.elapsed() < 5000)
         wait(20);

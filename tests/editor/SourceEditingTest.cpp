@@ -303,7 +303,8 @@ TEST_F(SourceEditing, ServedCopyMarksStartTagsAndClicksSelectElements) {
     EXPECT_TRUE(served.contains(QByteArray("<p data-tlx-src=\"") +
                                 QByteArray::number(qulonglong(p)) + "\" id=a>"));
     EXPECT_TRUE(served.contains("<html data-tlx-src=\"0\">"));
-    EXPECT_TRUE(served.contains("tlx-pick:"));
+    // The editor's script runs in a world of its own, not from the page's text.
+    EXPECT_FALSE(served.contains("<script"));
     EXPECT_EQ(page->document()->text(), text);
     // A click on the movie's PARAM or on the OBJECT selects the whole OBJECT.
     ASSERT_TRUE(view(page)->selectElementStartingAt(param));

@@ -2,7 +2,7 @@
 
 #include "common/QtTestEnvironment.h"
 #include "common/QtWait.h"
-#include "host/PlayerNames.h"
+#include "PlayerNamesScript.h"
 
 #include <QDir>
 #include <QEventLoop>

@@ -1,5 +1,6 @@
 #include "catalog/qt/WebFlashPreview.h"
 
+#include "host/qt/ScriptBridge.h"
 #include "host/qt/WebServer.h"
 #include "platform/Log.h"
 
@@ -26,69 +27,14 @@ constexpr int kRestartLimitMs = 2000;
 constexpr int kPageAttempts = 3;
 constexpr int kPageRetryMs = 300;
 
-// The player page: each restart makes a new player, hidden behind the one playing until its
-// movie has data and two frames have passed for its first picture; then it is shown and every older
-// player is removed. A player of an older restart is never shown after a newer one, and a player
-// without data is never shown, so the view always holds the movie of the newest restart that could
-// be shown. While a restart loads, a newer one drops every loading player but the newest, so that a
-// slow machine still comes to show one between keystrokes. The title reports "shown N" /
-// "failed N" for restart N.
-const char* const kPlayerHtml = R"(<!DOCTYPE html>
-<html><head><meta charset="utf-8"><style>
-html,body{margin:0;padding:0;width:100%;height:100%;overflow:hidden;background:#FFFFFF}
-#stage{position:relative;width:100%;height:100%}
-#stage>*{position:absolute;left:0;top:0;width:100%;height:100%}
-</style></head><body><div id="stage"></div><script>
-var tlxShown=0;
-function tlxReport(text){document.title=text;}
-function tlxPlayers(){return Array.prototype.slice.call(document.getElementById('stage').children);}
-function tlxDrop(p){try{p.remove();}catch(e){}}
-function tlxRestart(n,url,params,bg,playing){
-  var stage=document.getElementById('stage');
-  document.body.style.background=bg;
-  if(!url){
-    tlxShown=n;
-    tlxPlayers().forEach(tlxDrop);
-    tlxReport('shown '+n);
-    return;
-  }
-  var loading=tlxPlayers().filter(function(p){return p.tlxRestart>tlxShown;});
-  loading.slice(0,-1).forEach(tlxDrop);
-  var player;
-  try{player=window.RufflePlayer.newest().createPlayer();}catch(e){tlxReport('failed '+n);return;}
-  player.tlxRestart=n;
-  player.style.visibility='hidden';
-  stage.appendChild(player);
-  var ready=false;
-  function show(){
-    if(ready||!player.isConnected)return;
-    ready=true;
-    if(n<tlxShown){tlxDrop(player);return;}
-    tlxShown=n;
-    player.style.visibility='visible';
-    tlxPlayers().forEach(function(p){if(p.tlxRestart<n)tlxDrop(p);});
-    if(!playing){try{player.pause();}catch(e){}}
-    tlxReport('shown '+n);
-  }
-  player.addEventListener('loadeddata',function(){
-    requestAnimationFrame(function(){requestAnimationFrame(show);});
-  });
-  player.load({url:url,parameters:params,backgroundColor:bg,autoplay:'on',
-    splashScreen:false,unmuteOverlay:'hidden',letterbox:'off',scale:'showAll',
-    quality:'high',contextMenu:'on',deviceFontRenderer:'embedded'})
-    .catch(function(){
-      if(ready)return;
-      ready=true;
-      tlxDrop(player);
-      tlxReport('failed '+n);
-    });
-}
-</script></body></html>)";
-
 } // namespace
 
+void PreviewBridge::settled(int restart, bool shown) {
+    emit restartSettled(restart, shown);
+}
+
 QByteArray WebFlashPreview::PlayerPage() {
-    return QByteArray(kPlayerHtml);
+    return host::ResourceText(QStringLiteral(":/tlx/preview-player.htm"));
 }
 
 WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(parent) {
@@ -140,15 +86,11 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
         if (pending_)
             ScheduleRestart();
     });
-    connect(this, &QWebEngineView::titleChanged, this, [this](const QString& title) {
-        const QStringList parts = title.split(QLatin1Char(' '));
-        if (parts.size() != 2)
-            return;
-        bool ok = false;
-        const int n = parts[1].toInt(&ok);
-        if (!ok)
-            return;
-        if (parts[0] == QLatin1String("shown")) {
+    bridge_ = new PreviewBridge(QWebEngineView::page());
+    host::InstallScriptBridge(*QWebEngineView::page(), *bridge_,
+                              {QStringLiteral(":/tlx/preview.js")});
+    connect(bridge_, &PreviewBridge::restartSettled, this, [this](int n, bool shown) {
+        if (shown) {
             ++shown_;
             // A window of its own does not always repaint when the engine swaps a frame in.
             for (QWidget* child : findChildren<QWidget*>())
@@ -165,6 +107,8 @@ WebFlashPreview::WebFlashPreview(QSize size, QWidget* parent) : QWebEngineView(p
 WebFlashPreview::~WebFlashPreview() {
     // Nothing may call back into a half-destroyed view.
     disconnect(this, nullptr, this, nullptr);
+    if (bridge_)
+        bridge_->disconnect(this);
     coalesce_->stop();
     flightLimit_->stop();
 }

@@ -27,6 +27,21 @@ namespace host {
 class WebServer;
 }
 
+// What the preview's player page reports to (through the web channel, from the program's
+// script world: see host/qt/ScriptBridge.h).
+class PreviewBridge : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Restart `restart` shows its movie, or could not load it.
+    Q_INVOKABLE void settled(int restart, bool shown);
+
+signals:
+    void restartSettled(int restart, bool shown);
+};
+
 class WebFlashPreview : public QWebEngineView, public FlashPreview {
 public:
     // A view of exactly `size` pixels.
@@ -59,6 +74,7 @@ private:
     QString ParametersJson() const;
 
     QPointer<host::WebServer> server_;
+    QPointer<PreviewBridge> bridge_;
     QTimer* coalesce_ = nullptr;
     QTimer* flightLimit_ = nullptr;
     std::string moviePath_;

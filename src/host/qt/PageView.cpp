@@ -2,10 +2,10 @@
 
 #include "host/HtmlDocument.h"
 #include "host/qt/HtmlHighlighter.h"
+#include "host/qt/ScriptBridge.h"
 #include "host/qt/WebServer.h"
 #include "platform/Log.h"
 
-#include <QFile>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -19,51 +19,29 @@
 #include <QWebEngineView>
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdint>
 #include <functional>
+#include <limits>
 
 namespace tlx::host {
 
 namespace {
 
 constexpr char kSourceAttribute[] = "data-tlx-src";
-constexpr char kPickMessage[] = "tlx-pick:";
-constexpr char kUpdatedMessage[] = "tlx-updated:";
-
-// The script added to the end of the served copy of a page (built in as a resource): it
-// reports the elements pressed, puts a changed body in place, and plays movies only in view.
-const QByteArray& pageScript() {
-    static const QByteArray script = [] {
-        QFile file(QStringLiteral(":/tlx/RenderingPage.js"));
-        QByteArray text;
-        if (file.open(QIODevice::ReadOnly))
-            text = file.readAll();
-        else
-            LogError("PageView", "the rendering's page script is missing from the program");
-        return QByteArrayLiteral("<script>") + text + QByteArrayLiteral("</script>");
-    }();
-    return script;
-}
 
 } // namespace
 
-// The page of a rendering: hands the console messages of the page script on, and never leaves
-// the page being edited (links in the page or in its movies, new windows).
+// The page of a rendering: never leaves the page being edited (links in the page or in its
+// movies, new windows).
 class RenderingPage : public QWebEnginePage {
 public:
-    RenderingPage(std::function<void(const QString&)> message, QObject* parent)
-        : QWebEnginePage(parent), message_(std::move(message)) {}
+    using QWebEnginePage::QWebEnginePage;
 
-    // Stops handing messages on (the view is going).
-    void detach() { message_ = nullptr; }
     // The one address the rendering may show.
     void setPageUrl(const QUrl& url) { pageUrl_ = url.adjusted(QUrl::RemoveFragment); }
 
 protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
-                                  const QString&) override {
-        if (message_ && message.startsWith(QLatin1String("tlx-")))
-            message_(message);
-    }
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
         if (!isMainFrame)
             return true;
@@ -76,18 +54,31 @@ protected:
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 
 private:
-    std::function<void(const QString&)> message_;
     QUrl pageUrl_;
 };
+
+void RenderingBridge::ready() {
+    emit scriptReady();
+}
+
+void RenderingBridge::picked(double sourceOffset) {
+    // An offset is a whole number of bytes (below 2^53 every whole number is exact); anything
+    // else is no element's.
+    constexpr double kExactBelow = 9007199254740992.0;
+    if (sourceOffset >= 0 && sourceOffset < kExactBelow && std::floor(sourceOffset) == sourceOffset)
+        emit elementPicked(static_cast<std::size_t>(sourceOffset));
+}
+
+void RenderingBridge::updated(int update, bool ok) {
+    emit updateDone(update, ok);
+}
 
 namespace {
 
 // Whether the body part of a served page holds a script of its own (which an in-place update
 // would not run).
 bool bodyHasScript(const QByteArray& served, qsizetype bodyAt) {
-    const qsizetype end = served.size() - pageScript().size();
-    const QByteArray body = served.mid(bodyAt, end - bodyAt).toLower();
-    return body.contains("<script");
+    return served.mid(bodyAt).toLower().contains("<script");
 }
 
 bool isNameChar(char c) {
@@ -110,13 +101,22 @@ PageView::PageView(PageWindowHandle window, WebServer* server, QWidget* parent)
 
     if (server_) {
         webView_ = new QWebEngineView(splitter_);
-        QPointer<PageView> self(this);
-        page_ = new RenderingPage(
-            [self](const QString& message) {
-                if (self && !self->closing_)
-                    self->onPageMessage(message);
-            },
-            webView_);
+        page_ = new RenderingPage(webView_);
+        bridge_ = new RenderingBridge(page_);
+        InstallScriptBridge(
+            *page_, *bridge_,
+            {QStringLiteral(":/tlx/FlashParams.js"), QStringLiteral(":/tlx/RenderingPage.js")});
+        connect(bridge_, &RenderingBridge::scriptReady, this, [this] {
+            if (!closing_)
+                scriptReady_ = true;
+        });
+        connect(bridge_, &RenderingBridge::elementPicked, this, [this](std::size_t offset) {
+            if (!closing_)
+                selectElementStartingAt(offset);
+        });
+        connect(bridge_, &RenderingBridge::updateDone, this, &PageView::onUpdateDone);
+        // A new document has its own script, which says when it is ready.
+        connect(page_, &QWebEnginePage::loadStarted, this, [this] { scriptReady_ = false; });
         webView_->setPage(page_);
         // Sound events of a page (a sound movie started from an image's mouse-over) play in
         // the rendering as they would for a visitor who has already interacted with the page.
@@ -212,8 +212,8 @@ PageView::~PageView() {
     if (webView_) {
         disconnect(webView_, nullptr, this, nullptr);
         if (page_) {
-            page_->detach();
             page_->disconnect();
+            bridge_->disconnect();
         }
         QWebEngineView* view = webView_;
         webView_ = nullptr;
@@ -512,7 +512,7 @@ QByteArray PageView::servedText(qsizetype* bodyAt) const {
             bodyStart = span->first;
     const std::string& text = document_->text();
     QByteArray served;
-    served.reserve(qsizetype(text.size() + text.size() / 4) + pageScript().size());
+    served.reserve(qsizetype(text.size() + text.size() / 4));
     std::size_t copied = 0;
     for (const auto& element : document_->all()) {
         const auto span = document_->spanOf(element);
@@ -541,7 +541,6 @@ QByteArray PageView::servedText(qsizetype* bodyAt) const {
         copied = nameEnd;
     }
     served.append(text.data() + copied, qsizetype(text.size() - copied));
-    served.append(pageScript());
     return served;
 }
 
@@ -578,24 +577,13 @@ bool PageView::selectElementStartingAt(std::size_t sourceOffset) {
     return true;
 }
 
-void PageView::onPageMessage(const QString& message) {
-    if (message.startsWith(QLatin1String(kPickMessage))) {
-        bool ok = false;
-        const qulonglong offset = message.mid(qsizetype(sizeof(kPickMessage) - 1)).toULongLong(&ok);
-        if (ok)
-            selectElementStartingAt(static_cast<std::size_t>(offset));
-        return;
-    }
-    if (message.startsWith(QLatin1String(kUpdatedMessage))) {
-        const QStringList parts =
-            message.mid(qsizetype(sizeof(kUpdatedMessage) - 1)).split(QLatin1Char(' '));
-        if (parts.size() != 2 || parts[0].toInt() != updateNumber_)
-            return; // an older update, overtaken by a newer one
-        if (parts[1] == QLatin1String("ok"))
-            renderingDone(true);
-        else
-            loadWholePage();
-    }
+void PageView::onUpdateDone(int update, bool ok) {
+    if (closing_ || update != updateNumber_)
+        return; // an older update, overtaken by a newer one
+    if (ok)
+        renderingDone(true);
+    else
+        loadWholePage();
 }
 
 void PageView::renderingDone(bool ok) {
@@ -640,13 +628,12 @@ void PageView::refreshRendering() {
     const QByteArray served = servedText(&bodyAt);
     if (bodyAt <= 0 || served.left(bodyAt) != servedHead_ || bodyHasScript(served, bodyAt))
         return loadWholePage();
+    // Without the script of the shown document (still loading, or failed) only a load shows
+    // the text.
+    if (!scriptReady_)
+        return loadWholePage();
     ++updateNumber_;
-    page_->runJavaScript(
-        QStringLiteral("window.tlxUpdate ? (tlxUpdate(%1), 1) : 0").arg(updateNumber_),
-        [self = QPointer<PageView>(this)](const QVariant& started) {
-            if (self && !self->closing_ && started.toInt() != 1)
-                self->loadWholePage();
-        });
+    emit bridge_->updateRequested(updateNumber_);
 }
 
 void PageView::loadWholePage() {

@@ -32,6 +32,32 @@ class HtmlHighlighter;
 class RenderingPage;
 class WebServer;
 
+// The object the rendering's script reports to (through the web channel, from its own script
+// world: see ScriptBridge.h). Its invokable methods are the script's messages; the editor's
+// requests to the script are its signal updateRequested.
+class RenderingBridge : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // The script of the shown document listens.
+    Q_INVOKABLE void ready();
+    // The user pressed the element whose start tag begins at this byte of the page's text.
+    Q_INVOKABLE void picked(double sourceOffset);
+    // The update asked for as number `update` shows, or could not be made.
+    Q_INVOKABLE void updated(int update, bool ok);
+
+signals:
+    // To the script: bring the body up to the page's current text, then say updated(update).
+    void updateRequested(int update);
+
+    // What the script said, for the editor.
+    void scriptReady();
+    void elementPicked(std::size_t sourceOffset);
+    void updateDone(int update, bool ok);
+};
+
 class PageView : public QWidget {
     Q_OBJECT
 
@@ -61,8 +87,8 @@ public:
     QUrl renderingUrl() const;
 
     // The page's current text as the rendering gets it: each element's start tag carries the
-    // source offset of its tag (data-tlx-src), and a script reports clicked elements. The
-    // document is never changed by this.
+    // source offset of its tag (data-tlx-src), by which the rendering's script reports pressed
+    // elements. The document is never changed by this.
     // `bodyAt` receives where the body's start tag begins in it (-1 when the page has none
     // written).
     QByteArray servedText(qsizetype* bodyAt = nullptr) const;
@@ -115,7 +141,7 @@ private:
     void scheduleRendering();
     void loadWholePage();
     void renderingDone(bool ok);
-    void onPageMessage(const QString& message);
+    void onUpdateDone(int update, bool ok);
     QString editorText(int from, int count) const;
     void followSavedState();
     void onUndoCommandAdded();
@@ -130,9 +156,11 @@ private:
     HtmlHighlighter* highlighter_ = nullptr;
     QWidget* rendering_ = nullptr;
     QWebEngineView* webView_ = nullptr;
-    RenderingPage* page_ = nullptr; // the web view's page, owned by it
-    QUrl loadedUrl_;                // what the rendering was last loaded from
-    bool closing_ = false;          // the view is being destroyed
+    RenderingPage* page_ = nullptr;     // the web view's page, owned by it
+    RenderingBridge* bridge_ = nullptr; // what its script reports to, owned by the page
+    bool scriptReady_ = false;          // the shown document's script listens
+    QUrl loadedUrl_;                    // what the rendering was last loaded from
+    bool closing_ = false;              // the view is being destroyed
     QString mount_;
     QString servedPath_;
     QTimer renderTimer_;

@@ -1,12 +1,15 @@
-// Added at the end of the served copy of a page in the editor's rendering. The page's own text
-// is never changed by it.
+// The editor's script in the rendering of a page. It runs in the program's own script world
+// (see ScriptBridge.h), from the moment each document is created: it sees the page's elements
+// and events, the page's scripts see nothing of it, and it reports to the editor through the
+// channel's object only. The page's own text is never changed by it.
 //
-// - A press on an element reports the source offset of the element it lands in (through the
-//   console, which the rendering listens to). It listens while capturing at the window, before
-//   the player's own handlers, and composedPath() reaches through the player's shadow tree to
-//   its element.
-// - tlxUpdate(n) fetches the page's current text again and puts its body in place of the shown
-//   one (the head is kept), then reports "tlx-updated:n ok" once the new body is painted.
+// - A press on an element reports the source offset of the element it lands in (picked). It
+//   listens while capturing at the window, before the player's own handlers, and composedPath()
+//   reaches through the player's shadow tree to its element. Only a press of the user counts,
+//   never an event a script makes.
+// - When the editor asks (updateRequested), it fetches the page's current text again and puts
+//   its body in place of the shown one (the head is kept), then reports updated once the new
+//   body is painted.
 // - Movies play only while they are in view (or near it). Each Flash element stands as a
 //   placeholder of its size until it is scrolled to; then the element goes back and the player
 //   takes it over. A movie scrolled far away gives its player up again, to play the next movie
@@ -25,18 +28,18 @@
     // scrolling through a long page does not start every movie passed on the way.
     var SETTLE_MS = 250;
 
-    function report(text) {
-        console.log(text);
-    }
-
     function pick(event) {
+        if (!event.isTrusted)
+            return;
         var path = event.composedPath ? event.composedPath() : [event.target];
         for (var i = 0; i < path.length; i++) {
             var node = path[i];
             if (node && node.getAttribute) {
                 var offset = node.getAttribute(SOURCE);
                 if (offset !== null) {
-                    report("tlx-pick:" + offset);
+                    tlxBridge(function (bridge) {
+                        bridge.picked(Number(offset));
+                    });
                     return;
                 }
             }
@@ -134,9 +137,13 @@
     var MOST_IDLE = 32;
 
     function isPlayer(element) {
-        // A player answers to the tag name of the element it plays; its own name is its local
-        // name.
         return (element.localName || "").indexOf("ruffle-") === 0;
+    }
+
+    // The tag of the elements a player plays. (To the page's scripts a player answers to the
+    // tag name of the element it plays; this world sees its own name, "ruffle-object".)
+    function kindOf(player) {
+        return player.localName === "ruffle-embed" ? "EMBED" : "OBJECT";
     }
 
     // A player that could not play its movie (a file gone, a movie it cannot read) shows the
@@ -147,7 +154,7 @@
     }
 
     function giveUp(player) {
-        var pool = idlePlayers[player.nodeName];
+        var pool = idlePlayers[kindOf(player)];
         if (pool && !player.isConnected && pool.length < MOST_IDLE && pool.indexOf(player) < 0 &&
             !hasFailed(player))
             pool.push(player);
@@ -382,6 +389,20 @@
         }, {rootMargin: FAR});
     }
 
+    // The player's settings belong to the page's world: a script element, which runs there,
+    // sets them.
+    var canvasPreferred = false;
+    function preferCanvas() {
+        if (canvasPreferred)
+            return;
+        canvasPreferred = true;
+        var script = document.createElement("script");
+        script.textContent = "if (window.RufflePlayer && window.RufflePlayer.config) " +
+                             "window.RufflePlayer.config.preferredRenderer = \"canvas\";";
+        (document.head || document.documentElement).appendChild(script);
+        script.remove();
+    }
+
     // Puts placeholders in place of the Flash elements of `root` (the page's body, or a body
     // about to replace it) and watches them.
     function standIn(root, doc) {
@@ -391,8 +412,8 @@
         if (!("IntersectionObserver" in window))
             return;
         var elements = flashElements(root);
-        if (elements.length > CANVAS_ABOVE && window.RufflePlayer && window.RufflePlayer.config)
-            window.RufflePlayer.config.preferredRenderer = "canvas";
+        if (elements.length > CANVAS_ABOVE)
+            preferCanvas();
         observers();
         elements.forEach(function (element) {
             var stand = placeholderFor(element, doc);
@@ -430,13 +451,21 @@
         });
     }
 
-    if (document.body) {
-        standIn(document.body, document);
-        if (nearObserver)
-            watchStands();
+    // Before the player's own start, which waits for the same moment (the listener added
+    // first is called first): no movie of the page starts before it is in view.
+    function documentParsed() {
+        if (document.readyState === "loading")
+            return;
+        document.removeEventListener("readystatechange", documentParsed);
+        if (document.body) {
+            standIn(document.body, document);
+            if (nearObserver)
+                watchStands();
+        }
     }
+    document.addEventListener("readystatechange", documentParsed);
 
-    window.tlxUpdate = function (n) {
+    function update(n) {
         fetch(location.href, {cache: "no-store"})
             .then(function (response) {
                 return response.arrayBuffer();
@@ -460,11 +489,21 @@
                 if (nearObserver)
                     watchStands();
                 requestAnimationFrame(function () {
-                    report("tlx-updated:" + n + " ok");
+                    tlxBridge(function (bridge) {
+                        bridge.updated(n, true);
+                    });
                 });
             })
-            .catch(function () {
-                report("tlx-updated:" + n + " failed");
+            .catch(function (error) {
+                console.error("the rendering's update " + n + " failed: " + error);
+                tlxBridge(function (bridge) {
+                    bridge.updated(n, false);
+                });
             });
-    };
+    }
+
+    tlxBridge(function (bridge) {
+        bridge.updateRequested.connect(update);
+        bridge.ready();
+    });
 })();

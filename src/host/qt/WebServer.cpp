@@ -2,7 +2,7 @@
 
 #include "BuildPaths.h"
 #include "FlashParamsScript.h"
-#include "host/PlayerNames.h"
+#include "PlayerNamesScript.h"
 #include "platform/Log.h"
 #include "platform/ShippedData.h"
 #include "publish/PlayerScript.h"
