@@ -454,9 +454,6 @@ ImportOutcome ImportPackage(Platform& platform, const fs::path& installFolder,
         } catch (const std::exception&) {
             LogCurrentException("ImportPackage: the failure message");
             return ImportOutcome::Failed;
-        } catch (...) {
-            LogCurrentException("ImportPackage: the failure message");
-            return ImportOutcome::Failed;
         }
     };
     try {
@@ -465,10 +462,8 @@ ImportOutcome ImportPackage(Platform& platform, const fs::path& installFolder,
         LogCurrentException("ImportPackage");
         return failQuietly("Not enough memory to unpack the package.");
     } catch (const std::exception&) {
+        // A file that cannot be read or written, say: the user is told why.
         return failQuietly(LogCurrentException("ImportPackage"));
-    } catch (...) {
-        LogCurrentException("ImportPackage");
-        return failQuietly("Unexpected failure.");
     }
 }
 

@@ -158,8 +158,11 @@ bool ReEditIntro(AddinContext& context, FlashProp& properties, const PreviewFact
             preview->SetVariable("TS", fromQString(dialog->TSize->text()));
         }
         dialog->RestartPreview();
-    } catch (...) {
-        LogCurrentException("ReEditIntro");
+    } catch (const std::exception&) {
+        // Its preview text file could not be written, say; the dialog opens all the same and
+        // the user is told why it may show less than the object holds.
+        context.Editor.SetStatusText(std::string(kIntroNotFilledText) + ": " +
+                                     LogCurrentException("ReEditIntro") + ".");
     }
     Show(context, std::move(dialog), properties);
     return true;

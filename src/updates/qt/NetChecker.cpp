@@ -106,11 +106,13 @@ void NetChecker::request(std::string_view relative, ReplyHandler done) {
                 reply->abort();
             reply->deleteLater();
         }
-        QTimer::singleShot(0, this, [pending] {
+        QTimer::singleShot(0, this, [this, pending] {
             try {
                 pending->done(!pending->failed, pending->body);
-            } catch (...) {
-                LogCurrentException("NetChecker");
+            } catch (const std::exception&) {
+                // A step that cannot go on (a file of the install folder it cannot read, say)
+                // ends the check, which says why, instead of leaving its window waiting.
+                finishSaying(std::string(kCheckStoppedNote) + LogCurrentException("NetChecker"));
             }
         });
     };
