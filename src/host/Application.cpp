@@ -266,9 +266,8 @@ bool Application::writePage(const PageWindowHandle& window, const fs::path& file
         lastError_ = "The page was closed.";
         return false;
     }
-    if (const std::string error = WriteFileAtomically(file, window->document_->text());
-        !error.empty()) {
-        lastError_ = "\"" + file.string() + "\" could not be saved (" + error + ").";
+    if (const Result<> written = WriteFileAtomically(file, window->document_->text()); !written) {
+        lastError_ = "\"" + file.string() + "\" could not be saved (" + written.error() + ").";
         return false;
     }
     return true;

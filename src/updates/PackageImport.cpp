@@ -373,9 +373,8 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
         showError(platform, kBadDataFileMessage);
         return ImportOutcome::BadDataFile;
     }
-    if (const std::string problem = WriteFileAtomically(*catalogPath, *newCatalog);
-        !problem.empty())
-        return fail(platform, problem);
+    if (const Result<> written = WriteFileAtomically(*catalogPath, *newCatalog); !written)
+        return fail(platform, written.error());
     change.commit();
 
     platform.messageBox(std::string(kImportDoneMessage), MsgButtons::OkOnly, MsgIcon::Information,

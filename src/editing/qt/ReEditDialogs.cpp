@@ -119,10 +119,10 @@ bool ReEditHeading(AddinContext& context, FlashProp& properties, const PreviewFa
 bool ReEditIntro(AddinContext& context, FlashProp& properties, const PreviewFactory& previews) {
     const std::string& inner = properties.Loaded().InnerMarkup;
     const std::string textFile = MarkupQueryValue("TF", inner);
-    const IntroTexts texts = ReadIntroTextsThroughHost(context, textFile);
-    if (!texts.Ok) {
+    const Result<IntroTexts> texts = ReadIntroTextsThroughHost(context, textFile);
+    if (!texts) {
         properties.unsetCursor();
-        context.platform.messageBox(texts.Error, MsgButtons::OkOnly, MsgIcon::Exclamation,
+        context.platform.messageBox(texts.error(), MsgButtons::OkOnly, MsgIcon::Exclamation,
                                     "Mirvane");
         return false;
     }
@@ -139,9 +139,9 @@ bool ReEditIntro(AddinContext& context, FlashProp& properties, const PreviewFact
         dialog->PresetEffect(MarkupQueryValue("TE", inner));
         dialog->TSize->setText(toQString(MarkupQueryValue("TS", inner)));
         dialog->VFile->setText(
-            toQString(WritePreviewTextFile(context.InstallFolder, texts.T1, texts.T2)));
-        dialog->Text1->setText(toQString(texts.T1));
-        dialog->AddText->setPlainText(toQString(texts.T2));
+            toQString(WritePreviewTextFile(context.InstallFolder, texts->T1, texts->T2)));
+        dialog->Text1->setText(toQString(texts->T1));
+        dialog->AddText->setPlainText(toQString(texts->T2));
         RefreshPreview(*dialog, properties);
         if (FlashPreview* preview = dialog->FlashDemo) {
             preview->SetVariable("TF", dialog->TextFileName());

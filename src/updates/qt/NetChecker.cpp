@@ -177,9 +177,8 @@ void NetChecker::onNewsReply(bool ok, const QByteArray& body) {
 void NetChecker::onSitesReply(bool ok, const QByteArray& body) {
     const std::string reply = body.toStdString();
     if (ok && IsSitesReply(reply)) {
-        if (const std::string problem = WriteSitesFile(context_.InstallFolder, reply);
-            !problem.empty())
-            LogWarning("NetChecker", "the sites list was not kept: " + problem);
+        if (const Result<> kept = WriteSitesFile(context_.InstallFolder, reply); !kept)
+            LogWarning("NetChecker", "the sites list was not kept: " + kept.error());
     }
     finishSaying(evaluateNews() ? std::string() : std::string(kNoNewsNote));
 }
@@ -201,10 +200,9 @@ bool NetChecker::evaluateNews() {
     const bool asked = evaluation.askNews || evaluation.askFlash;
     // A reply that announces nothing changes nothing.
     if (AnnouncedVersion(newsReply_, kNewsMarker) || AnnouncedVersion(newsReply_, kFlashMarker)) {
-        if (const std::string problem =
-                WriteVersionFile(context_.InstallFolder, evaluation.versions);
-            !problem.empty())
-            LogWarning("NetChecker", "the announced versions were not kept: " + problem);
+        if (const Result<> stored = WriteVersionFile(context_.InstallFolder, evaluation.versions);
+            !stored)
+            LogWarning("NetChecker", "the announced versions were not kept: " + stored.error());
     }
     return asked;
 }
