@@ -14,13 +14,12 @@ namespace tlx {
 
 namespace {
 
-// Runs one step of the connection or of a hook; whatever fails inside it ends that step only.
+// Runs one step of the connection or of a hook that the user did not ask for; whatever fails
+// inside it ends that step only and is written to the log.
 template <typename Step> void Guarded(Step&& step) noexcept {
     try {
         step();
     } catch (const std::exception&) {
-        LogCurrentException("Connect");
-    } catch (...) {
         LogCurrentException("Connect");
     }
 }
@@ -35,7 +34,7 @@ void GuardedTelling(const HostEditor& editor, std::string_view failed, Step&& st
         const std::string what = LogCurrentException("Connect");
         try {
             editor.SetStatusText(std::string(failed) + ": " + what + ".");
-        } catch (...) {
+        } catch (const std::exception&) {
             LogCurrentException("Connect: status bar");
         }
     }
@@ -220,21 +219,26 @@ void Connect::ToolbarPosition(bool load) {
 
 void Connect::m_cbbMenu_Click() {
     GuardedTelling(context_.Editor, kPanelOpenFailedText, [&] {
+        // A panel that did not open must not be moved by the window events.
+        struct OpenUnlessShown {
+            AddinContext& context;
+            bool shown = false;
+            ~OpenUnlessShown() {
+                if (!shown)
+                    context.PanelOpen = false;
+            }
+        } open{context_};
         context_.PanelOpen = true;
-        try {
-            panel_.Show();
-        } catch (...) {
-            // A panel that did not open must not be moved by the window events.
-            context_.PanelOpen = false;
-            throw;
-        }
+        panel_.Show();
+        open.shown = true;
     });
 }
 
 void Connect::FPApplic_OnBeforePageSave(const PageWindowPtr& page, bool, bool&) {
     // The save goes on whatever the check meets; `cancel` is never touched.
     BeforeSaveCheck(context_.Editor, context_.platform);
-    Guarded([&] { DeleteReplacedTextFiles(context_, page); });
+    GuardedTelling(context_.Editor, kTextFilesNotRemovedText,
+                   [&] { DeleteReplacedTextFiles(context_, page); });
 }
 
 void Connect::FPApplic_OnPageNew(const PageWindowPtr&) {

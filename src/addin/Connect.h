@@ -23,6 +23,10 @@ inline constexpr int kButtonStyleIconAndCaption = 3;
 inline constexpr int kButtonFaceId = 346;
 // The status bar's note when the panel failed to open; the reason follows.
 inline constexpr std::string_view kPanelOpenFailedText = "The Flash panel could not be opened";
+// The status bar's note when a save could not remove the intro text files the page no longer
+// names; the reason follows.
+inline constexpr std::string_view kTextFilesNotRemovedText =
+    "The replaced text files of the page could not be removed";
 
 class Connect {
 public:

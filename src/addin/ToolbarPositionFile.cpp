@@ -68,7 +68,7 @@ std::string ToolbarPositionBytes(const ToolbarPositionValues& values) {
 }
 
 bool WriteToolbarPositionFile(const std::string& path, const ToolbarPositionValues& values) {
-    return WriteFileAtomically(path, ToolbarPositionBytes(values)).empty();
+    return WriteFileAtomically(path, ToolbarPositionBytes(values)).ok();
 }
 
 } // namespace tlx

@@ -22,7 +22,8 @@ void RunGuarded(Platform& platform, const char* where, Body&& body,
         try {
             platform.messageBox(std::string(kUnexpectedFailureText) + what, MsgButtons::OkOnly,
                                 MsgIcon::Critical, title);
-        } catch (...) {
+        } catch (const std::exception&) {
+            // The message box itself failed (a desktop that cannot show one): the log has it.
             LogCurrentException(where);
         }
     }

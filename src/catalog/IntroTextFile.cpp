@@ -50,10 +50,10 @@ IntroFileTexts IntroTextsOfFile(std::string_view content) {
     return {std::string(rest.substr(0, split)), std::string(rest.substr(split + 4))};
 }
 
-bool WriteIntroTextFile(const std::filesystem::path& path, std::string_view mainText,
-                        std::string_view additionalText) {
+Result<> WriteIntroTextFile(const std::filesystem::path& path, std::string_view mainText,
+                            std::string_view additionalText) {
     // Written whole or not at all: a movie that reads it meanwhile never sees half a text.
-    return WriteFileAtomically(path, IntroTextFileContent(mainText, additionalText)).empty();
+    return WriteFileAtomically(path, IntroTextFileContent(mainText, additionalText));
 }
 
 int DeletePreviewTextFiles(const std::string& installFolder) noexcept {

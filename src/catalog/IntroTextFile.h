@@ -5,6 +5,8 @@
 // ended by CR LF, the texts written as typed (blanks and "&" not encoded), as single-byte text.
 // The movie loads it as URL-encoded variables; "eof=1" tells it the whole file arrived.
 
+#include "platform/Result.h"
+
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -43,9 +45,9 @@ IntroFileTexts IntroTextsOfFile(std::string_view content);
 // What a new dialog writes before the user has typed anything.
 inline constexpr std::string_view kInitialIntroText = "YOUR TEXT";
 
-// Writes the text file (replacing an existing one). False when it cannot be written.
-bool WriteIntroTextFile(const std::filesystem::path& path, std::string_view mainText,
-                        std::string_view additionalText);
+// Writes the text file (replacing an existing one); a failure says why it cannot be written.
+Result<> WriteIntroTextFile(const std::filesystem::path& path, std::string_view mainText,
+                            std::string_view additionalText);
 
 // Removes every "*.htm" file (letter case ignored) of the install folder's "FlashMovies"; the
 // intro movies' text files made for previews. Failures are ignored. The number removed.

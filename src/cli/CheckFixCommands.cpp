@@ -202,9 +202,10 @@ bool IsReadOnly(const fs::path& path) {
 // Writes the fixed page; empty on success, else why not, without the page's name (the report
 // gives it).
 std::string SavePage(const fs::path& page, const std::string& text) {
-    std::string problem = WriteFileAtomically(page, text);
-    if (problem.empty())
-        return problem;
+    const Result<> written = WriteFileAtomically(page, text);
+    if (written)
+        return {};
+    std::string problem = written.error();
     const std::string prefix = page.string() + ": ";
     if (problem.starts_with(prefix))
         problem.erase(0, prefix.size());

@@ -120,9 +120,8 @@ void seedFolder(const fs::path& from, const fs::path& to, const std::string& bel
                 if (ownPrint == shippedPrint) {
                     seeding.seeded[key] = shippedPrint;
                 } else if (own && was != seeding.seeded.end() && was->second == ownPrint) {
-                    if (const auto problem = WriteFileAtomically(*existing, *bytes);
-                        !problem.empty()) {
-                        report.problems.push_back(problem);
+                    if (const Result<> written = WriteFileAtomically(*existing, *bytes); !written) {
+                        report.problems.push_back(written.error());
                     } else {
                         was->second = shippedPrint;
                         ++report.updated;
@@ -132,8 +131,8 @@ void seedFolder(const fs::path& from, const fs::path& to, const std::string& bel
                 ++report.kept;
                 continue;
             }
-            if (const auto problem = WriteFileAtomically(to / name, *bytes); !problem.empty()) {
-                report.problems.push_back(problem);
+            if (const Result<> written = WriteFileAtomically(to / name, *bytes); !written) {
+                report.problems.push_back(written.error());
             } else {
                 seeding.seeded[key] = shippedPrint;
                 ++report.copied;
@@ -176,9 +175,9 @@ SeedReport SeedInstallFolder(const fs::path& shipped, const fs::path& target) {
     Seeding seeding{report, seeded};
     seedFolder(shipped, target, std::string(), seeding);
     if (const std::string after = seededText(seeded); after != before) {
-        if (const auto problem = WriteFileAtomically(record, after); !problem.empty()) {
+        if (const Result<> written = WriteFileAtomically(record, after); !written) {
             // Without the record later versions keep these files as they are: nothing is lost.
-            LogWarning("install folder", problem);
+            LogWarning("install folder", written.error());
         }
     }
     return report;

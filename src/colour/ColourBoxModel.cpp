@@ -601,14 +601,13 @@ void ColourBoxModel::ReadProperties(PropertyBag& bag) {
 
     // The custom palette kept with the properties; a damaged one leaves the default.
     if (const auto text = bag.Read(CustomPaletteKey)) {
-        std::string error;
         const auto bytes = BytesOfHex(*text);
-        const auto records = bytes ? DecodeCustomPalette(*bytes, &error) : std::nullopt;
+        const Result<PaletteRecords> records =
+            bytes ? DecodeCustomPalette(*bytes) : Fail("not hexadecimal");
         if (records)
             ApplyPaletteRecords(*records, Palettes.CustomPalette);
         else
-            LogWarning(Where, "ignored the stored custom palette: " +
-                                  (bytes ? error : std::string("not hexadecimal")));
+            LogWarning(Where, "ignored the stored custom palette: " + records.error());
     }
     if (const auto text = bag.Read(CustomHuesKey)) {
         if (const auto hues = DecodeCustomHues(*text))

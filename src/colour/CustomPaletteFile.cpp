@@ -27,11 +27,6 @@ bool InScale(std::int32_t v) {
     return v >= 0 && v <= 240;
 }
 
-void SetError(std::string* error, std::string text) {
-    if (error)
-        *error = std::move(text);
-}
-
 const char* const SaveFailedMessage =
     "An Error Occured When Attempting To Save The Current Custom Palette";
 const char* const LoadFailedMessage = "An Error Occured When Attempting To Load The Custom Palette";
@@ -51,11 +46,9 @@ std::string EncodeCustomPalette(const std::vector<PaletteEntry>& custom) {
     return out;
 }
 
-std::optional<PaletteRecords> DecodeCustomPalette(std::string_view bytes, std::string* error) {
-    if (bytes.size() < PaletteFileSize) {
-        SetError(error, "The file is too short to hold a palette.");
-        return std::nullopt;
-    }
+Result<PaletteRecords> DecodeCustomPalette(std::string_view bytes) {
+    if (bytes.size() < PaletteFileSize)
+        return Fail("The file is too short to hold a palette.");
     PaletteRecords records;
     for (std::size_t i = 0; i < PaletteRecordCount; ++i) {
         const std::size_t at = i * PaletteRecordSize;
@@ -63,10 +56,8 @@ std::optional<PaletteRecords> DecodeCustomPalette(std::string_view bytes, std::s
         r.Color = GetInt32(bytes, at);
         r.HSL = {GetInt32(bytes, at + 4), GetInt32(bytes, at + 8), GetInt32(bytes, at + 12)};
         if (r.Color < 0 || r.Color > 0xFFFFFF || !InScale(r.HSL.Hue) ||
-            !InScale(r.HSL.Saturation) || !InScale(r.HSL.Luminance)) {
-            SetError(error, "The file holds values that are not palette colours.");
-            return std::nullopt;
-        }
+            !InScale(r.HSL.Saturation) || !InScale(r.HSL.Luminance))
+            return Fail("The file holds values that are not palette colours.");
     }
     return records;
 }
@@ -96,21 +87,17 @@ bool WriteCustomPaletteFile(const std::string& path, const std::vector<PaletteEn
         return false;
     }
 
-    return WriteFileAtomically(target, bytes).empty();
+    return WriteFileAtomically(target, bytes).ok();
 }
 
-std::optional<PaletteRecords> ReadCustomPaletteFile(const std::string& path, std::string* error) {
+Result<PaletteRecords> ReadCustomPaletteFile(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        SetError(error, "The file does not exist.");
-        return std::nullopt;
-    }
+    if (!std::filesystem::is_regular_file(path, ec))
+        return Fail("The file does not exist.");
     const auto bytes = ReadFileBytes(path);
-    if (!bytes) {
-        SetError(error, "The file could not be read.");
-        return std::nullopt;
-    }
-    return DecodeCustomPalette(*bytes, error);
+    if (!bytes)
+        return Fail("The file could not be read.");
+    return DecodeCustomPalette(*bytes);
 }
 
 void ApplyPaletteRecords(const PaletteRecords& records, std::vector<PaletteEntry>& custom) {
@@ -148,11 +135,10 @@ std::int32_t LoadCustPal(Platform& platform, const std::string& installFolder,
     const auto chosen = platform.openFileDialog(options);
     if (!chosen || chosen->empty())
         return 0;
-    std::string error;
-    const auto records = ReadCustomPaletteFile(*chosen, &error);
+    const Result<PaletteRecords> records = ReadCustomPaletteFile(*chosen);
     if (!records) {
-        platform.messageBox(std::string(LoadFailedMessage) + "\r" + error, MsgButtons::OkOnly,
-                            MsgIcon::Critical, "");
+        platform.messageBox(std::string(LoadFailedMessage) + "\r" + records.error(),
+                            MsgButtons::OkOnly, MsgIcon::Critical, "");
         return 0;
     }
     ApplyPaletteRecords(*records, palettes.CustomPalette);

@@ -4,6 +4,7 @@
 // byte), hue, saturation, luminance. Names and flags of the slots are not stored.
 
 #include "colour/ColourPalettes.h"
+#include "platform/Result.h"
 
 #include <array>
 #include <cstdint>
@@ -32,11 +33,10 @@ using PaletteRecords = std::array<PaletteRecord, PaletteRecordCount>;
 // The 512 bytes of a palette file for `custom` (slots it lacks are written as zero records).
 std::string EncodeCustomPalette(const std::vector<PaletteEntry>& custom);
 
-// The records of a palette file, or nothing with `error` set when the bytes are not a whole
+// The records of a palette file, or a failure saying why when the bytes are not a whole
 // palette: fewer than 32 records, or a record whose colour is outside 0..0xFFFFFF or whose
 // hue, saturation or luminance is outside 0..240. Bytes after the 32nd record are ignored.
-std::optional<PaletteRecords> DecodeCustomPalette(std::string_view bytes,
-                                                  std::string* error = nullptr);
+Result<PaletteRecords> DecodeCustomPalette(std::string_view bytes);
 
 // The file name a palette is saved under: ".oxp" is appended unless the name already ends in
 // exactly ".oxp"; a name ending in "." gets "oxp".
@@ -47,9 +47,8 @@ std::string CustomPaletteFileName(std::string chosen);
 // False when the file cannot be written.
 bool WriteCustomPaletteFile(const std::string& path, const std::vector<PaletteEntry>& custom);
 
-// Reads a palette file whole; nothing (with `error`) when it cannot be read or is damaged.
-std::optional<PaletteRecords> ReadCustomPaletteFile(const std::string& path,
-                                                    std::string* error = nullptr);
+// Reads a palette file whole; a failure saying why when it cannot be read or is damaged.
+Result<PaletteRecords> ReadCustomPaletteFile(const std::string& path);
 
 // Gives each custom slot the colour and HSL of its record; names and flags stay.
 void ApplyPaletteRecords(const PaletteRecords& records, std::vector<PaletteEntry>& custom);

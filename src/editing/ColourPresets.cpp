@@ -97,15 +97,14 @@ PresetSaveResult AppendColourPreset(const std::string& path, std::string_view na
 
     // The whole file is written anew with the line appended, in one step: a failed save leaves
     // the presets as they were instead of a half-written last line.
-    std::optional<std::string> text = ReadFileBytes(path);
+    Result<std::string> text = ReadFileBytes(path);
     if (!text)
         return PresetSaveResult::Failed;
     if (!text->empty() && text->back() != '\r' && text->back() != '\n')
         *text += "\r\n";
     *text += ColourPresetLine(name, red, green, blue);
     *text += "\r\r\n";
-    return WriteFileAtomically(path, *text).empty() ? PresetSaveResult::Saved
-                                                    : PresetSaveResult::Failed;
+    return WriteFileAtomically(path, *text) ? PresetSaveResult::Saved : PresetSaveResult::Failed;
 }
 
 PresetWeightings WeightingsOfPreset(std::string_view valueText) {

@@ -83,23 +83,22 @@ std::string ErrorMessage(int number, std::string_view description) {
     return std::to_string(number) + " - " + std::string(description);
 }
 
-IntroTexts ReadIntroTextsThroughHost(AddinContext& context, const std::string& fileName,
-                                     int timeoutMs) {
-    IntroTexts texts;
+Result<IntroTexts> ReadIntroTextsThroughHost(AddinContext& context, const std::string& fileName,
+                                             int timeoutMs) {
     context.StatusFlag = std::string(kStatusWaiting);
     const FolderPtr folder = GetPageFolder(context.Editor);
     const FilePtr file = folder && !fileName.empty() ? folder->Files(fileName) : nullptr;
     if (!file) {
-        texts.Error = ErrorMessage(kFileNotFound, "File not found: " + fileName);
-        LogWarning("ReEdit", texts.Error);
-        return texts;
+        const std::string error = ErrorMessage(kFileNotFound, "File not found: " + fileName);
+        LogWarning("ReEdit", error);
+        return Fail(error);
     }
     if (!file->Open() ||
         !context.platform.waitUntil([&file] { return file->IsOpen(); }, timeoutMs)) {
-        texts.Error = ErrorMessage(kFileAccessError,
-                                   "The page editor did not open the text file " + fileName);
-        LogWarning("ReEdit", texts.Error);
-        return texts;
+        const std::string error = ErrorMessage(
+            kFileAccessError, "The page editor did not open the text file " + fileName);
+        LogWarning("ReEdit", error);
+        return Fail(error);
     }
     // The text file's page is the editor's active one now, whichever page the add-in is
     // bound to.
@@ -119,10 +118,7 @@ IntroTexts ReadIntroTextsThroughHost(AddinContext& context, const std::string& f
         LogWarning("ReEdit", "the text file's window was not the active one; left open");
     // Read as the movie reads the file: the texts are written as typed, "&" included.
     IntroFileTexts inFile = IntroTextsOfFile(text);
-    texts.T1 = std::move(inFile.Main);
-    texts.T2 = std::move(inFile.Additional);
-    texts.Ok = true;
-    return texts;
+    return IntroTexts{std::move(inFile.Main), std::move(inFile.Additional)};
 }
 
 bool WaitWhileStatusWaiting(AddinContext& context, int timeoutMs) {

@@ -6,6 +6,7 @@
 
 #include "addinbase/AddinContext.h"
 #include "catalog/Catalog.h"
+#include "platform/Result.h"
 
 #include <cstddef>
 #include <string>
@@ -62,20 +63,18 @@ IntroReEdit ReadIntroReEdit(std::string_view innerMarkup, const CatalogList& sty
 // How long the waits on the page editor and on the intro movie dialog may take.
 inline constexpr int kReEditWaitMs = 10000;
 
-// The two texts of an intro movie's text file, or why they could not be read: a message of an
-// error number, " - " and its description.
+// The two texts of an intro movie's text file.
 struct IntroTexts {
-    bool Ok = false;
     std::string T1;
     std::string T2;
-    std::string Error;
 };
 
 // Opens the text file `fileName` of the page's folder in the editor, waits (at most `timeoutMs`)
 // until it is open, takes the text of its body and closes it without saving. StatusFlag is
-// "Waiting" from here on, for the intro movie dialog's load to change.
-IntroTexts ReadIntroTextsThroughHost(AddinContext& context, const std::string& fileName,
-                                     int timeoutMs = kReEditWaitMs);
+// "Waiting" from here on, for the intro movie dialog's load to change. A failure says why the
+// texts could not be read: a message of an error number, " - " and its description.
+Result<IntroTexts> ReadIntroTextsThroughHost(AddinContext& context, const std::string& fileName,
+                                             int timeoutMs = kReEditWaitMs);
 
 // Waits, letting events run, while StatusFlag is "Waiting"; false after `timeoutMs`.
 bool WaitWhileStatusWaiting(AddinContext& context, int timeoutMs = kReEditWaitMs);

@@ -20,8 +20,6 @@ template <typename SignalT, typename... Args> void raise(SignalT& signal, Args&&
         signal.raise(std::forward<Args>(args)...);
     } catch (const std::exception&) {
         LogCurrentException("Application: an event handler");
-    } catch (...) {
-        LogCurrentException("Application: an event handler");
     }
 }
 
@@ -114,7 +112,10 @@ std::string PageWindow::displayName() const {
 
 // ---- Application --------------------------------------------------------------------------
 
-Application::Application() : web_(std::make_shared<Web>()) {}
+Application::Application() : web_(std::make_shared<Web>()) {
+    commandFailed_ = commandBars_.CommandFailed().connect(
+        [this](const std::string& note) { SetStatusText(note); });
+}
 
 std::shared_ptr<Application> Application::create() {
     return std::shared_ptr<Application>(new Application());
@@ -265,9 +266,8 @@ bool Application::writePage(const PageWindowHandle& window, const fs::path& file
         lastError_ = "The page was closed.";
         return false;
     }
-    if (const std::string error = WriteFileAtomically(file, window->document_->text());
-        !error.empty()) {
-        lastError_ = "\"" + file.string() + "\" could not be saved (" + error + ").";
+    if (const Result<> written = WriteFileAtomically(file, window->document_->text()); !written) {
+        lastError_ = "\"" + file.string() + "\" could not be saved (" + written.error() + ").";
         return false;
     }
     return true;

@@ -182,6 +182,8 @@ private:
     Signal<const PageWindowHandle&> viewModeChanged_;
     Signal<> webChanged_;
     Signal<const std::string&> statusTextChanged_;
+    // A command bar control whose command failed says so in the status bar.
+    Subscription commandFailed_;
 };
 
 // The text of a new page.

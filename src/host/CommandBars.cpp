@@ -43,11 +43,21 @@ void notify(const std::weak_ptr<CommandBarsHub>& hub, const CommandBarsChange& c
     } catch (const std::exception&) {
         LogCurrentException("CommandBars: a change listener");
         // A window that fails to follow a change must not undo the change itself.
-    } catch (...) {
-        LogCurrentException("CommandBars: a change listener");
-        // A window that fails to follow a change must not undo the change itself.
     }
 }
+
+namespace {
+// Tells the listeners of the command bars that a control's command failed; whatever fails in
+// the telling is written to the log.
+void tellCommandFailed(const std::weak_ptr<CommandBarsHub>& hub, const std::string& reason) {
+    try {
+        if (const auto locked = hub.lock())
+            locked->commandFailed.raise(std::string(kCommandFailedText) + reason);
+    } catch (const std::exception&) {
+        LogCurrentException("CommandBars: telling a failed command");
+    }
+}
+} // namespace
 } // namespace detail
 
 // ---- Control ------------------------------------------------------------------------------
@@ -142,12 +152,12 @@ bool Control::Delete() {
     return parent && parent->remove(*this);
 }
 
-bool Control::Execute() {
+bool Control::Execute() noexcept {
     if (deleted_ || type_ != ControlType::Button)
         return false;
-    // Keep this control alive while handlers run, even if one of them deletes it.
-    const auto self = shared_from_this();
     try {
+        // Keep this control alive while handlers run, even if one of them deletes it.
+        const auto self = shared_from_this();
         bool cancelDefault = false;
         const bool handled = click_.handlerCount() > 0;
         click_.raise(*this, cancelDefault);
@@ -158,11 +168,9 @@ bool Control::Execute() {
             return action();
         }
         return handled;
-    } catch (const std::exception&) {
-        LogCurrentException("Control::Execute");
-        return false;
     } catch (...) {
-        LogCurrentException("Control::Execute");
+        // The last stop before the window's event loop: whatever a handler throws is told.
+        detail::tellCommandFailed(hub_, LogCurrentException("Control::Execute"));
         return false;
     }
 }

@@ -47,10 +47,15 @@ namespace detail {
 // take itself out) and the change signal.
 struct CommandBarsHub {
     Signal<const CommandBarsChange&> changed;
+    // A control's command that failed, with the note for the user.
+    Signal<const std::string&> commandFailed;
     std::vector<std::shared_ptr<CommandBar>> bars;
 };
 void notify(const std::weak_ptr<CommandBarsHub>& hub, const CommandBarsChange& change);
 } // namespace detail
+
+// The note given when a control's handler or action fails; the reason follows.
+inline constexpr std::string_view kCommandFailedText = "The command failed: ";
 
 // Button styles (`Style`): 0 automatic, 1 icon, 2 caption, 3 icon and caption.
 inline constexpr int kButtonStyleMax = 3;
@@ -73,8 +78,9 @@ public:
     bool SetFaceId(int faceId) override;
     bool Delete() override;
     // A button: raises Click; unless a handler cancels the default, runs the built-in action.
-    // True when a handler or the action took the click (and the action did not fail).
-    bool Execute() override;
+    // True when a handler or the action took the click (and the action did not fail). A
+    // handler or action that throws ends the click: false, and CommandFailed() tells why.
+    bool Execute() noexcept override;
     ControlsPtr Controls() const override;
     Signal<HostControl&, bool&>& Click() override { return click_; }
 
@@ -210,6 +216,8 @@ public:
     // The control `caption` of the bar `barName`, nullptr when either is absent.
     std::shared_ptr<Control> findControl(std::string_view barName, std::string_view caption) const;
     Signal<const CommandBarsChange&>& Changed() { return hub_->changed; }
+    // Raised with kCommandFailedText and the reason when a control's handler or action throws.
+    Signal<const std::string&>& CommandFailed() { return hub_->commandFailed; }
 
 private:
     std::shared_ptr<detail::CommandBarsHub> hub_;

@@ -108,7 +108,7 @@ FilePtr Folder::AddFile(const std::string& localPath, bool overwrite) {
                 return nullptr;
         }
         const auto bytes = ReadFileBytes(source);
-        if (!bytes || !WriteFileAtomically(target, *bytes).empty())
+        if (!bytes || !WriteFileAtomically(target, *bytes))
             return nullptr;
         return std::make_shared<File>(target, application_);
     } catch (const std::exception&) {

@@ -115,7 +115,7 @@ namespace {
 void TellSaveRepairFailed(const HostEditor& editor, std::string_view reason) noexcept {
     try {
         editor.SetStatusText(SaveRepairFailedNote(reason));
-    } catch (...) {
+    } catch (const std::exception&) {
         LogCurrentException("BeforeSaveCheck: status bar");
     }
 }

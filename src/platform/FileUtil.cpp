@@ -175,14 +175,17 @@ std::optional<std::vector<std::string>> RegularFileNames(const fs::path& folder)
     return names;
 }
 
-std::optional<std::string> ReadFileBytes(const fs::path& path) {
+Result<std::string> ReadFileBytes(const fs::path& path) {
     // Only regular files: reading a pipe or a device could block or never end.
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec))
-        return std::nullopt;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status))
+        return Fail(path.string() + ": " + (ec ? ec.message() : "no such file"));
+    if (!fs::is_regular_file(status))
+        return Fail(path.string() + " is not a file");
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return std::nullopt;
+        return Fail("cannot open " + path.string() + ": " + errnoText(errno));
     std::string bytes;
     std::error_code error;
     const auto size = fs::file_size(path, error);
@@ -192,7 +195,7 @@ std::optional<std::string> ReadFileBytes(const fs::path& path) {
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (in.bad())
-        return std::nullopt;
+        return Fail("cannot read " + path.string() + ": " + errnoText(errno));
     return bytes;
 }
 
@@ -208,8 +211,7 @@ bool IsAtomicWriteTemporaryName(std::string_view name) {
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
-std::string WriteFileAtomically(const fs::path& requested, std::string_view bytes,
-                                LinkPolicy links) {
+Result<> WriteFileAtomically(const fs::path& requested, std::string_view bytes, LinkPolicy links) {
     try {
         std::error_code ec;
         fs::path target = requested;
@@ -218,16 +220,16 @@ std::string WriteFileAtomically(const fs::path& requested, std::string_view byte
         if (links == LinkPolicy::Follow && fs::is_symlink(fs::symlink_status(requested, ec))) {
             target = fs::canonical(requested, ec);
             if (ec)
-                return "cannot follow the link " + requested.string();
+                return Fail("cannot follow the link " + requested.string());
         }
         if (target.filename().empty())
-            return "no file name in " + requested.string();
+            return Fail("no file name in " + requested.string());
         struct stat existing {};
         const bool exists = (links == LinkPolicy::Follow ? ::stat(target.c_str(), &existing)
                                                          : ::lstat(target.c_str(), &existing)) == 0;
         const bool isLink = exists && S_ISLNK(existing.st_mode);
         if (exists && !isLink && !S_ISREG(existing.st_mode))
-            return target.string() + " is not a file";
+            return Fail(target.string() + " is not a file");
 
         const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
         removeAbandonedTemporaries(folder);
@@ -240,7 +242,7 @@ std::string WriteFileAtomically(const fs::path& requested, std::string_view byte
                 break;
         }
         if (fd < 0)
-            return "cannot write in " + folder.string() + ": " + errnoText(errno);
+            return Fail("cannot write in " + folder.string() + ": " + errnoText(errno));
         const auto fail = [&](const char* what) {
             const std::string text = target.string() + ": " + what + ": " + errnoText(errno);
             if (fd >= 0)
@@ -250,23 +252,23 @@ std::string WriteFileAtomically(const fs::path& requested, std::string_view byte
         };
         // An existing file keeps its permission bits.
         if (exists && !isLink && ::fchmod(fd, existing.st_mode & 07777) != 0)
-            return fail("cannot keep the file's permissions");
+            return Fail(fail("cannot keep the file's permissions"));
         for (std::string_view rest = bytes; !rest.empty();) {
             const ssize_t wrote = ::write(fd, rest.data(), rest.size());
             if (wrote < 0 && errno == EINTR)
                 continue;
             if (wrote <= 0)
-                return fail("cannot write the file");
+                return Fail(fail("cannot write the file"));
             rest.remove_prefix(static_cast<std::size_t>(wrote));
         }
         if (::fsync(fd) != 0)
-            return fail("cannot flush the file");
+            return Fail(fail("cannot flush the file"));
         const int closing = ::close(fd);
         fd = -1;
         if (closing != 0)
-            return fail("cannot close the file");
+            return Fail(fail("cannot close the file"));
         if (::rename(temporary.c_str(), target.c_str()) != 0)
-            return fail("cannot replace the file");
+            return Fail(fail("cannot replace the file"));
         // Make the rename itself durable; a failure here no longer endangers the file.
         const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (folderFd >= 0) {
@@ -275,7 +277,7 @@ std::string WriteFileAtomically(const fs::path& requested, std::string_view byte
         }
         return {};
     } catch (const std::exception& e) {
-        return requested.string() + ": " + e.what();
+        return Fail(requested.string() + ": " + e.what());
     }
 }
 

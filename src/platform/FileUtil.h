@@ -5,6 +5,8 @@
 // folder's names match as they did on the file system the data files come from, so
 // "sites.kqz" and "Sites.KQZ" are one file).
 
+#include "platform/Result.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -33,8 +35,9 @@ std::filesystem::path ResolveNoCase(const std::filesystem::path& folder,
 // pass over the folder, a status call only for entries whose type the listing does not give.
 std::optional<std::vector<std::string>> RegularFileNames(const std::filesystem::path& folder);
 
-// The whole file as bytes; nothing when it is not a regular file or cannot be read.
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
+// The whole file as bytes; a failure naming the file and why when it is missing, not a regular
+// file or cannot be read.
+Result<std::string> ReadFileBytes(const std::filesystem::path& path);
 
 // What WriteFileAtomically does with a symbolic link standing at the path.
 enum class LinkPolicy {
@@ -45,11 +48,11 @@ enum class LinkPolicy {
 // Writes `bytes` to a temporary file next to `path`, flushes it and renames it over `path`, so
 // that the file is either replaced completely or left as it was. An existing file keeps its
 // permission bits; a symbolic link is handled as `links` says; anything but a regular file is
-// refused. Empty on success, else why it failed (no temporary file remains). Temporary files
+// refused. On failure, why (no temporary file remains). Temporary files
 // of this writer that an earlier run left behind in the folder (killed between writing and
 // renaming; untouched for a few minutes) are removed.
-std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                                LinkPolicy links = LinkPolicy::Follow);
+Result<> WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                             LinkPolicy links = LinkPolicy::Follow);
 
 // Whether `name` is the name of one of WriteFileAtomically's temporary files.
 bool IsAtomicWriteTemporaryName(std::string_view name);

@@ -74,7 +74,8 @@ void WriteLog(LogLevel level, std::string_view where, std::string_view what) noe
             }
         }
     } catch (...) {
-        // Out of memory while building a log line: nothing more can be said.
+        // Out of memory while building a log line: nothing more can be said. The log cannot
+        // log its own failure, and nothing may leave a noexcept writer: it takes everything.
         std::fputs("tamberlux: a log line was lost\n", stderr);
     }
 }
@@ -88,6 +89,7 @@ std::string LogCurrentException(std::string_view where) noexcept {
     } catch (const std::exception& e) {
         what = e.what();
     } catch (...) {
+        // Not a std::exception: "unknown failure" is all that can be said of it, and it is said.
     }
     WriteLog(LogLevel::Error, where, what);
     return what;
@@ -111,6 +113,7 @@ void SetLogFile(const std::string& path) noexcept {
         if (!sink.file)
             std::fprintf(stderr, "tamberlux: cannot open the log file %s\n", path.c_str());
     } catch (...) {
+        // The log cannot log its own failure: standard error is the only place left.
         std::fputs("tamberlux: cannot set the log file\n", stderr);
     }
 }

@@ -204,51 +204,47 @@ bool IsInside(const fs::path& inner, const fs::path& outer) {
 
 } // namespace
 
-std::string CheckDestination(const fs::path& web, const fs::path& dest,
-                             std::optional<Manifest>& previous) {
-    previous.reset();
+Result<std::optional<Manifest>> CheckDestination(const fs::path& web, const fs::path& dest) {
+    const std::optional<Manifest> none;
     std::error_code ec;
     const fs::path webPath = fs::canonical(web, ec);
     if (ec || !fs::is_directory(webPath, ec))
-        return "the web " + web.string() + " is not a folder that can be read";
+        return Fail("the web " + web.string() + " is not a folder that can be read");
     const fs::path destPath = fs::weakly_canonical(fs::absolute(dest, ec), ec);
     if (ec)
-        return "the destination " + dest.string() + " cannot be used: " + ec.message();
+        return Fail("the destination " + dest.string() + " cannot be used: " + ec.message());
     if (destPath == webPath)
-        return "the destination is the web itself; choose a folder outside the web";
+        return Fail("the destination is the web itself; choose a folder outside the web");
     if (IsInside(destPath, webPath))
-        return "the destination " + dest.string() +
-               " lies inside the web; choose a folder outside the web";
+        return Fail("the destination " + dest.string() +
+                    " lies inside the web; choose a folder outside the web");
     if (IsInside(webPath, destPath))
-        return "the web lies inside the destination " + dest.string() +
-               "; choose a folder outside the web";
+        return Fail("the web lies inside the destination " + dest.string() +
+                    "; choose a folder outside the web");
     const fs::file_status status = fs::symlink_status(destPath, ec);
     if (ec && ec != std::errc::no_such_file_or_directory)
-        return "the destination " + dest.string() + " cannot be read: " + ec.message();
+        return Fail("the destination " + dest.string() + " cannot be read: " + ec.message());
     if (!fs::exists(status))
-        return {};
+        return none;
     if (!fs::is_directory(fs::status(destPath, ec)))
-        return "the destination " + dest.string() + " is not a folder";
+        return Fail("the destination " + dest.string() + " is not a folder");
     fs::directory_iterator entries(destPath, ec);
     if (ec)
-        return "the destination " + dest.string() + " cannot be read: " + ec.message();
+        return Fail("the destination " + dest.string() + " cannot be read: " + ec.message());
     if (entries == fs::directory_iterator())
-        return {};
-    if (const std::optional<std::string> text =
-            ReadFileBytes(destPath / std::string(kManifestName))) {
+        return none;
+    if (const Result<std::string> text = ReadFileBytes(destPath / std::string(kManifestName))) {
         std::optional<Manifest> manifest = ParseManifest(*text);
-        if (manifest && manifest->web == webPath) {
-            previous = std::move(manifest);
-            return {};
-        }
+        if (manifest && manifest->web == webPath)
+            return manifest;
         if (manifest)
-            return "the destination " + dest.string() +
-                   " holds a copy published from another web (" + manifest->web.string() +
-                   "); nothing was written";
+            return Fail("the destination " + dest.string() +
+                        " holds a copy published from another web (" + manifest->web.string() +
+                        "); nothing was written");
     }
-    return "the destination " + dest.string() +
-           " is neither empty nor a copy published from this web; nothing was written (choose "
-           "an empty folder, or the folder this web was published into before)";
+    return Fail("the destination " + dest.string() +
+                " is neither empty nor a copy published from this web; nothing was written (choose "
+                "an empty folder, or the folder this web was published into before)");
 }
 
 namespace {
@@ -292,11 +288,11 @@ std::vector<std::string> FilesBelow(const fs::path& folder, std::vector<std::str
     return files;
 }
 
-// Writes a file that did not exist; empty or the reason.
-std::string WriteNewFile(const fs::path& path, std::string_view bytes) {
+// Writes a file that did not exist; a failure gives the reason.
+Result<> WriteNewFile(const fs::path& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
-        return std::strerror(errno);
+        return Fail(std::strerror(errno));
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -306,14 +302,14 @@ std::string WriteNewFile(const fs::path& path, std::string_view bytes) {
             const std::string why = std::strerror(errno);
             ::close(fd);
             ::unlink(path.c_str());
-            return why;
+            return Fail(why);
         }
         done += static_cast<std::size_t>(wrote);
     }
     if (::close(fd) != 0) {
         const std::string why = std::strerror(errno);
         ::unlink(path.c_str());
-        return why;
+        return Fail(why);
     }
     return {};
 }
@@ -422,10 +418,12 @@ std::string_view ReadmeText() {
 
 PublishResult Publish(const PublishOptions& options) {
     PublishResult result;
-    std::optional<Manifest> previous;
-    result.refused = CheckDestination(options.web, options.dest, previous);
-    if (!result.refused.empty())
+    Result<std::optional<Manifest>> checked = CheckDestination(options.web, options.dest);
+    if (!checked) {
+        result.refused = checked.error();
         return result;
+    }
+    std::optional<Manifest> previous = std::move(*checked);
     std::error_code ec;
     const fs::path web = fs::canonical(options.web, ec);
     const fs::path dest = fs::weakly_canonical(fs::absolute(options.dest, ec), ec);
@@ -515,21 +513,21 @@ PublishResult Publish(const PublishOptions& options) {
             // Writes `content` unless the file there holds it already; false on failure.
             const auto put = [&](std::string_view content) {
                 if (exists) {
-                    if (const std::optional<std::string> old = ReadFileBytes(target);
+                    if (const Result<std::string> old = ReadFileBytes(target);
                         old && *old == content)
                         return true;
                 }
                 // A new file needs no temporary one: nothing else reads it yet. A file there is
                 // replaced whole (a link standing there is replaced, never written through).
-                const std::string why =
+                const Result<> stored =
                     exists ? WriteFileAtomically(target, content, LinkPolicy::Replace)
                            : WriteNewFile(target, content);
-                if (!why.empty())
-                    fail("cannot be written: " + why);
-                return why.empty();
+                if (!stored)
+                    fail("cannot be written: " + stored.error());
+                return stored.ok();
             };
             if (job.page) {
-                const std::optional<std::string> bytes = ReadFileBytes(job.source);
+                const Result<std::string> bytes = ReadFileBytes(job.source);
                 bool ok = false;
                 if (!bytes) {
                     fail("cannot be read");
@@ -625,10 +623,10 @@ PublishResult Publish(const PublishOptions& options) {
             }
         }
     }
-    if (const std::string why =
+    if (const Result<> kept =
             WriteFileAtomically(dest / std::string(kManifestName), ManifestText(manifest));
-        !why.empty())
-        result.failures.push_back(std::string(kManifestName) + ": " + why);
+        !kept)
+        result.failures.push_back(std::string(kManifestName) + ": " + kept.error());
 
     std::sort(result.missing.begin(), result.missing.end(), ProblemOrder);
     std::sort(result.notChecked.begin(), result.notChecked.end(), ProblemOrder);

@@ -8,6 +8,8 @@
 // web: a manifest in it says so and lists what it wrote. Then files are brought up to date and
 // files it wrote that the web no longer has are removed; nothing else there is touched.
 
+#include "platform/Result.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -47,10 +49,10 @@ std::string ManifestText(const Manifest& manifest);
 // Nothing when `text` is not a manifest.
 std::optional<Manifest> ParseManifest(std::string_view text);
 
-// Whether the destination may be published into; the reason when not (empty when it may).
-// `previous` gets the manifest found there.
-std::string CheckDestination(const std::filesystem::path& web, const std::filesystem::path& dest,
-                             std::optional<Manifest>& previous);
+// Whether the destination may be published into: the manifest of the earlier copy of this web
+// found there (nothing for a new or empty folder), or a failure giving the reason why not.
+Result<std::optional<Manifest>> CheckDestination(const std::filesystem::path& web,
+                                                 const std::filesystem::path& dest);
 
 // One address that is not in the published copy, or that was not checked.
 struct AddressProblem {

@@ -27,7 +27,7 @@ std::vector<SoundEntry> ReadSoundEntries(const std::string& installFolder) {
     const std::optional<fs::path> catalog = FindNoCase(installFolder, std::string(kSoundsCatalog));
     if (!catalog)
         return sounds;
-    const std::optional<std::string> bytes = ReadFileBytes(*catalog);
+    const Result<std::string> bytes = ReadFileBytes(*catalog);
     if (!bytes) {
         LogWarning("ReadSoundEntries", "cannot read " + catalog->string());
         return sounds;

@@ -373,9 +373,8 @@ ImportOutcome importPackage(Platform& platform, const fs::path& installFolder,
         showError(platform, kBadDataFileMessage);
         return ImportOutcome::BadDataFile;
     }
-    if (const std::string problem = WriteFileAtomically(*catalogPath, *newCatalog);
-        !problem.empty())
-        return fail(platform, problem);
+    if (const Result<> written = WriteFileAtomically(*catalogPath, *newCatalog); !written)
+        return fail(platform, written.error());
     change.commit();
 
     platform.messageBox(std::string(kImportDoneMessage), MsgButtons::OkOnly, MsgIcon::Information,
@@ -454,9 +453,6 @@ ImportOutcome ImportPackage(Platform& platform, const fs::path& installFolder,
         } catch (const std::exception&) {
             LogCurrentException("ImportPackage: the failure message");
             return ImportOutcome::Failed;
-        } catch (...) {
-            LogCurrentException("ImportPackage: the failure message");
-            return ImportOutcome::Failed;
         }
     };
     try {
@@ -465,10 +461,8 @@ ImportOutcome ImportPackage(Platform& platform, const fs::path& installFolder,
         LogCurrentException("ImportPackage");
         return failQuietly("Not enough memory to unpack the package.");
     } catch (const std::exception&) {
+        // A file that cannot be read or written, say: the user is told why.
         return failQuietly(LogCurrentException("ImportPackage"));
-    } catch (...) {
-        LogCurrentException("ImportPackage");
-        return failQuietly("Unexpected failure.");
     }
 }
 

@@ -86,7 +86,7 @@ KqzVersions ReadVersionFile(const fs::path& installFolder) {
     return text ? ParseVersionFile(*text) : KqzVersions{};
 }
 
-std::string WriteVersionFile(const fs::path& installFolder, const KqzVersions& versions) {
+Result<> WriteVersionFile(const fs::path& installFolder, const KqzVersions& versions) {
     return WriteFileAtomically(fileIn(installFolder, kVersionFileName), VersionFileText(versions));
 }
 
@@ -116,7 +116,7 @@ std::optional<std::string> ReadSitesFile(const fs::path& installFolder) {
     return ParseSitesFile(*text);
 }
 
-std::string WriteSitesFile(const fs::path& installFolder, std::string_view reply) {
+Result<> WriteSitesFile(const fs::path& installFolder, std::string_view reply) {
     return WriteFileAtomically(fileIn(installFolder, kSitesFileName), SitesFileText(reply));
 }
 

@@ -6,6 +6,8 @@
 // - "Sites.KQZ": the last valid sites list, the whole reply as one quoted record.
 // The requests themselves and the questions asked are the checker window's matter.
 
+#include "platform/Result.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -44,9 +46,8 @@ std::string VersionFileText(const KqzVersions& versions);
 // The versions kept in the install folder's "kqz.ver" (found ignoring letter case); "Version0"
 // for both when there is no such file or it cannot be read.
 KqzVersions ReadVersionFile(const std::filesystem::path& installFolder);
-// Writes "kqz.ver" anew (replacing it as a whole). Empty on success, else why it failed.
-std::string WriteVersionFile(const std::filesystem::path& installFolder,
-                             const KqzVersions& versions);
+// Writes "kqz.ver" anew (replacing it as a whole); a failure says why.
+Result<> WriteVersionFile(const std::filesystem::path& installFolder, const KqzVersions& versions);
 
 // The sites file's text for a sites reply: the reply unchanged in double quotes, then CR LF.
 std::string SitesFileText(std::string_view reply);
@@ -57,9 +58,8 @@ std::string ParseSitesFile(std::string_view text);
 // nothing when there is none.
 std::optional<std::string> ReadSitesFile(const std::filesystem::path& installFolder);
 // Replaces the sites file with `reply`. The existing file is replaced under its own name
-// ("sites.kqz" stays "sites.kqz"); a new one is called "Sites.KQZ". Empty on success, else why
-// it failed.
-std::string WriteSitesFile(const std::filesystem::path& installFolder, std::string_view reply);
+// ("sites.kqz" stays "sites.kqz"); a new one is called "Sites.KQZ". A failure says why.
+Result<> WriteSitesFile(const std::filesystem::path& installFolder, std::string_view reply);
 
 // Marker tests, by plain case-sensitive search.
 bool IsConnectReply(std::string_view reply);

@@ -46,9 +46,11 @@ TEST(FindNoCase, MatchesNamesWithoutRegardToCase) {
 TEST(WriteFileAtomically, ReplacesWholeOrLeavesNothingBehind) {
     TempFolder temp;
     writeFile(temp.path() / "a.kqz", "old");
-    EXPECT_EQ(WriteFileAtomically(temp.path() / "a.kqz", "new"), "");
+    EXPECT_EQ(WriteFileAtomically(temp.path() / "a.kqz", "new").error(), "");
     EXPECT_EQ(readFile(temp.path() / "a.kqz"), "new");
-    EXPECT_NE(WriteFileAtomically(temp.path() / "missing" / "b.kqz", "x"), "");
+    const Result<> refused = WriteFileAtomically(temp.path() / "missing" / "b.kqz", "x");
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.error(), "");
     // No temporary file is left in either case.
     EXPECT_EQ(snapshot(temp.path()), (std::map<std::string, std::string>{{"a.kqz", "new"}}));
 }

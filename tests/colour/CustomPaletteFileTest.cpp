@@ -54,10 +54,10 @@ TEST(CustomPaletteEncoding, DefaultPaletteIs512LittleEndianBytes) {
 TEST(CustomPaletteEncoding, DecodeRejectsShortAndDamagedBytes) {
     const ColourPalettes p;
     const std::string good = EncodeCustomPalette(p.CustomPalette);
-    std::string error;
-    EXPECT_FALSE(DecodeCustomPalette(good.substr(0, 511), &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(DecodeCustomPalette("", &error));
+    const auto shortFile = DecodeCustomPalette(good.substr(0, 511));
+    EXPECT_FALSE(shortFile);
+    EXPECT_FALSE(shortFile.error().empty());
+    EXPECT_FALSE(DecodeCustomPalette(""));
 
     std::string badColour = good;
     badColour[3] = '\x01'; // colour above 0xFFFFFF

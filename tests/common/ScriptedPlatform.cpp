@@ -108,6 +108,8 @@ void ScriptedPlatform::setClipboardContent(const ClipboardContent& content) {
     for (const auto& [format, bytes] : content.formats)
         names.push_back(format);
     record("setClipboardContent", std::move(names));
+    if (!clipboardContentFailure.empty())
+        throw std::runtime_error(clipboardContentFailure);
     clipboard.clear();
     clipboardFormats.clear();
     for (const auto& [format, bytes] : content.formats) {

@@ -41,6 +41,9 @@ public:
     std::string clipboard; // its text ("text/plain")
     // The clipboard's other formats (an image, html, ...); setting the text drops them.
     std::vector<std::pair<std::string, std::string>> clipboardFormats;
+    // When not empty, setClipboardContent fails with this text (a clipboard another program
+    // holds).
+    std::string clipboardContentFailure;
     std::uint32_t tick = 1000; // advanced by tickStep on every tickCount() call
     std::uint32_t tickStep = 10;
     std::vector<std::string> progressLabels; // every label set on a progress form

@@ -115,19 +115,19 @@ protected:
 
 TEST_F(IntroTextThroughHost, ReadsTheTextsAndClosesTheTextFile) {
     const auto page = app->activePageWindow();
-    const IntroTexts texts = ReadIntroTextsThroughHost(context, "FP1.htm");
-    ASSERT_TRUE(texts.Ok) << texts.Error;
+    const Result<IntroTexts> texts = ReadIntroTextsThroughHost(context, "FP1.htm");
+    ASSERT_TRUE(texts) << texts.error();
     // Read back as typed, as the movie shows them: "&" and "+" included.
-    EXPECT_EQ(texts.T1, "Hello & welcome");
-    EXPECT_EQ(texts.T2, "More+here");
+    EXPECT_EQ(texts->T1, "Hello & welcome");
+    EXPECT_EQ(texts->T2, "More+here");
     EXPECT_EQ(context.StatusFlag, "Waiting");
     EXPECT_EQ(app->activePageWindow(), page);
 }
 
 TEST_F(IntroTextThroughHost, AMissingTextFileEndsWithTheErrorMessage) {
-    const IntroTexts texts = ReadIntroTextsThroughHost(context, "FP2.htm");
-    EXPECT_FALSE(texts.Ok);
-    EXPECT_EQ(texts.Error, "53 - File not found: FP2.htm");
+    const Result<IntroTexts> texts = ReadIntroTextsThroughHost(context, "FP2.htm");
+    EXPECT_FALSE(texts);
+    EXPECT_EQ(texts.error(), "53 - File not found: FP2.htm");
 }
 
 TEST_F(IntroTextThroughHost, TheWaitForTheIntroDialogEnds) {

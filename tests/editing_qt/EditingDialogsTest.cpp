@@ -186,6 +186,28 @@ TEST_F(EditingDialogs, SoundDialogListsImagesAndSoundsAndNeedsASavedPage) {
     EXPECT_EQ(document->text().find("SndPop"), std::string::npos);
 }
 
+// Looking at an image borrows the clipboard; when what the user had on it cannot be put back,
+// the status bar says so, with the reason.
+TEST_F(EditingDialogs, SoundDialogTellsAClipboardItCouldNotPutBack) {
+    const auto at = document->text().find("<p>Text");
+    document->replaceRange(at, at, "<img name=logo src=b.gif>");
+    platform.clipboard = "the user's text";
+    app->setCopyAction([&] {
+        platform.setClipboardText("<img name=logo src=b.gif>");
+        return true;
+    });
+    platform.clipboardContentFailure = "the clipboard is held by another program";
+    frmFlashSOundForm form(context, nullptr, RecordingPreviewFactory());
+    frmFlashSOund& dialog = form.dialog();
+    ASSERT_EQ(dialog.ImgList->count(), 2);
+    dialog.ImgList->setCurrentIndex(1);
+    dialog.ImgList_Click();
+    EXPECT_EQ(platform.callsOf("setClipboardContent").size(), 1u);
+    EXPECT_EQ(app->statusText(), std::string(kClipboardNotRestoredText) +
+                                     ": the clipboard is held by another program.");
+    EXPECT_TRUE(platform.callsOf("messageBox").empty());
+}
+
 } // namespace
 } // namespace tlx
 

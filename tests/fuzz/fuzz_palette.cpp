@@ -9,10 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    std::string error;
-    const auto records = tlx::DecodeCustomPalette(bytes, &error);
+    const auto records = tlx::DecodeCustomPalette(bytes);
     if (!records) {
-        FUZZ_CHECK(!error.empty(), std::string(bytes));
+        FUZZ_CHECK(!records.error().empty(), std::string(bytes));
         return 0;
     }
     std::vector<tlx::PaletteEntry> custom(tlx::PaletteRecordCount);

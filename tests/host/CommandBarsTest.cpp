@@ -1,6 +1,11 @@
 #include "host/CommandBars.h"
 
+#include "host/Application.h"
+
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <new>
 #include <stdexcept>
 
 namespace tlx::host {
@@ -263,6 +268,49 @@ TEST(CommandBars, ClickHandlersCannotBreakExecute) {
     EXPECT_TRUE(button->Execute());
     EXPECT_EQ(controls->Count(), 0);
     EXPECT_FALSE(button->Execute());
+}
+
+// A command that fails on a toolbar or menu button says why in the editor's status bar; one
+// that merely does nothing leaves the status bar as it was.
+TEST(CommandBars, AFailingCommandIsToldInTheStatusBar) {
+    struct Case {
+        const char* name;
+        bool inHandler; // thrown by a Click handler rather than the built-in action
+        std::function<bool()> body;
+        bool executed;
+        std::string status;
+    };
+    const std::filesystem::path page = "/web/page.htm";
+    const std::vector<Case> cases = {
+        {"handler throws", true, []() -> bool { throw std::runtime_error("boom"); }, false,
+         "The command failed: boom"},
+        {"action cannot write", false,
+         [&]() -> bool {
+             throw std::filesystem::filesystem_error(
+                 "cannot write", page, std::make_error_code(std::errc::read_only_file_system));
+         },
+         false,
+         "The command failed: filesystem error: cannot write: Read-only file system [" +
+             page.string() + "]"},
+        {"action out of memory", false, []() -> bool { throw std::bad_alloc(); }, false,
+         "The command failed: std::bad_alloc"},
+        {"action declines", false, [] { return false; }, false, "before"},
+        {"action works", false, [] { return true; }, true, "before"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto application = Application::create();
+        application->SetStatusText("before");
+        const auto control = application->commandBars().findControl("Insert", "Hyperlink...");
+        ASSERT_NE(control, nullptr);
+        Subscription handler;
+        if (c.inHandler)
+            handler = control->Click().connect([&](HostControl&, bool&) { c.body(); });
+        else
+            control->setAction(c.body);
+        EXPECT_EQ(control->Execute(), c.executed);
+        EXPECT_EQ(application->statusText(), c.status);
+    }
 }
 
 } // namespace

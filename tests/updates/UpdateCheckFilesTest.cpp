@@ -14,14 +14,14 @@ TEST(VersionFile, WritesQuotedRecordsAndReadsThemBack) {
     TempFolder temp;
     EXPECT_EQ(ReadVersionFile(temp.path()), (KqzVersions{"Version0", "Version0"}));
 
-    ASSERT_EQ(WriteVersionFile(temp.path(), {"F 2.1", "N \"7\""}), "");
+    ASSERT_EQ(WriteVersionFile(temp.path(), {"F 2.1", "N \"7\""}).error(), "");
     EXPECT_EQ(readFile(temp.path() / "kqz.ver"), "\"F 2.1\"\r\n\"N \"7\"\"\r\n");
     EXPECT_EQ(ReadVersionFile(temp.path()), (KqzVersions{"F 2.1", "N \"7\""}));
 
     // An existing file is found and replaced under its own name.
     fs::rename(temp.path() / "kqz.ver", temp.path() / "KQZ.VER");
     EXPECT_EQ(ReadVersionFile(temp.path()).filesVersion, "F 2.1");
-    ASSERT_EQ(WriteVersionFile(temp.path(), {"", "N8"}), "");
+    ASSERT_EQ(WriteVersionFile(temp.path(), {"", "N8"}).error(), "");
     EXPECT_FALSE(fs::exists(temp.path() / "kqz.ver"));
     EXPECT_EQ(ReadVersionFile(temp.path()), (KqzVersions{"", "N8"}));
 }
@@ -38,7 +38,7 @@ TEST(SitesFile, KeepsTheReplyUnchangedInOneQuotedRecord) {
     TempFolder temp;
     EXPECT_EQ(ReadSitesFile(temp.path()), std::nullopt);
     const std::string reply = "Sites Update File\r\n[Tutorials]{http://a.example/}\r\n\"q\"";
-    ASSERT_EQ(WriteSitesFile(temp.path(), reply), "");
+    ASSERT_EQ(WriteSitesFile(temp.path(), reply).error(), "");
     EXPECT_EQ(readFile(temp.path() / "Sites.KQZ"), "\"" + reply + "\"\r\n");
     EXPECT_EQ(ReadSitesFile(temp.path()), reply);
 
@@ -46,7 +46,7 @@ TEST(SitesFile, KeepsTheReplyUnchangedInOneQuotedRecord) {
     fs::remove(temp.path() / "Sites.KQZ");
     writeFile(temp.path() / "sites.kqz", "[Old]{http://old.example/}\r\n");
     EXPECT_EQ(ReadSitesFile(temp.path()), "[Old]{http://old.example/}\r\n");
-    ASSERT_EQ(WriteSitesFile(temp.path(), "Sites Update File"), "");
+    ASSERT_EQ(WriteSitesFile(temp.path(), "Sites Update File").error(), "");
     EXPECT_EQ(readFile(temp.path() / "sites.kqz"), "\"Sites Update File\"\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
 }

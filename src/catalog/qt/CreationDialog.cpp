@@ -113,7 +113,8 @@ CreationDialog::~CreationDialog() {
         unloaded_ = true;
         try {
             onUnload_();
-        } catch (...) {
+        } catch (const std::exception&) {
+            // No message may open while the dialog is taken down: the log has it.
             LogCurrentException("CreationDialog unload");
         }
     }

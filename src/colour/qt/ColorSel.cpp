@@ -218,7 +218,8 @@ void ColorSel::Form_Unload() {
         return;
     try {
         SaveColourBoxSettings(*ColorBox);
-    } catch (...) {
+    } catch (const std::exception&) {
+        // The settings are the user's last choices only; the closing window keeps closing.
         LogCurrentException("Color Selector: keeping the colour box's settings");
     }
 }

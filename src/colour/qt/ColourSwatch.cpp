@@ -39,7 +39,7 @@ public:
         context_.ColorTarget.clear();
         try {
             context_.SetPanelTopmost(true);
-        } catch (...) {
+        } catch (const std::exception&) {
             LogCurrentException("Colour swatch: putting the panel back on top");
         }
     }

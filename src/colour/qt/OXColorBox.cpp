@@ -56,7 +56,8 @@ void ShowFailure(Platform& platform, const char* where) {
     try {
         platform.messageBox("Unexpected failure: " + text, MsgButtons::OkOnly, MsgIcon::Critical,
                             "Color Manager");
-    } catch (...) {
+    } catch (const std::exception&) {
+        // A desktop that cannot show the message: the log has both.
         LogCurrentException(where);
     }
 }
@@ -121,7 +122,9 @@ void OXColorBoxSurface::paintEvent(QPaintEvent*) {
         case CellFrame::None:
             break;
         }
-    } catch (...) {
+    } catch (const std::exception&) {
+        // No message may open from a paint event (it would paint again): the log has it, and
+        // the palette shows what was drawn.
         LogCurrentException("Colour box: painting the palette");
     }
 }
@@ -346,7 +349,7 @@ void OXColorBox::LockSize() {
     inLockSize_ = true;
     try {
         resize(ControlWidth, ControlHeight);
-    } catch (...) {
+    } catch (const std::exception&) {
         LogCurrentException("Colour box: keeping its size");
     }
     inLockSize_ = false;
@@ -413,7 +416,8 @@ void OXColorBox::paintEvent(QPaintEvent*) {
         painter.fillRect(w - 2, 1, 1, h - 2, Light3D());
         // The bar with the active colour, (3, 3) to (width - 3, 16).
         painter.fillRect(QRect(QPoint(3, 3), QPoint(w - 3, 16)), ToQColor(model_.ActiveColor()));
-    } catch (...) {
+    } catch (const std::exception&) {
+        // As for the palette: no message from a paint event.
         LogCurrentException("Colour box: painting the face");
     }
 }

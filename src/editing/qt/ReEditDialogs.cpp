@@ -119,10 +119,10 @@ bool ReEditHeading(AddinContext& context, FlashProp& properties, const PreviewFa
 bool ReEditIntro(AddinContext& context, FlashProp& properties, const PreviewFactory& previews) {
     const std::string& inner = properties.Loaded().InnerMarkup;
     const std::string textFile = MarkupQueryValue("TF", inner);
-    const IntroTexts texts = ReadIntroTextsThroughHost(context, textFile);
-    if (!texts.Ok) {
+    const Result<IntroTexts> texts = ReadIntroTextsThroughHost(context, textFile);
+    if (!texts) {
         properties.unsetCursor();
-        context.platform.messageBox(texts.Error, MsgButtons::OkOnly, MsgIcon::Exclamation,
+        context.platform.messageBox(texts.error(), MsgButtons::OkOnly, MsgIcon::Exclamation,
                                     "Mirvane");
         return false;
     }
@@ -139,9 +139,9 @@ bool ReEditIntro(AddinContext& context, FlashProp& properties, const PreviewFact
         dialog->PresetEffect(MarkupQueryValue("TE", inner));
         dialog->TSize->setText(toQString(MarkupQueryValue("TS", inner)));
         dialog->VFile->setText(
-            toQString(WritePreviewTextFile(context.InstallFolder, texts.T1, texts.T2)));
-        dialog->Text1->setText(toQString(texts.T1));
-        dialog->AddText->setPlainText(toQString(texts.T2));
+            toQString(WritePreviewTextFile(context.InstallFolder, texts->T1, texts->T2)));
+        dialog->Text1->setText(toQString(texts->T1));
+        dialog->AddText->setPlainText(toQString(texts->T2));
         RefreshPreview(*dialog, properties);
         if (FlashPreview* preview = dialog->FlashDemo) {
             preview->SetVariable("TF", dialog->TextFileName());
@@ -158,8 +158,11 @@ bool ReEditIntro(AddinContext& context, FlashProp& properties, const PreviewFact
             preview->SetVariable("TS", fromQString(dialog->TSize->text()));
         }
         dialog->RestartPreview();
-    } catch (...) {
-        LogCurrentException("ReEditIntro");
+    } catch (const std::exception&) {
+        // Its preview text file could not be written, say; the dialog opens all the same and
+        // the user is told why it may show less than the object holds.
+        context.Editor.SetStatusText(std::string(kIntroNotFilledText) + ": " +
+                                     LogCurrentException("ReEditIntro") + ".");
     }
     Show(context, std::move(dialog), properties);
     return true;

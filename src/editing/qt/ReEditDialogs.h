@@ -8,6 +8,11 @@
 
 namespace tlx {
 
+// The status bar's note when an intro movie's dialog opens without all of the object's settings
+// filled in; the reason follows.
+inline constexpr std::string_view kIntroNotFilledText =
+    "The intro's dialog opened without all of its settings";
+
 // The opener the properties dialog uses: fills the creation dialog of `kind` from the object
 // the properties dialog kept, puts it in update mode (its Update reads the properties dialog's
 // size and window mode and writes back its background) and shows it modally with the

@@ -33,9 +33,10 @@ BrowserPreview::BrowserPreview(OpenPageText openPageText, QObject* parent)
                 WebServer::resolveFile(server_->mountFolder(mount), path.split(QLatin1Char('/')));
             if (file.isEmpty())
                 return std::nullopt;
-            bytes = ReadFileBytes(std::filesystem::path(file.toStdString()));
-            if (!bytes)
+            Result<std::string> read = ReadFileBytes(std::filesystem::path(file.toStdString()));
+            if (!read)
                 return std::nullopt;
+            bytes = std::move(*read);
         }
         const std::string served = servedPage(*bytes, path);
         return QByteArray(served.data(), static_cast<qsizetype>(served.size()));

@@ -53,15 +53,9 @@ void executeLater(QObject* context, const std::weak_ptr<Control>& weak) {
     QMetaObject::invokeMethod(
         context,
         [weak] {
-            if (const auto control = weak.lock()) {
-                try {
-                    control->Execute();
-                } catch (const std::exception&) {
-                    LogCurrentException("CommandBarToolbars: a toolbar button");
-                } catch (...) {
-                    LogCurrentException("CommandBarToolbars: a toolbar button");
-                }
-            }
+            // Execute() lets nothing out: a failing handler is logged and told in the status bar.
+            if (const auto control = weak.lock())
+                control->Execute();
         },
         Qt::QueuedConnection);
 }
@@ -92,8 +86,6 @@ CommandBarToolbars::CommandBarToolbars(CommandBars& bars, QMainWindow* window)
         try {
             onChange(change);
         } catch (const std::exception&) {
-            LogCurrentException("CommandBarToolbars: following the command bars");
-        } catch (...) {
             LogCurrentException("CommandBarToolbars: following the command bars");
         }
     });

@@ -234,12 +234,9 @@ void MainWindow::buildMenus() {
         connect(action, &QAction::triggered, this, [this, slot] {
             try {
                 slot();
-            } catch (const std::exception&) {
+            } catch (...) {
                 report(tr("The command failed: %1")
                            .arg(QString::fromStdString(LogCurrentException("MainWindow"))));
-            } catch (...) {
-                LogCurrentException("MainWindow");
-                report(tr("The command failed."));
             }
         });
         return action;

@@ -234,10 +234,6 @@ WebServer::Answer WebServer::serve(const QString& mount, const QStringList& segm
             LogCurrentException("WebServer: a page held in memory");
             answer.status = 500;
             return answer;
-        } catch (...) {
-            LogCurrentException("WebServer: a page held in memory");
-            answer.status = 500;
-            return answer;
         }
     }
     // The script that gives an OBJECT's parameters to its EMBED, where a page loads it as a
@@ -320,10 +316,6 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
     try {
         reply = answer(request);
     } catch (const std::exception&) {
-        LogCurrentException("WebServer");
-        reply = Answer{};
-        reply.status = 500;
-    } catch (...) {
         LogCurrentException("WebServer");
         reply = Answer{};
         reply.status = 500;

@@ -586,6 +586,7 @@ bool QtPlatform::waitUntil(const std::function<bool()>& done, int timeoutMs) {
                 loop.quit();
             }
         } catch (...) {
+            // Carried, not handled: the waiting caller gets it again, whatever it is.
             failure = std::current_exception();
             loop.quit();
         }

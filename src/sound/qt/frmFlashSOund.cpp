@@ -47,16 +47,23 @@ fs::path ImageFileOf(const std::string& markup, const std::string& pageAddress) 
     return page.parent_path() / PercentDecoded(src);
 }
 
-// Holds the clipboard's content while the clipboard is borrowed and puts it back when it goes.
+// Holds the clipboard's content while the clipboard is borrowed and puts it back when it goes;
+// when that fails, the user is told in the status bar that the clipboard's content is lost.
 class ClipboardKeeper {
 public:
-    explicit ClipboardKeeper(Platform& platform)
-        : platform_(platform), saved_(platform.clipboardContent()) {}
+    ClipboardKeeper(Platform& platform, const HostEditor& editor)
+        : platform_(platform), editor_(editor), saved_(platform.clipboardContent()) {}
     ~ClipboardKeeper() {
         try {
             platform_.setClipboardContent(saved_);
-        } catch (...) {
-            LogCurrentException("frmFlashSOund: putting the clipboard back");
+        } catch (const std::exception&) {
+            const std::string what =
+                LogCurrentException("frmFlashSOund: putting the clipboard back");
+            try {
+                editor_.SetStatusText(std::string(kClipboardNotRestoredText) + ": " + what + ".");
+            } catch (const std::exception&) {
+                LogCurrentException("frmFlashSOund: status bar");
+            }
         }
     }
     ClipboardKeeper(const ClipboardKeeper&) = delete;
@@ -64,6 +71,7 @@ public:
 
 private:
     Platform& platform_;
+    const HostEditor& editor_;
     ClipboardContent saved_;
 };
 
@@ -202,7 +210,7 @@ void frmFlashSOund::ImgList_Click() {
             return;
         // The editor's Copy of the selected image shows what it is; what the user had on the
         // clipboard is put back afterwards, every format of it, whatever happens meanwhile.
-        const ClipboardKeeper keeper(context_.platform);
+        const ClipboardKeeper keeper(context_.platform, context_.Editor);
         const CommandBarPtr edit = application->CommandBars().Item("Edit");
         const ControlsPtr controls = edit ? edit->Controls() : nullptr;
         const ControlPtr copy = controls ? controls->Item(std::string_view("Copy")) : nullptr;

@@ -19,6 +19,11 @@ class QToolButton;
 
 namespace tlx {
 
+// The status bar's note when the clipboard, borrowed to look at an image, could not be given
+// back what the user had on it; the reason follows.
+inline constexpr std::string_view kClipboardNotRestoredText =
+    "What was on the clipboard could not be put back";
+
 class frmFlashSOund : public QDialog {
 public:
     explicit frmFlashSOund(AddinContext& context, QWidget* parent = nullptr,

@@ -106,11 +106,13 @@ void NetChecker::request(std::string_view relative, ReplyHandler done) {
                 reply->abort();
             reply->deleteLater();
         }
-        QTimer::singleShot(0, this, [pending] {
+        QTimer::singleShot(0, this, [this, pending] {
             try {
                 pending->done(!pending->failed, pending->body);
-            } catch (...) {
-                LogCurrentException("NetChecker");
+            } catch (const std::exception&) {
+                // A step that cannot go on (a file of the install folder it cannot read, say)
+                // ends the check, which says why, instead of leaving its window waiting.
+                finishSaying(std::string(kCheckStoppedNote) + LogCurrentException("NetChecker"));
             }
         });
     };
@@ -175,9 +177,8 @@ void NetChecker::onNewsReply(bool ok, const QByteArray& body) {
 void NetChecker::onSitesReply(bool ok, const QByteArray& body) {
     const std::string reply = body.toStdString();
     if (ok && IsSitesReply(reply)) {
-        if (const std::string problem = WriteSitesFile(context_.InstallFolder, reply);
-            !problem.empty())
-            LogWarning("NetChecker", "the sites list was not kept: " + problem);
+        if (const Result<> kept = WriteSitesFile(context_.InstallFolder, reply); !kept)
+            LogWarning("NetChecker", "the sites list was not kept: " + kept.error());
     }
     finishSaying(evaluateNews() ? std::string() : std::string(kNoNewsNote));
 }
@@ -199,10 +200,9 @@ bool NetChecker::evaluateNews() {
     const bool asked = evaluation.askNews || evaluation.askFlash;
     // A reply that announces nothing changes nothing.
     if (AnnouncedVersion(newsReply_, kNewsMarker) || AnnouncedVersion(newsReply_, kFlashMarker)) {
-        if (const std::string problem =
-                WriteVersionFile(context_.InstallFolder, evaluation.versions);
-            !problem.empty())
-            LogWarning("NetChecker", "the announced versions were not kept: " + problem);
+        if (const Result<> stored = WriteVersionFile(context_.InstallFolder, evaluation.versions);
+            !stored)
+            LogWarning("NetChecker", "the announced versions were not kept: " + stored.error());
     }
     return asked;
 }

@@ -28,6 +28,8 @@ inline constexpr std::string_view kNetCheckerCaption = "Updates Check....";
 inline constexpr std::string_view kNetCheckerTitle = "Mirvane";
 inline constexpr std::string_view kConnectingText = "Connecting...";
 inline constexpr std::string_view kCheckingNewsText = "Checking for news...";
+// The status bar's note when the check stopped on a failure of its own; the reason follows.
+inline constexpr std::string_view kCheckStoppedNote = "The update check stopped: ";
 
 struct NetCheckerOptions {
     std::string baseAddress;  // ends in "/"
