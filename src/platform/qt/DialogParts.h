@@ -19,8 +19,8 @@ class QWidget;
 
 namespace tlx {
 
-// A tool button showing one of the style's standard pictures at 20 by 20 pixels, its text the
-// tool tip.
+// A tool button showing one of the style's standard pictures at 20 by 20 pixels, with
+// `toolTip` as its tool tip.
 QToolButton* PictureButton(QStyle::StandardPixmap icon, const char* toolTip, QWidget* parent);
 
 // A row of buttons: `left` at its start and `right` at its end, the free space between them.
