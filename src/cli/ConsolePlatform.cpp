@@ -1,7 +1,5 @@
 #include "cli/ConsolePlatform.h"
 
-#include "platform/Zip.h"
-
 #include <chrono>
 #include <thread>
 
@@ -42,28 +40,7 @@ MsgResult ConsolePlatform::messageBox(const std::string& prompt, MsgButtons butt
     std::ostream& stream = problem ? err_ : out_;
     stream << (title.empty() ? std::string() : title + ": ") << terminalText(prompt) << '\n';
     stream.flush();
-    return FirstButtonOf(buttons);
-}
-
-std::optional<std::string> ConsolePlatform::inputBox(const std::string&, const std::string&,
-                                                     const std::string&) {
-    return std::nullopt;
-}
-
-std::optional<std::string> ConsolePlatform::openFileDialog(const FileDialogOptions&) {
-    return std::nullopt;
-}
-
-std::optional<std::string> ConsolePlatform::saveFileDialog(const FileDialogOptions&) {
-    return std::nullopt;
-}
-
-std::optional<int> ConsolePlatform::colourDialog(int) {
-    return std::nullopt;
-}
-
-int ConsolePlatform::popupMenu(const std::vector<MenuEntry>&) {
-    return 0;
+    return UnattendedPlatform::messageBox(prompt, buttons, icon, title);
 }
 
 int ConsolePlatform::shellOpen(const std::string& target) {
@@ -71,20 +48,6 @@ int ConsolePlatform::shellOpen(const std::string& target) {
     out_ << "Open: " << target << '\n';
     return 0;
 }
-
-void ConsolePlatform::setClipboardText(const std::string&) {}
-
-std::string ConsolePlatform::clipboardText() {
-    return {};
-}
-
-ClipboardContent ConsolePlatform::clipboardContent() {
-    return {};
-}
-
-void ConsolePlatform::setClipboardContent(const ClipboardContent&) {}
-
-void ConsolePlatform::doEvents() {}
 
 bool ConsolePlatform::waitUntil(const std::function<bool()>& done, int timeoutMs) {
     // No event loop runs here: the condition can only change with time.
@@ -96,8 +59,6 @@ bool ConsolePlatform::waitUntil(const std::function<bool()>& done, int timeoutMs
     }
     return true;
 }
-
-void ConsolePlatform::showModal(ModalForm&) {} // a form cannot be shown: as if closed at once
 
 std::unique_ptr<ProgressForm> ConsolePlatform::showProgressForm() {
     return std::make_unique<ConsoleProgress>(out_);
@@ -113,10 +74,6 @@ HttpReply ConsolePlatform::httpGet(const std::string&, int) {
     HttpReply reply;
     reply.error = "No network access from this command.";
     return reply;
-}
-
-std::unique_ptr<ZipArchive> ConsolePlatform::openZip(const std::string& path) {
-    return openZipFile(path);
 }
 
 } // namespace tlx::app

@@ -482,6 +482,23 @@ TEST_F(Dialogs, LocalFileNeedsALowerCaseSwfAndKeepsNumbers) {
     EXPECT_TRUE(fs::exists(web.path() / "clip.swf"));
 }
 
+TEST_F(Dialogs, ALocalFileWhoseNameLacksSwfIsCopiedButNotInserted) {
+    // ".swf" only in the folder's name: the movie's own name has no extension.
+    const fs::path movie = install.path() / "clips.swf" / "clip";
+    writeFile(movie, "FWS");
+    FromFile dialog(context, recording);
+    platform.openFileAnswers.push_back(movie.string());
+    dialog.Command2_Click();
+    dialog.Command1_Click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(Page(), kPage);
+    EXPECT_TRUE(dialog.PlacedId().empty());
+    const std::vector<PlatformCall> shown = platform.callsOf("messageBox");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].args[0], kNoSwfExtensionMessage);
+    EXPECT_EQ(readFile(web.path() / "clip"), "FWS") << "copied before the name is checked";
+}
+
 TEST_F(Dialogs, PickHyperlinkReadsTheHostsLinkAndLeavesNoTrace) {
     std::string chosen = "products.htm";
     app->setHyperlinkAction([&] {

@@ -47,14 +47,15 @@ MsgResult ScriptedPlatform::messageBox(const std::string& prompt, MsgButtons but
                                        const std::string& title) {
     record("messageBox", {prompt, std::to_string(static_cast<int>(buttons)),
                           std::to_string(static_cast<int>(icon)), title});
-    return takeFront(messageBoxAnswers, FirstButtonOf(buttons));
+    return takeFront(messageBoxAnswers,
+                     UnattendedPlatform::messageBox(prompt, buttons, icon, title));
 }
 
 std::optional<std::string> ScriptedPlatform::inputBox(const std::string& prompt,
                                                       const std::string& title,
                                                       const std::string& defaultText) {
     record("inputBox", {prompt, title, defaultText});
-    return takeFront<std::optional<std::string>>(inputBoxAnswers, std::nullopt);
+    return takeFront(inputBoxAnswers, UnattendedPlatform::inputBox(prompt, title, defaultText));
 }
 
 std::optional<std::string> ScriptedPlatform::openFileDialog(const FileDialogOptions& options) {
@@ -62,24 +63,24 @@ std::optional<std::string> ScriptedPlatform::openFileDialog(const FileDialogOpti
            {options.title, options.filter, options.initialFolder, options.fileName});
     if (!openFileFailure.empty())
         throw std::runtime_error(openFileFailure);
-    return takeFront<std::optional<std::string>>(openFileAnswers, std::nullopt);
+    return takeFront(openFileAnswers, UnattendedPlatform::openFileDialog(options));
 }
 
 std::optional<std::string> ScriptedPlatform::saveFileDialog(const FileDialogOptions& options) {
     record("saveFileDialog",
            {options.title, options.filter, options.initialFolder, options.fileName});
-    return takeFront<std::optional<std::string>>(saveFileAnswers, std::nullopt);
+    return takeFront(saveFileAnswers, UnattendedPlatform::saveFileDialog(options));
 }
 
 std::optional<int> ScriptedPlatform::colourDialog(int initialColour) {
     record("colourDialog", {std::to_string(initialColour)});
-    return takeFront<std::optional<int>>(colourAnswers, std::nullopt);
+    return takeFront(colourAnswers, UnattendedPlatform::colourDialog(initialColour));
 }
 
 int ScriptedPlatform::popupMenu(const std::vector<MenuEntry>& entries) {
     record("popupMenu", {std::to_string(entries.size())});
     menusShown.push_back(entries);
-    return takeFront(popupMenuAnswers, 0);
+    return takeFront(popupMenuAnswers, UnattendedPlatform::popupMenu(entries));
 }
 
 int ScriptedPlatform::shellOpen(const std::string& target) {
@@ -178,7 +179,7 @@ HttpReply ScriptedPlatform::httpGet(const std::string& url, int timeoutMs) {
 
 std::unique_ptr<ZipArchive> ScriptedPlatform::openZip(const std::string& path) {
     record("openZip", {path});
-    return openZipFile(path);
+    return UnattendedPlatform::openZip(path);
 }
 
 } // namespace tlx

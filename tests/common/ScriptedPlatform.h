@@ -1,9 +1,10 @@
 #pragma once
 // A platform double for tests: it records every call in order and answers from queues that
 // the test fills beforehand. With an empty queue it gives the answer of a user who dismisses
-// the window: the first button of a message box, cancel for dialogs, 0 for a popup menu.
+// the window, as an unattended platform does: the first button of a message box, cancel for
+// dialogs, 0 for a popup menu. It overrides every service, as it records every call.
 
-#include "platform/Platform.h"
+#include "platform/UnattendedPlatform.h"
 
 #include <deque>
 #include <map>
@@ -15,7 +16,7 @@ struct PlatformCall {
     std::vector<std::string> args; // the call's arguments as texts, in parameter order
 };
 
-class ScriptedPlatform : public Platform {
+class ScriptedPlatform : public UnattendedPlatform {
 public:
     // Answers, taken front first.
     std::deque<MsgResult> messageBoxAnswers;

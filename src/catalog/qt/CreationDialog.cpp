@@ -5,6 +5,7 @@
 #include "markup/LinkPicker.h"
 #include "markup/TextHelpers.h"
 #include "platform/Log.h"
+#include "platform/qt/DialogParts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,16 +22,6 @@ namespace tlx {
 
 namespace {
 
-QPushButton* PictureButton(const QString& text, const QString& name, const QString& toolTip,
-                           QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    if (!toolTip.isEmpty())
-        button->setToolTip(toolTip);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QLabel* Swatch(const QString& name, const std::string& colour, QWidget* parent) {
     auto* swatch = new QLabel(parent);
     swatch->setObjectName(name);
@@ -42,6 +33,16 @@ QLabel* Swatch(const QString& name, const std::string& colour, QWidget* parent) 
 }
 
 } // namespace
+
+QPushButton* DialogButton(const QString& text, const QString& name, const QString& toolTip,
+                          QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    if (!toolTip.isEmpty())
+        button->setToolTip(toolTip);
+    button->setAutoDefault(false);
+    return button;
+}
 
 QComboBox* PickList(const QString& name, QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -62,6 +63,11 @@ void SelectIndex(QComboBox* list, int index, const std::function<void()>& handle
     handler();
 }
 
+void SelectFileName(QComboBox* list, const CatalogList& entries, const std::string& fileName,
+                    const std::function<void()>& handler) {
+    SelectIndex(list, static_cast<int>(entries.indexOfFileName(fileName)), handler);
+}
+
 CreationDialog::CreationDialog(AddinContext& context, const PreviewFactory& previews,
                                QSize previewSize, bool withText, QWidget* parent)
     : QDialog(parent), context_(context),
@@ -72,23 +78,23 @@ CreationDialog::CreationDialog(AddinContext& context, const PreviewFactory& prev
     FlashDemo = slot.Preview;
     FlashDemoWidget->setObjectName(QStringLiteral("FlashDemo"));
 
-    Command1 = PictureButton(tr("Insert"), QStringLiteral("Command1"), QString(), this);
-    btUpdate = PictureButton(tr("Update"), QStringLiteral("btUpdate"), QString(), this);
+    Command1 = DialogButton(tr("Insert"), QStringLiteral("Command1"), QString(), this);
+    btUpdate = DialogButton(tr("Update"), QStringLiteral("btUpdate"), QString(), this);
     btUpdate->hide();
-    Command7 = PictureButton(tr("Close"), QStringLiteral("Command7"), QString(), this);
+    Command7 = DialogButton(tr("Close"), QStringLiteral("Command7"), QString(), this);
     btHelp =
-        PictureButton(tr("Help"), QStringLiteral("btHelp"), QStringLiteral("Mirvane Help"), this);
-    btBackColor = PictureButton(QStringLiteral("..."), QStringLiteral("btBackColor"),
-                                QStringLiteral("Select Color"), this);
+        DialogButton(tr("Help"), QStringLiteral("btHelp"), QStringLiteral("Mirvane Help"), this);
+    btBackColor = DialogButton(QStringLiteral("..."), QStringLiteral("btBackColor"),
+                               QStringLiteral("Select Color"), this);
     fBackColor = Swatch(QStringLiteral("fBackColor"), "#FFFFFF", this);
     if (withText) {
-        btBorderColor = PictureButton(QStringLiteral("..."), QStringLiteral("btBorderColor"),
-                                      QStringLiteral("Select Color"), this);
+        btBorderColor = DialogButton(QStringLiteral("..."), QStringLiteral("btBorderColor"),
+                                     QStringLiteral("Select Color"), this);
         fTextColor = Swatch(QStringLiteral("fTextColor"), "#000000", this);
         Label6 = new QLabel(QStringLiteral("Text Color :"), this);
         Label6->setObjectName(QStringLiteral("Label6"));
-        Command2 = PictureButton(QStringLiteral("..."), QStringLiteral("Command2"),
-                                 QStringLiteral("Select URL"), this);
+        Command2 = DialogButton(QStringLiteral("..."), QStringLiteral("Command2"),
+                                QStringLiteral("Select URL"), this);
         Text3 = new QLineEdit(this);
         Text3->setObjectName(QStringLiteral("Text3"));
         Text4 = new QLineEdit(QStringLiteral("_self"), this);
@@ -161,13 +167,7 @@ void CreationDialog::Guarded(const char* where, const std::function<void()>& bod
 }
 
 void CreationDialog::AddButtonRow(QGridLayout* grid, int row, int columns) {
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btHelp);
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(btUpdate);
-    buttons->addWidget(Command7);
-    grid->addLayout(buttons, row, 0, 1, columns);
+    grid->addLayout(ButtonRow({btHelp}, {Command1, btUpdate, Command7}), row, 0, 1, columns);
 }
 
 int CreationDialog::AddColourRows(QGridLayout* grid, int row, bool withTextColour) {
@@ -196,6 +196,14 @@ int CreationDialog::AddLinkRows(QGridLayout* grid, int row) {
     grid->addWidget(new QLabel(QStringLiteral("Window :"), this), row, 0);
     grid->addWidget(Text4, row, 1);
     return row + 1;
+}
+
+void CreationDialog::ShowLibraryMovie(const std::string& fileName) {
+    FlashDemo->Movie(LibraryPath(fileName));
+    if (const std::string text = TextColourText(); text.size() == 7)
+        FlashDemo->SetVariable("TC", text.substr(1));
+    if (const std::string back = BackColourText(); back.size() == 7)
+        FlashDemo->BGColor(back);
 }
 
 std::string CreationDialog::TextColourText() const {
@@ -230,6 +238,10 @@ void CreationDialog::Place(const std::optional<UpdateTarget>& target) {
     // outside the web has no folder of its own there.
     if (!PageIsSavedInWeb(context_.Editor)) {
         ShowUnsavedPageMessage(context_.platform);
+        reject();
+        return;
+    }
+    if (!target && !MayInsert(*object)) {
         reject();
         return;
     }

@@ -62,7 +62,7 @@ public:
     FlashPreview* FlashDemo = nullptr;
 
     // ---- common handlers; none lets an exception out
-    virtual void Command1_Click();
+    void Command1_Click();
     void btUpdate_Click();
     void Command7_Click();
     void btHelp_Click();
@@ -95,6 +95,9 @@ protected:
     // The object to insert from the current choices; nothing when no movie is chosen (the
     // dialog then closes without inserting).
     virtual std::optional<PreparedObject> Prepare() = 0;
+    // Run by Insert after the page check: false stops the insertion (the dialog then closes
+    // without inserting).
+    virtual bool MayInsert(const PreparedObject& /*object*/) { return true; }
     // Run by Update after the placeholder check, before the page check.
     virtual void BeforeUpdate() {}
     virtual void RestartPreview() = 0;
@@ -108,7 +111,9 @@ protected:
     int AddColourRows(QGridLayout* grid, int row, bool withTextColour);
     int AddLinkRows(QGridLayout* grid, int row);
 
-    void SetPlacedId(std::string id) { placedId_ = std::move(id); }
+    // The preview shows a movie of the library with the dialog's text colour (as TC) and
+    // background colour, each where it is a whole colour text.
+    void ShowLibraryMovie(const std::string& fileName);
     std::string TextColourText() const;
     std::string BackColourText() const;
     void SetColorControlsVisible(bool visible);
@@ -125,6 +130,11 @@ private:
     std::string placedId_;
 };
 
+// A push button that Enter does not press, with its object name and, unless empty, its tool
+// tip.
+QPushButton* DialogButton(const QString& text, const QString& name, const QString& toolTip,
+                          QWidget* parent);
+
 // A drop-down list for a catalog: sized by a fixed number of characters, so that a list of
 // thousands of entries is not measured line by line.
 QComboBox* PickList(const QString& name, QWidget* parent);
@@ -132,5 +142,9 @@ QComboBox* PickList(const QString& name, QWidget* parent);
 // Picks `index` in a list without its change signal and then runs `handler`, as a list's
 // click handler runs when code selects an item.
 void SelectIndex(QComboBox* list, int index, const std::function<void()>& handler);
+// The same for the entry of a catalog's pick list whose movie is `fileName` (the placeholder
+// when none is).
+void SelectFileName(QComboBox* list, const CatalogList& entries, const std::string& fileName,
+                    const std::function<void()>& handler);
 
 } // namespace tlx

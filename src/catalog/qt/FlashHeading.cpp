@@ -68,11 +68,7 @@ void FlashHeading::FlashStyle_Click() {
     const std::size_t i = StyleIndex();
     const CatalogEntry& entry = styles_[i];
     if (i != 0) {
-        FlashDemo->Movie(LibraryPath(entry.FileName));
-        if (const std::string text = TextColourText(); text.size() == 7)
-            FlashDemo->SetVariable("TC", text.substr(1));
-        if (const std::string back = BackColourText(); back.size() == 7)
-            FlashDemo->BGColor(back);
+        ShowLibraryMovie(entry.FileName);
         FlashDemo->SetVariable("T1", Text1->text().toStdString());
         if (const std::size_t b = BackIndex(); b != 0)
             FlashDemo->SetVariable("BM", backgrounds_[b].FileName);
@@ -102,13 +98,11 @@ void FlashHeading::RestartPreview() {
 }
 
 void FlashHeading::PresetStyle(const std::string& movieFile) {
-    SelectIndex(FlashStyle, static_cast<int>(styles_.indexOfFileName(movieFile)),
-                [this] { FlashStyle_Click(); });
+    SelectFileName(FlashStyle, styles_, movieFile, [this] { FlashStyle_Click(); });
 }
 
 void FlashHeading::PresetBackground(const std::string& backgroundFile) {
-    SelectIndex(BackStyle, static_cast<int>(backgrounds_.indexOfFileName(backgroundFile)),
-                [this] { BackStyle_Click(); });
+    SelectFileName(BackStyle, backgrounds_, backgroundFile, [this] { BackStyle_Click(); });
 }
 
 std::optional<PreparedObject> FlashHeading::Prepare() {

@@ -74,9 +74,7 @@ void FlashMisc::FlashStyle_Click() {
     if (i < 0 || static_cast<std::size_t>(i) >= items_.size())
         return;
     const CatalogEntry& entry = items_[static_cast<std::size_t>(i)];
-    FlashDemo->Movie(LibraryPath(entry.FileName));
-    if (const std::string back = BackColourText(); back.size() == 7)
-        FlashDemo->BGColor(back);
+    ShowLibraryMovie(entry.FileName); // a dialog without a text colour
     RestartPreview();
     lblDesc->setText(QString::fromStdString(entry.Description()));
 }

@@ -47,17 +47,13 @@ FlashMovie::FlashMovie(AddinContext& context, const PreviewFactory& previews, QW
     BackStyle = combo("BackStyle");
     Text1 = new QLineEdit(QStringLiteral("Your Text"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Command4 = new QPushButton(QStringLiteral(">"), this);
-    Command4->setObjectName(QStringLiteral("Command4"));
-    Command4->setToolTip(QStringLiteral("Set Text To Preview"));
-    Command4->setAutoDefault(false);
+    Command4 = DialogButton(QStringLiteral(">"), QStringLiteral("Command4"),
+                            QStringLiteral("Set Text To Preview"), this);
     AddText = new QPlainTextEdit(QStringLiteral("Your Text"), this);
     AddText->setObjectName(QStringLiteral("AddText"));
     AddText->setFixedHeight(56);
-    Command3 = new QPushButton(QStringLiteral(">"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    Command3->setToolTip(QStringLiteral("Set Text To Preview"));
-    Command3->setAutoDefault(false);
+    Command3 = DialogButton(QStringLiteral(">"), QStringLiteral("Command3"),
+                            QStringLiteral("Set Text To Preview"), this);
     TSize = new QLineEdit(QStringLiteral("40"), this);
     TSize->setObjectName(QStringLiteral("TSize"));
     TSize->setMaximumWidth(60);
@@ -185,11 +181,7 @@ void FlashMovie::FlashStyle_Click() {
     const std::size_t i = StyleIndex();
     const CatalogEntry& entry = styles_[i];
     if (i != 0) {
-        FlashDemo->Movie(LibraryPath(entry.FileName));
-        if (const std::string text = TextColourText(); text.size() == 7)
-            FlashDemo->SetVariable("TC", text.substr(1));
-        if (const std::string back = BackColourText(); back.size() == 7)
-            FlashDemo->BGColor(back);
+        ShowLibraryMovie(entry.FileName);
         FlashDemo->SetVariable("TF", textFileName_);
         if (PickedIndex(FlashMusic, music_) != 0)
             FlashDemo->SetVariable("TM", ChosenFile(FlashMusic, music_));
@@ -211,25 +203,24 @@ void FlashMovie::FlashStyle_Click() {
     lblDesc->setText(QString::fromStdString(entry.Description()));
 }
 
-void FlashMovie::FlashMusic_Click() {
+void FlashMovie::ShowChoice(const char* variable, const QComboBox* list,
+                            const CatalogList& entries) {
     if (StyleIndex() == 0)
         return;
-    FlashDemo->SetVariable("TM", ChosenFile(FlashMusic, music_));
+    FlashDemo->SetVariable(variable, ChosenFile(list, entries));
     RestartPreview();
+}
+
+void FlashMovie::FlashMusic_Click() {
+    ShowChoice("TM", FlashMusic, music_);
 }
 
 void FlashMovie::HeadStyle_Click() {
-    if (StyleIndex() == 0)
-        return;
-    FlashDemo->SetVariable("TE", ChosenFile(HeadStyle, effects_));
-    RestartPreview();
+    ShowChoice("TE", HeadStyle, effects_);
 }
 
 void FlashMovie::BackStyle_Click() {
-    if (StyleIndex() == 0)
-        return;
-    FlashDemo->SetVariable("BM", ChosenFile(BackStyle, backgrounds_));
-    RestartPreview();
+    ShowChoice("BM", BackStyle, backgrounds_);
 }
 
 void FlashMovie::TSize_Change() {
@@ -268,23 +259,19 @@ bool FlashMovie::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FlashMovie::PresetStyle(const std::string& movieFile) {
-    SelectIndex(FlashStyle, static_cast<int>(styles_.indexOfFileName(movieFile)),
-                [this] { FlashStyle_Click(); });
+    SelectFileName(FlashStyle, styles_, movieFile, [this] { FlashStyle_Click(); });
 }
 
 void FlashMovie::PresetMusic(const std::string& file) {
-    SelectIndex(FlashMusic, static_cast<int>(music_.indexOfFileName(file)),
-                [this] { FlashMusic_Click(); });
+    SelectFileName(FlashMusic, music_, file, [this] { FlashMusic_Click(); });
 }
 
 void FlashMovie::PresetEffect(const std::string& file) {
-    SelectIndex(HeadStyle, static_cast<int>(effects_.indexOfFileName(file)),
-                [this] { HeadStyle_Click(); });
+    SelectFileName(HeadStyle, effects_, file, [this] { HeadStyle_Click(); });
 }
 
 void FlashMovie::PresetBackground(const std::string& file) {
-    SelectIndex(BackStyle, static_cast<int>(backgrounds_.indexOfFileName(file)),
-                [this] { BackStyle_Click(); });
+    SelectFileName(BackStyle, backgrounds_, file, [this] { BackStyle_Click(); });
 }
 
 namespace {

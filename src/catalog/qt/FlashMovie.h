@@ -59,6 +59,9 @@ protected:
 
 private:
     std::size_t StyleIndex() const;
+    // The preview takes the file chosen in `list` as its variable `variable` and restarts;
+    // nothing while no movie is chosen.
+    void ShowChoice(const char* variable, const QComboBox* list, const CatalogList& entries);
     void SetHeadStyleFill(std::uint32_t fill);
 
     std::string textFileName_;

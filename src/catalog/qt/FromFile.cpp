@@ -31,10 +31,8 @@ FromFile::FromFile(AddinContext& context, const PreviewFactory& previews, QWidge
     aFileName = new QLabel(QLatin1String(kNoFile), this);
     aFileName->setObjectName(QStringLiteral("aFileName"));
     aFileName->setMinimumWidth(260);
-    Command2File = new QPushButton(QStringLiteral("..."), this);
-    Command2File->setObjectName(QStringLiteral("Command2"));
-    Command2File->setToolTip(QStringLiteral("Select File"));
-    Command2File->setAutoDefault(false);
+    Command2File = DialogButton(QStringLiteral("..."), QStringLiteral("Command2"),
+                                QStringLiteral("Select File"), this);
     fWidth = new QLineEdit(QStringLiteral("100"), this);
     fWidth->setObjectName(QStringLiteral("fWidth"));
     fHeight = new QLineEdit(QStringLiteral("100"), this);
@@ -102,35 +100,14 @@ std::optional<PreparedObject> FromFile::Prepare() {
                             BackColourText());
 }
 
-void FromFile::Command1_Click() {
-    Guarded("Command1_Click", [&] {
-        const std::optional<PreparedObject> object = Prepare();
-        if (!object) {
-            reject();
-            return;
-        }
-        if (!PageIsSavedInWeb(context_.Editor)) {
-            ShowUnsavedPageMessage(context_.platform);
-            reject();
-            return;
-        }
-        if (UpperCase(object->MovieRef).find(".SWF") == std::string::npos) {
-            // The file is copied even so, as the import comes before this check.
-            ImportFiles(GetPageFolder(context_.Editor), object->Files);
-            context_.platform.messageBox(std::string(kNoSwfExtensionMessage), MsgButtons::OkOnly,
-                                         MsgIcon::Exclamation, std::string(kResultTitle));
-            reject();
-            return;
-        }
-        const PlaceResult placed = PlaceObject(context_.Editor, *object);
-        if (placed.Status != PlaceStatus::Placed) {
-            ShowPlaceFailure(context_.platform, placed.Status);
-            reject();
-            return;
-        }
-        SetPlacedId(placed.Id);
-        accept();
-    });
+bool FromFile::MayInsert(const PreparedObject& object) {
+    if (UpperCase(object.MovieRef).find(".SWF") != std::string::npos)
+        return true;
+    // The file is copied even so, as the import comes before this check.
+    ImportFiles(GetPageFolder(context_.Editor), object.Files);
+    context_.platform.messageBox(std::string(kNoSwfExtensionMessage), MsgButtons::OkOnly,
+                                 MsgIcon::Exclamation, std::string(kResultTitle));
+    return false;
 }
 
 } // namespace tlx

@@ -17,13 +17,14 @@ public:
     QLineEdit* fHeight = nullptr;
 
     void Command2_Click();
-    void Command1_Click() override;
     void fWidth_Change();
     void fHeight_Change();
     void RestartPreview() override;
 
 protected:
     std::optional<PreparedObject> Prepare() override;
+    // A movie without the .swf extension is not inserted (its file is copied all the same).
+    bool MayInsert(const PreparedObject& object) override;
 };
 
 } // namespace tlx

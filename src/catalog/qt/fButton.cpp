@@ -104,13 +104,11 @@ void fButton::Form_Load() {
 }
 
 std::size_t fButton::StyleIndex() const {
-    const int i = FlashStyle->currentIndex();
-    return i < 0 || static_cast<std::size_t>(i) >= styles_.size() ? 0 : static_cast<std::size_t>(i);
+    return PickedIndex(FlashStyle, styles_);
 }
 
 std::size_t fButton::SoundIndex() const {
-    const int i = SoundDesc->currentIndex();
-    return i < 0 || static_cast<std::size_t>(i) >= sounds_.size() ? 0 : static_cast<std::size_t>(i);
+    return PickedIndex(SoundDesc, sounds_);
 }
 
 void fButton::FlashStyle_Click() {
@@ -119,11 +117,7 @@ void fButton::FlashStyle_Click() {
     if (i != 0) {
         Command1->setEnabled(true);
         btUpdate->setEnabled(true);
-        FlashDemo->Movie(LibraryPath(entry.FileName));
-        if (const std::string text = TextColourText(); text.size() == 7)
-            FlashDemo->SetVariable("TC", text.substr(1));
-        if (const std::string back = BackColourText(); back.size() == 7)
-            FlashDemo->BGColor(back);
+        ShowLibraryMovie(entry.FileName);
         FlashDemo->SetVariable("T1", Text1->text().toStdString());
         FlashDemo->SetVariable("T2", Text2->text().toStdString());
         RestartPreview();
@@ -181,13 +175,11 @@ void fButton::FilterByCategory() {
 }
 
 void fButton::PresetStyle(const std::string& movieFile) {
-    SelectIndex(FlashStyle, static_cast<int>(styles_.indexOfFileName(movieFile)),
-                [this] { FlashStyle_Click(); });
+    SelectFileName(FlashStyle, styles_, movieFile, [this] { FlashStyle_Click(); });
 }
 
 void fButton::PresetSound(const std::string& soundFile) {
-    SelectIndex(SoundDesc, static_cast<int>(sounds_.indexOfFileName(soundFile)),
-                [this] { SoundDesc_Click(); });
+    SelectFileName(SoundDesc, sounds_, soundFile, [this] { SoundDesc_Click(); });
 }
 
 std::optional<PreparedObject> fButton::Prepare() {

@@ -27,14 +27,6 @@ namespace tlx {
 
 namespace {
 
-QToolButton* PictureButton(QStyle::StandardPixmap icon, const char* toolTip, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setIconSize(QSize(20, 20));
-    button->setToolTip(QString::fromUtf8(toolTip));
-    return button;
-}
-
 // The swatch shows the colour of a text as the markup reader decodes it, and keeps the text.
 void ShowSwatch(QLabel& swatch, const std::string& text) {
     SetSwatchColour(swatch, text);
@@ -42,16 +34,10 @@ void ShowSwatch(QLabel& swatch, const std::string& text) {
 
 } // namespace
 
-template <typename Body> void FlashProp::Guarded(const char* where, Body&& body) {
-    if (!unloaded_)
-        RunGuarded(context_.platform, where, std::forward<Body>(body));
-}
-
 FlashProp::FlashProp(AddinContext& context, QWidget* parent,
                      CreationDialogOpener openCreationDialog)
-    : QDialog(parent), context_(context), openCreationDialog_(std::move(openCreationDialog)) {
+    : EditingDialog(context, parent), openCreationDialog_(std::move(openCreationDialog)) {
     setWindowTitle(QStringLiteral("Selected Flash Object Properties"));
-    setModal(true);
 
     auto* frame = new QGroupBox(QStringLiteral("Properties"), this);
     auto* grid = new QGridLayout(frame);
@@ -127,12 +113,7 @@ FlashProp::FlashProp(AddinContext& context, QWidget* parent,
     btOtherProperties =
         PictureButton(QStyle::SP_FileDialogDetailedView, "Mirvane Properties", this);
     btHelp = PictureButton(QStyle::SP_DialogHelpButton, "Mirvane Help", this);
-    auto* bottom = new QHBoxLayout();
-    bottom->addWidget(btHelp);
-    bottom->addWidget(btOtherProperties);
-    bottom->addStretch(1);
-    bottom->addWidget(Command1);
-    bottom->addWidget(Command7);
+    QHBoxLayout* bottom = ButtonRow({btHelp, btOtherProperties}, {Command1, Command7});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
@@ -188,20 +169,20 @@ PropertyFields FlashProp::Fields() const {
     return fields;
 }
 
-void FlashProp::fWidth_Change() {
-    if (resetting_ || IsNumberText(fromQString(fWidth->text())))
+void FlashProp::KeepNumber(QLineEdit* box, const std::string& loaded) {
+    if (resetting_ || IsNumberText(fromQString(box->text())))
         return;
     resetting_ = true;
-    fWidth->setText(toQString(loaded_.LoadedWidth));
+    box->setText(toQString(loaded));
     resetting_ = false;
 }
 
+void FlashProp::fWidth_Change() {
+    KeepNumber(fWidth, loaded_.LoadedWidth);
+}
+
 void FlashProp::fHeight_Change() {
-    if (resetting_ || IsNumberText(fromQString(fHeight->text())))
-        return;
-    resetting_ = true;
-    fHeight->setText(toQString(loaded_.LoadedHeight));
-    resetting_ = false;
+    KeepNumber(fHeight, loaded_.LoadedHeight);
 }
 
 void FlashProp::btBackColor_Click() {
@@ -210,10 +191,7 @@ void FlashProp::btBackColor_Click() {
 }
 
 void FlashProp::btHelp_Click() {
-    Guarded("FlashProp::btHelp_Click", [&] {
-        ShellOpen(context_.Editor, context_.platform,
-                  ResolveNoCase(context_.InstallFolder, "Help/index.htm").string());
-    });
+    Guarded("FlashProp::btHelp_Click", [&] { OpenHelp(); });
 }
 
 void FlashProp::ChangeProperties() {
@@ -290,22 +268,6 @@ void FlashProp::btOtherProperties_Click() {
         if (openCreationDialog_(*this, kind))
             Unload();
     });
-}
-
-void FlashProp::Unload() {
-    if (unloaded_)
-        return;
-    unloaded_ = true;
-    done(QDialog::Accepted);
-}
-
-FlashPropForm::FlashPropForm(AddinContext& context, QWidget* parent,
-                             FlashProp::CreationDialogOpener openCreationDialog)
-    : dialog_(std::make_unique<FlashProp>(context, parent, std::move(openCreationDialog))) {}
-
-void FlashPropForm::execModal() {
-    if (!dialog_->Unloaded())
-        dialog_->exec();
 }
 
 } // namespace tlx

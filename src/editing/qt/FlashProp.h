@@ -6,11 +6,10 @@
 #include "addinbase/AddinContext.h"
 #include "editing/ObjectProperties.h"
 #include "editing/ReEdit.h"
-#include "platform/Platform.h"
+#include "editing/qt/EditingDialog.h"
+#include "platform/qt/DialogParts.h"
 
-#include <QDialog>
 #include <functional>
-#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -21,7 +20,7 @@ class QToolButton;
 
 namespace tlx {
 
-class FlashProp : public QDialog {
+class FlashProp : public EditingDialog {
 public:
     // Opens the creation dialog of a button, heading or intro movie in update mode, with the
     // properties dialog hidden but still loaded (the update reads its size and window mode and
@@ -73,31 +72,16 @@ public:
     // The fields as they stand.
     PropertyFields Fields() const;
     const SelectedObject& Loaded() const { return loaded_; }
-    // Whether an action has unloaded the dialog.
-    bool Unloaded() const { return unloaded_; }
 
 private:
-    template <typename Body> void Guarded(const char* where, Body&& body);
-    void Unload();
+    // A size box that holds no number gets the size it was loaded with back.
+    void KeepNumber(QLineEdit* box, const std::string& loaded);
 
-    AddinContext& context_;
     CreationDialogOpener openCreationDialog_;
     SelectedObject loaded_;
-    bool unloaded_ = false;
     bool resetting_ = false;
 };
 
-// The dialog as a form shown modally through the platform.
-class FlashPropForm : public ModalForm {
-public:
-    FlashPropForm(AddinContext& context, QWidget* parent = nullptr,
-                  FlashProp::CreationDialogOpener openCreationDialog = {});
-    std::string formName() const override { return "FlashProp"; }
-    void execModal() override;
-    FlashProp& dialog() { return *dialog_; }
-
-private:
-    std::unique_ptr<FlashProp> dialog_;
-};
+using FlashPropForm = DialogForm<FlashProp, "FlashProp">;
 
 } // namespace tlx

@@ -24,14 +24,6 @@ namespace tlx {
 
 namespace {
 
-QToolButton* PictureButton(QStyle::StandardPixmap icon, const char* toolTip, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setIconSize(QSize(20, 20));
-    button->setToolTip(QString::fromUtf8(toolTip));
-    return button;
-}
-
 QSlider* WeightingSlider(const char* name, QWidget* parent) {
     auto* slider = new QSlider(Qt::Horizontal, parent);
     slider->setObjectName(QLatin1String(name));
@@ -61,15 +53,9 @@ std::string BackgroundOf(const HostElement& element) {
 
 } // namespace
 
-template <typename Body> void frmColoriser::Guarded(const char* where, Body&& body) {
-    if (!unloaded_)
-        RunGuarded(context_.platform, where, std::forward<Body>(body));
-}
-
 frmColoriser::frmColoriser(AddinContext& context, QWidget* parent, const PreviewFactory& previews)
-    : QDialog(parent), context_(context) {
+    : EditingDialog(context, parent) {
     setWindowTitle(QStringLiteral("Color Adjustment (If Supported By Object)"));
-    setModal(true);
     // Wide enough for the whole caption beside the title bar's buttons.
     QFont captionFont = font();
     captionFont.setBold(true);
@@ -125,12 +111,7 @@ frmColoriser::frmColoriser(AddinContext& context, QWidget* parent, const Preview
     presets->addWidget(lstColor, 1);
     presets->addWidget(Command13);
 
-    auto* bottom = new QHBoxLayout();
-    bottom->addWidget(Command12);
-    bottom->addWidget(Command1);
-    bottom->addStretch(1);
-    bottom->addWidget(btUpdate);
-    bottom->addWidget(Command9);
+    QHBoxLayout* bottom = ButtonRow({Command12, Command1}, {btUpdate, Command9});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
@@ -208,15 +189,7 @@ void frmColoriser::RefreshDemo() {
         request.BackgroundColor = BackgroundOf(*element);
         request.Variables = preview.Variables;
         lastPreview_ = request;
-        if (!Demo)
-            return;
-        Demo->Movie(request.MoviePath);
-        if (!request.BackgroundColor.empty())
-            Demo->BGColor(request.BackgroundColor);
-        for (const auto& [name, value] : request.Variables)
-            Demo->SetVariable(name, value);
-        Demo->GotoFrame(1);
-        Demo->Play();
+        PlayDemo(Demo, lastPreview_);
     });
 }
 
@@ -319,22 +292,6 @@ void frmColoriser::Command1_Click() {
                                      "November 2002 Will Support This Feature.",
                                      MsgButtons::OkOnly, MsgIcon::Information, "Mirvane");
     });
-}
-
-void frmColoriser::Unload() {
-    if (unloaded_)
-        return;
-    unloaded_ = true;
-    done(QDialog::Accepted);
-}
-
-frmColoriserForm::frmColoriserForm(AddinContext& context, QWidget* parent,
-                                   const PreviewFactory& previews)
-    : dialog_(std::make_unique<frmColoriser>(context, parent, previews)) {}
-
-void frmColoriserForm::execModal() {
-    if (!dialog_->Unloaded())
-        dialog_->exec();
 }
 
 } // namespace tlx

@@ -6,9 +6,9 @@
 #include "catalog/qt/PreviewFactory.h"
 #include "editing/Colorisation.h"
 #include "editing/qt/DemoPreview.h"
-#include "platform/Platform.h"
+#include "editing/qt/EditingDialog.h"
+#include "platform/qt/DialogParts.h"
 
-#include <QDialog>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -25,7 +25,7 @@ class QWidget;
 
 namespace tlx {
 
-class frmColoriser : public QDialog {
+class frmColoriser : public EditingDialog {
 public:
     // Loads the dialog for the page's active element; its preview comes from `previews`.
     explicit frmColoriser(AddinContext& context, QWidget* parent = nullptr,
@@ -65,28 +65,12 @@ public:
     Weightings Labels() const;
     // What the last refresh asked the preview to show.
     const PreviewRequest& LastPreview() const { return lastPreview_; }
-    bool Unloaded() const { return unloaded_; }
 
 private:
-    template <typename Body> void Guarded(const char* where, Body&& body);
-    void Unload();
-
-    AddinContext& context_;
     PreviewRequest lastPreview_;
-    bool unloaded_ = false;
     bool loading_ = true;
 };
 
-class frmColoriserForm : public ModalForm {
-public:
-    frmColoriserForm(AddinContext& context, QWidget* parent = nullptr,
-                     const PreviewFactory& previews = WebPreviewFactory());
-    std::string formName() const override { return "frmColoriser"; }
-    void execModal() override;
-    frmColoriser& dialog() { return *dialog_; }
-
-private:
-    std::unique_ptr<frmColoriser> dialog_;
-};
+using frmColoriserForm = DialogForm<frmColoriser, "frmColoriser">;
 
 } // namespace tlx

@@ -102,11 +102,4 @@ AboutBox::AboutBox(Platform& platform, QWidget* parent) : QDialog(parent), platf
     layout->addWidget(buttons);
 }
 
-AboutBoxForm::AboutBoxForm(Platform& platform, QWidget* parent)
-    : dialog_(std::make_unique<AboutBox>(platform, parent)) {}
-
-void AboutBoxForm::execModal() {
-    dialog_->exec();
-}
-
 } // namespace tlx

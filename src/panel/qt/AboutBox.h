@@ -4,6 +4,7 @@
 // program and of what it runs on, for a report of a problem.
 
 #include "platform/Platform.h"
+#include "platform/qt/DialogParts.h"
 #include "updates/Endpoint.h"
 
 #include <QDialog>
@@ -39,16 +40,6 @@ private:
     Platform& platform_;
 };
 
-// The about box as a form shown modally through the platform.
-class AboutBoxForm : public ModalForm {
-public:
-    explicit AboutBoxForm(Platform& platform, QWidget* parent = nullptr);
-    std::string formName() const override { return "frmAbout"; }
-    void execModal() override;
-    AboutBox& dialog() { return *dialog_; }
-
-private:
-    std::unique_ptr<AboutBox> dialog_;
-};
+using AboutBoxForm = DialogForm<AboutBox, "frmAbout">;
 
 } // namespace tlx

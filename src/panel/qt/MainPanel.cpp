@@ -328,32 +328,25 @@ void MainPanel::cmdProps_Click() {
     });
 }
 
+template <typename Form> void MainPanel::ShowSelectionDialog() {
+    if (!EditableOrSay())
+        return;
+    SetTopmost(false);
+    // Without an owner, as the creation dialogs: a web view in a dialog owned by the panel's
+    // tool window brings the window compositing down.
+    Form form(context_, nullptr);
+    CentreOnScreenOf(form.dialog(), this);
+    const UserAction action(context_.Editor, fromQString(form.dialog().windowTitle()));
+    context_.platform.showModal(form);
+    SetTopmost(true);
+}
+
 void MainPanel::Command4_Click() {
-    Guarded([&] {
-        if (!EditableOrSay())
-            return;
-        SetTopmost(false);
-        // Without an owner, as the creation dialogs: a web view in a dialog owned by the
-        // panel's tool window brings the window compositing down.
-        frmColoriserForm form(context_, nullptr);
-        CentreOnScreenOf(form.dialog(), this);
-        const UserAction action(context_.Editor, fromQString(form.dialog().windowTitle()));
-        context_.platform.showModal(form);
-        SetTopmost(true);
-    });
+    Guarded([&] { ShowSelectionDialog<frmColoriserForm>(); });
 }
 
 void MainPanel::btSound_Click() {
-    Guarded([&] {
-        if (!EditableOrSay())
-            return;
-        SetTopmost(false);
-        frmFlashSOundForm form(context_, nullptr);
-        CentreOnScreenOf(form.dialog(), this);
-        const UserAction action(context_.Editor, fromQString(form.dialog().windowTitle()));
-        context_.platform.showModal(form);
-        SetTopmost(true);
-    });
+    Guarded([&] { ShowSelectionDialog<frmFlashSOundForm>(); });
 }
 
 void MainPanel::ActionMainMenu(int command) {

@@ -98,6 +98,10 @@ private:
     bool HandleDragEvent(QEvent* event);
     // Whether the page's view is editable; when not, the host's status bar says so.
     bool EditableOrSay();
+    // Shows a dialog of the page's selection made without an owner, centred on the panel's
+    // screen, as one undo step, with the panel out of its way meanwhile; nothing when the page
+    // is not editable.
+    template <typename Form> void ShowSelectionDialog();
 
     AddinContext& context_;
     std::function<void()> unload_;

@@ -25,14 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QToolButton* PictureButton(QStyle::StandardPixmap icon, const char* toolTip, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setIconSize(QSize(20, 20));
-    button->setToolTip(QString::fromUtf8(toolTip));
-    return button;
-}
-
 // The file an image's markup shows, resolved against the page's address; empty when it is
 // not a file next to the page.
 fs::path ImageFileOf(const std::string& markup, const std::string& pageAddress) {
@@ -77,15 +69,9 @@ private:
 
 } // namespace
 
-template <typename Body> void frmFlashSOund::Guarded(const char* where, Body&& body) {
-    if (!unloaded_)
-        RunGuarded(context_.platform, where, std::forward<Body>(body));
-}
-
 frmFlashSOund::frmFlashSOund(AddinContext& context, QWidget* parent, const PreviewFactory& previews)
-    : QDialog(parent), context_(context) {
+    : EditingDialog(context, parent) {
     setWindowTitle(QStringLiteral("Insert Flash Sound Event"));
-    setModal(true);
 
     FLashSound = new QComboBox(this);
     FLashSound->setObjectName(QStringLiteral("FLashSound"));
@@ -191,9 +177,7 @@ void frmFlashSOund::FLashSound_Click() {
         lastPreview_ = {};
         lastPreview_.MoviePath =
             (LibraryFolder::Locate(context_.InstallFolder) / sound.File).string();
-        if (Demo)
-            Demo->Movie(lastPreview_.MoviePath);
-        PlayPreview();
+        PlayDemo(Demo, lastPreview_);
         lblDesc->setText(toQString(sound.Description));
     });
 }
@@ -251,26 +235,7 @@ void frmFlashSOund::Command7_Click() {
 }
 
 void frmFlashSOund::btHelp_Click() {
-    Guarded("frmFlashSOund::btHelp_Click", [&] {
-        ShellOpen(context_.Editor, context_.platform,
-                  ResolveNoCase(context_.InstallFolder, "Help/index.htm").string());
-    });
-}
-
-void frmFlashSOund::Unload() {
-    if (unloaded_)
-        return;
-    unloaded_ = true;
-    done(QDialog::Accepted);
-}
-
-frmFlashSOundForm::frmFlashSOundForm(AddinContext& context, QWidget* parent,
-                                     const PreviewFactory& previews)
-    : dialog_(std::make_unique<frmFlashSOund>(context, parent, previews)) {}
-
-void frmFlashSOundForm::execModal() {
-    if (!dialog_->Unloaded())
-        dialog_->exec();
+    Guarded("frmFlashSOund::btHelp_Click", [&] { OpenHelp(); });
 }
 
 } // namespace tlx

@@ -5,11 +5,12 @@
 #include "addinbase/AddinContext.h"
 #include "catalog/qt/PreviewFactory.h"
 #include "editing/qt/DemoPreview.h"
-#include "platform/Platform.h"
+#include "editing/qt/EditingDialog.h"
+#include "platform/qt/DialogParts.h"
 #include "sound/SoundEvent.h"
 
-#include <QDialog>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class QComboBox;
@@ -24,7 +25,7 @@ namespace tlx {
 inline constexpr std::string_view kClipboardNotRestoredText =
     "What was on the clipboard could not be put back";
 
-class frmFlashSOund : public QDialog {
+class frmFlashSOund : public EditingDialog {
 public:
     explicit frmFlashSOund(AddinContext& context, QWidget* parent = nullptr,
                            const PreviewFactory& previews = WebPreviewFactory());
@@ -56,29 +57,14 @@ public:
     void btHelp_Click();
 
     const PreviewRequest& LastPreview() const { return lastPreview_; }
-    bool Unloaded() const { return unloaded_; }
 
 private:
-    template <typename Body> void Guarded(const char* where, Body&& body);
     void PlayPreview();
-    void Unload();
 
-    AddinContext& context_;
     PreviewRequest lastPreview_;
     std::vector<SoundEntry> sounds_;
-    bool unloaded_ = false;
 };
 
-class frmFlashSOundForm : public ModalForm {
-public:
-    frmFlashSOundForm(AddinContext& context, QWidget* parent = nullptr,
-                      const PreviewFactory& previews = WebPreviewFactory());
-    std::string formName() const override { return "frmFlashSOund"; }
-    void execModal() override;
-    frmFlashSOund& dialog() { return *dialog_; }
-
-private:
-    std::unique_ptr<frmFlashSOund> dialog_;
-};
+using frmFlashSOundForm = DialogForm<frmFlashSOund, "frmFlashSOund">;
 
 } // namespace tlx

@@ -48,14 +48,10 @@ ImportNew::ImportNew(Platform& platform, std::filesystem::path installFolder, QW
     layout->addWidget(lblProgress);
     layout->addWidget(Progress);
 
-    auto* buttons = new QHBoxLayout;
     Command2 = new QPushButton(QStringLiteral("Import Now"), this);
     Command7 = new QPushButton(QStringLiteral("Cancel"), this);
     Command2->setDefault(true);
-    buttons->addStretch(1);
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command7);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({}, {Command2, Command7}));
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
@@ -137,14 +133,6 @@ void ImportNew::reject() {
         return;
     }
     QDialog::reject();
-}
-
-ImportNewForm::ImportNewForm(Platform& platform, std::filesystem::path installFolder,
-                             QWidget* parent)
-    : dialog_(std::make_unique<ImportNew>(platform, std::move(installFolder), parent)) {}
-
-void ImportNewForm::execModal() {
-    dialog_->exec();
 }
 
 } // namespace tlx

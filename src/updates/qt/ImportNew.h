@@ -4,6 +4,7 @@
 // cancelled; a cancelled import leaves the library and the catalogs as they were.
 
 #include "platform/Platform.h"
+#include "platform/qt/DialogParts.h"
 #include "updates/PackageImport.h"
 
 #include <QDialog>
@@ -59,17 +60,6 @@ private:
     std::optional<ImportOutcome> lastOutcome_;
 };
 
-// The dialog as a form shown modally through the platform.
-class ImportNewForm : public ModalForm {
-public:
-    ImportNewForm(Platform& platform, std::filesystem::path installFolder,
-                  QWidget* parent = nullptr);
-    std::string formName() const override { return "ImportNew"; }
-    void execModal() override;
-    ImportNew& dialog() { return *dialog_; }
-
-private:
-    std::unique_ptr<ImportNew> dialog_;
-};
+using ImportNewForm = DialogForm<ImportNew, "ImportNew">;
 
 } // namespace tlx
