@@ -173,7 +173,8 @@ def check(root):
                         continue
                     floor, target = units[unit][0], units[unit][1]
                     other_floor, other_target = units[included][0], units[included][1]
-                    way = 'a floor above' if other_floor >= floor else 'not declared'
+                    way = ('a floor above' if other_floor > floor else
+                           'the same floor' if other_floor == floor else 'not declared')
                     problems.append(
                         f'{shown}:{number}: includes "{header}": {unit} (floor {floor}, '
                         f'{target}) may not include {included} (floor {other_floor}, '
