@@ -6,7 +6,8 @@ headers, the units its line names and what those may include in turn. The check 
 file:line, on an include of any other unit (a floor above, or a sibling not declared), unless
 the table lists it as a known exception. It also fails when the table itself goes wrong: a unit
 that uses one on its own floor or above, a folder of src/ the table does not know, or a unit
-allowed to include what its CMake target does not link (src/CMakeLists.txt).
+allowed to include what its CMake target does not link (src/CMakeLists.txt), or whose target
+links the target of a unit it may not include.
 
 Usage: check-layers.py [SOURCE_DIR]   (the checkout; default: the script's parent folder)
 Exit status 0 when every include keeps to the floors, 1 otherwise.
@@ -126,6 +127,12 @@ def check(root):
             if units[other][1] not in linked:
                 problems.append(f'{where}: {name} may include {other}, but {target} does not '
                                 f'link {units[other][1]}')
+        # Nor may the build link more: each target exports its headers to whatever links it,
+        # so a unit whose target links one it may not include would find that one's headers.
+        for other, (_, other_target, _, _) in sorted(units.items()):
+            if other_target != target and other_target in linked and other not in allowed[name]:
+                problems.append(f'{where}: {target} of {name} links {other_target}, but {name} '
+                                f'may not include {other}')
 
     used_exceptions = set()
     for folder, _, files in sorted(os.walk(src)):
@@ -166,7 +173,8 @@ def check(root):
                         continue
                     floor, target = units[unit][0], units[unit][1]
                     other_floor, other_target = units[included][0], units[included][1]
-                    way = 'a floor above' if other_floor >= floor else 'not declared'
+                    way = ('a floor above' if other_floor > floor else
+                           'the same floor' if other_floor == floor else 'not declared')
                     problems.append(
                         f'{shown}:{number}: includes "{header}": {unit} (floor {floor}, '
                         f'{target}) may not include {included} (floor {other_floor}, '

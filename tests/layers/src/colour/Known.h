@@ -1,1 +1,2 @@
 #pragma once
+#include "markup/Fix.h"
