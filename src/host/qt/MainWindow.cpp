@@ -7,6 +7,7 @@
 #include "host/qt/HyperlinkDialog.h"
 #include "host/qt/PageView.h"
 #include "host/qt/PublishWebDialog.h"
+#include "host/qt/ScriptBridge.h"
 #include "host/qt/SourceCodec.h"
 #include "host/qt/WebServer.h"
 #include "platform/Log.h"
@@ -564,20 +565,15 @@ bool MainWindow::event(QEvent* event) {
 }
 
 void MainWindow::pauseRenderings(bool pause) {
-    // Only the players this paused play again; a movie paused before stays paused. A paused
-    // player shows its play button over the movie: not for this pause, which ends by itself.
-    static const QString kPause = QStringLiteral(
-        "document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player').forEach(p => {"
-        " try { if (p.isPlaying) { p.tlxPausedForDialog = true; p.pause();"
-        " const b = p.shadowRoot && p.shadowRoot.getElementById('play-button');"
-        " if (b) b.style.display = 'none'; } } catch (e) {} })");
-    static const QString kPlay = QStringLiteral(
-        "document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player').forEach(p => {"
-        " try { if (p.tlxPausedForDialog) { p.tlxPausedForDialog = false; p.play(); } }"
-        " catch (e) {} })");
+    static const QString kPausePlayers =
+        QString::fromUtf8(ResourceText(QStringLiteral(":/tlx/pause-players.js")));
+    if (kPausePlayers.isEmpty())
+        return;
+    const QString script =
+        kPausePlayers + (pause ? QStringLiteral("(true)") : QStringLiteral("(false)"));
     for (const auto& [window, view] : views_)
         if (view && view->webView())
-            view->webView()->page()->runJavaScript(pause ? kPause : kPlay);
+            view->webView()->page()->runJavaScript(script);
 }
 
 void MainWindow::updateForeground() {
