@@ -129,6 +129,10 @@ PageWindowPtr Application::ActivePageWindow() const {
     return active_;
 }
 
+std::vector<PageWindowPtr> Application::PageWindows() const {
+    return std::vector<PageWindowPtr>(windows_.begin(), windows_.end());
+}
+
 WebPtr Application::ActiveWeb() const {
     return web_;
 }

@@ -77,6 +77,7 @@ public:
     // ---- HostApplication
     DocumentPtr ActiveDocument() const override;
     PageWindowPtr ActivePageWindow() const override;
+    std::vector<PageWindowPtr> PageWindows() const override;
     WebPtr ActiveWeb() const override;
     HostCommandBars& CommandBars() override { return commandBars_; }
     std::optional<std::string> ChooseHyperlink() override;

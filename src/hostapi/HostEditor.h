@@ -275,6 +275,9 @@ public:
     virtual ~HostApplication() = default;
     virtual DocumentPtr ActiveDocument() const = 0;
     virtual PageWindowPtr ActivePageWindow() const = 0;
+    // Every page window open, in the order they were opened (none from a host that does not
+    // say).
+    virtual std::vector<PageWindowPtr> PageWindows() const { return {}; }
     // Never nullptr; a web whose Url() is empty when none is open.
     virtual WebPtr ActiveWeb() const = 0;
     virtual HostCommandBars& CommandBars() = 0;

@@ -178,6 +178,26 @@ bool TextFileNamedByOtherPages(const std::string& webFolder, const std::string& 
     return false;
 }
 
+namespace {
+
+// Whether a page open in the editor other than `page` names the text file in its current text,
+// saved or not (one the user pasted the intro into, say).
+bool NamedByAnotherOpenPage(const HostEditor& editor, const PageWindowPtr& page,
+                            std::string_view fileName) {
+    const HostApplication* application = editor.Application();
+    if (!application)
+        return false;
+    for (const PageWindowPtr& other : application->PageWindows()) {
+        const DocumentPtr document = other && other != page ? other->Document() : nullptr;
+        const ElementPtr body = document ? document->body() : nullptr;
+        if (body && TextFileUses(body->outerHTML(), fileName) > 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void DeleteReplacedTextFiles(AddinContext& context, const PageWindowPtr& page) {
     const DocumentPtr document = page ? page->Document() : nullptr;
     if (!document || context.TextFilesToDelete.empty())
@@ -192,7 +212,8 @@ void DeleteReplacedTextFiles(AddinContext& context, const PageWindowPtr& page) {
             return false;
         if (!body || TextFileUses(markup, entry.FileName) > 0)
             return true; // the page names it again: it stays
-        if (!root || TextFileNamedByOtherPages(root->LocalPath(), entry.PageFile, entry.FileName)) {
+        if (!root || TextFileNamedByOtherPages(root->LocalPath(), entry.PageFile, entry.FileName) ||
+            NamedByAnotherOpenPage(context.Editor, page, entry.FileName)) {
             LogInfo("DeleteReplacedTextFiles",
                     "the old text file " + entry.FileName + " stays: another page names it");
             return true;

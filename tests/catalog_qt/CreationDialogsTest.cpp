@@ -389,16 +389,26 @@ TEST_F(Dialogs, IntroUpdateKeepsAnOldTextFileThatAnotherObjectStillUses) {
 TEST_F(Dialogs, ReEditingAnIntroActsOnItsPageAndItsOldTextFileGoesOnlyWhenNoPageNamesIt) {
     const Subscription hook = app->OnBeforePageSave().connect(
         [this](const PageWindowPtr& page, bool, bool&) { DeleteReplacedTextFiles(context, page); });
-    // Whether another page of the web names the text file too (a copied intro).
-    for (const bool named : {false, true}) {
-        SCOPED_TRACE(named);
+    // Whether another page of the web names the text file too (a copied intro): in its file,
+    // or only in its text open in the editor, not saved yet.
+    const std::string copied =
+        "<p>c</p><OBJECT><PARAM NAME=movie VALUE=\"mv1.swf?TF=FP1.htm\"></OBJECT>";
+    const struct {
+        bool onDisk;
+        bool unsaved;
+    } cases[] = {{false, false}, {true, false}, {false, true}};
+    for (const auto& [onDisk, unsaved] : cases) {
+        SCOPED_TRACE(::testing::Message() << "on disk " << onDisk << ", unsaved " << unsaved);
+        const bool named = onDisk || unsaved;
         writeFile(web.path() / "FP1.htm", "T1=Old&T2=text&eof=1\r\n");
-        const std::string other =
-            named ? "<p>c</p><OBJECT><PARAM NAME=movie VALUE=\"mv1.swf?TF=FP1.htm\"></OBJECT>"
-                  : "<p>about</p>";
-        writeFile(web.path() / "about.htm", other);
+        writeFile(web.path() / "about.htm", onDisk ? copied : "<p>about</p>");
         const auto about = app->openPage(web.path() / "about.htm");
         ASSERT_TRUE(about);
+        if (unsaved) {
+            ASSERT_TRUE(
+                about->document()->replaceRange(0, about->document()->text().size(), copied));
+        }
+        const std::string other = about->document()->text();
         ASSERT_TRUE(app->setActivePageWindow(window));
         InsertFlashObject(context.Editor, "oKestreliteMV001", "mv1.swf?TF=FP1.htm&TC=000000", "500",
                           "360", "#FFFFFF", "", "", false);
@@ -428,7 +438,7 @@ TEST_F(Dialogs, ReEditingAnIntroActsOnItsPageAndItsOldTextFileGoesOnlyWhenNoPage
         ASSERT_TRUE(updated);
         EXPECT_EQ(app->activePageWindow(), window);
         EXPECT_EQ(about->document()->text(), other);
-        EXPECT_FALSE(about->isModified());
+        EXPECT_EQ(about->isModified(), unsaved);
         const auto updatedObject = window->document()->all().item("oKestreliteMV001");
         ASSERT_TRUE(updatedObject) << Page();
         EXPECT_EQ(Page().find("TF=FP1.htm"), std::string::npos) << Page();
