@@ -38,6 +38,31 @@ void pause(int ms) {
     loop.exec();
 }
 
+// The latencies of one benchmark's keys: each key's time is its iteration's, and the
+// benchmark reports their median and worst.
+class Latencies {
+public:
+    // The key timed by `clock` was shown; the next one waits `restMs` (not timed).
+    void shown(benchmark::State& state, const QElapsedTimer& clock, int restMs) {
+        const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        values_.push_back(ms);
+        state.SetIterationTime(ms / 1000.0);
+        state.PauseTiming();
+        pause(restMs);
+        state.ResumeTiming();
+    }
+    void report(benchmark::State& state) {
+        std::sort(values_.begin(), values_.end());
+        if (values_.empty())
+            return;
+        state.counters["median_ms"] = values_[values_.size() / 2];
+        state.counters["worst_ms"] = values_.back();
+    }
+
+private:
+    std::vector<double> values_;
+};
+
 QString installFolder() {
     const QString given = qEnvironmentVariable("TAMBERLUX_INSTALL");
     return given.isEmpty()
@@ -84,7 +109,7 @@ void BM_KeyToPreview(benchmark::State& state) {
     dialog.Text1->clear();
     pause(500);
 
-    std::vector<double> latencies;
+    Latencies latencies;
     int typed = 0;
     for (auto _ : state) {
         if (dialog.Text1->text().size() > 24)
@@ -99,19 +124,10 @@ void BM_KeyToPreview(benchmark::State& state) {
             state.SkipWithError("a key was not shown within 5 s");
             return;
         }
-        const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        latencies.push_back(ms);
-        state.SetIterationTime(ms / 1000.0);
-        state.PauseTiming();
-        pause(80);
-        state.ResumeTiming();
+        latencies.shown(state, clock, 80);
     }
-    std::sort(latencies.begin(), latencies.end());
-    if (!latencies.empty()) {
-        state.counters["median_ms"] = latencies[latencies.size() / 2];
-        state.counters["worst_ms"] = latencies.back();
-        state.counters["restarts"] = preview->RestartsIssued();
-    }
+    latencies.report(state);
+    state.counters["restarts"] = preview->RestartsIssued();
 }
 BENCHMARK(BM_KeyToPreview)->UseManualTime()->Iterations(40)->Unit(benchmark::kMillisecond);
 
@@ -169,7 +185,7 @@ void BM_KeyToScreen(benchmark::State& state) {
     dialog.Text1->setText(QStringLiteral("W"));
     pause(1500);
 
-    std::vector<double> latencies;
+    Latencies latencies;
     int typed = 0;
     for (auto _ : state) {
         if (dialog.Text1->text().size() > 12) {
@@ -190,18 +206,9 @@ void BM_KeyToScreen(benchmark::State& state) {
             state.SkipWithError("the screen did not change within 5 s");
             return;
         }
-        const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        latencies.push_back(ms);
-        state.SetIterationTime(ms / 1000.0);
-        state.PauseTiming();
-        pause(150);
-        state.ResumeTiming();
+        latencies.shown(state, clock, 150);
     }
-    std::sort(latencies.begin(), latencies.end());
-    if (!latencies.empty()) {
-        state.counters["median_ms"] = latencies[latencies.size() / 2];
-        state.counters["worst_ms"] = latencies.back();
-    }
+    latencies.report(state);
 }
 BENCHMARK(BM_KeyToScreen)
     ->Arg(0)

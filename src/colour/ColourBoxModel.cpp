@@ -119,6 +119,18 @@ std::optional<std::string> BytesOfHex(std::string_view text) {
 constexpr std::string_view CustomPaletteKey = "CustomPalette";
 constexpr std::string_view CustomHuesKey = "CustomHues";
 
+// The entry of a colour typed or given as text, which no palette need hold.
+PaletteEntry CustomEntry(std::int32_t colour) {
+    PaletteEntry entry;
+    entry.InMainGrid = true;
+    entry.Color = colour;
+    entry.HSL = OrlixLibColor::RGBToHSL(colour);
+    entry.IsHue = true;
+    entry.Name = "Custom";
+    entry.IsValid = true;
+    return entry;
+}
+
 } // namespace
 
 std::string EncodeCustomHues(const std::array<std::int32_t, 31>& hues) {
@@ -238,14 +250,7 @@ std::string ColourBoxModel::HTMLColor() const {
 }
 
 void ColourBoxModel::SetHTMLColor(std::string_view text) {
-    const std::int32_t c = WhatRGB(text);
-    PaletteEntry entry;
-    entry.InMainGrid = true;
-    entry.Color = c;
-    entry.HSL = OrlixLibColor::RGBToHSL(c);
-    entry.IsHue = true;
-    entry.Name = "Custom";
-    entry.IsValid = true;
+    const PaletteEntry entry = CustomEntry(WhatRGB(text));
     SelectedEntry = entry;
     SetSelectedEntry(entry);
     ActiveEntry = entry;
@@ -260,15 +265,8 @@ void ColourBoxModel::SetHTMLColor(std::string_view text) {
 void ColourBoxModel::ShowActiveHTML(std::string_view text) {
     const std::int32_t c = WhatRGB(text);
     PaletteEntry entry = Palettes.NearestEntry(c);
-    if (!entry.IsValid || entry.Color != c) {
-        entry = PaletteEntry{};
-        entry.InMainGrid = true;
-        entry.Color = c;
-        entry.HSL = OrlixLibColor::RGBToHSL(c);
-        entry.IsHue = true;
-        entry.Name = "Custom";
-        entry.IsValid = true;
-    }
+    if (!entry.IsValid || entry.Color != c)
+        entry = CustomEntry(c);
     ActiveEntry = entry;
     PaintMain();
 }
