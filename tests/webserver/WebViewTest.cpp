@@ -32,6 +32,13 @@ const QByteArray kRedMovie =
                         "4000"             // ShowFrame
                         "0000");           // End
 
+// Writes kRedMovie as red.swf into `folder`.
+bool WriteRedMovie(const QTemporaryDir& folder) {
+    QFile movie(folder.filePath(QStringLiteral("red.swf")));
+    return folder.isValid() && movie.open(QIODevice::WriteOnly) &&
+           movie.write(kRedMovie) == kRedMovie.size();
+}
+
 QJsonObject evaluate(QWebEnginePage& page, const QString& script) {
     const auto value = tlx::testing::WaitForCallback<QVariant>(
         [&](auto done) { page.runJavaScript(script, done); }, 5000);
@@ -48,12 +55,7 @@ TEST(WebServerInWebView, RufflePlaysAMovieServedFromTheLibrary) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
 
     QTemporaryDir library;
-    ASSERT_TRUE(library.isValid());
-    {
-        QFile movie(library.filePath(QStringLiteral("red.swf")));
-        ASSERT_TRUE(movie.open(QIODevice::WriteOnly));
-        movie.write(kRedMovie);
-    }
+    ASSERT_TRUE(WriteRedMovie(library));
     server.setMountFolder(WebServer::kLibrary, library.path());
     // Named as a page written on another system would name it.
     server.setPreviewPage(QStringLiteral("check.htm"),
@@ -139,12 +141,7 @@ TEST(WebServerInWebView, EmbedsPlayWithTheWindowModeAndAlignmentOfTheirObject) {
                          : QByteArray()) +
                 "</OBJECT>";
     QTemporaryDir library;
-    ASSERT_TRUE(library.isValid());
-    {
-        QFile movie(library.filePath(QStringLiteral("red.swf")));
-        ASSERT_TRUE(movie.open(QIODevice::WriteOnly));
-        movie.write(kRedMovie);
-    }
+    ASSERT_TRUE(WriteRedMovie(library));
     server.setMountFolder(WebServer::kLibrary, library.path());
     server.setPreviewPage(QStringLiteral("modes.htm"),
                           "<!DOCTYPE html><html><head><title>modes</title></head><body>" + body +
