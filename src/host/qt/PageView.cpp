@@ -20,9 +20,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdint>
-#include <functional>
-#include <limits>
 
 namespace tlx::host {
 
