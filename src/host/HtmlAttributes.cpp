@@ -2,6 +2,7 @@
 
 #include "host/TextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -221,6 +222,13 @@ std::size_t decodeReference(std::string_view raw, std::size_t at, bool singleByt
 
 StartTagTokens tokenizeStartTag(std::string_view tag) {
     StartTagTokens result;
+    tokenizeStartTag(tag, result);
+    return result;
+}
+
+void tokenizeStartTag(std::string_view tag, StartTagTokens& result) {
+    result.attributes.clear();
+    result.closeAt = std::string_view::npos;
     const std::size_t n = tag.size();
     std::size_t i = 0;
     if (i < n && tag[i] == '<')
@@ -251,8 +259,7 @@ StartTagTokens tokenizeStartTag(std::string_view tag) {
             if (j < n && (tag[j] == '"' || tag[j] == '\'')) {
                 token.quote = tag[j];
                 token.valueStart = ++j;
-                while (j < n && tag[j] != token.quote)
-                    ++j;
+                j = std::min(tag.find(token.quote, j), n);
                 token.valueEnd = j;
                 if (j < n)
                     ++j;
@@ -266,7 +273,6 @@ StartTagTokens tokenizeStartTag(std::string_view tag) {
         }
         result.attributes.push_back(token);
     }
-    return result;
 }
 
 const AttributeToken* findAttribute(std::string_view tag, const StartTagTokens& tokens,
@@ -288,14 +294,16 @@ const AttributeToken* findAttribute(std::string_view tag, const StartTagTokens& 
 std::string decodeAttributeValue(std::string_view raw, bool singleByte, const TextCodec* codec) {
     std::string out;
     out.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size();) {
-        if (raw[i] == '&') {
-            if (const std::size_t used = decodeReference(raw, i, singleByte, codec, out)) {
-                i += used;
-                continue;
-            }
-        }
-        out += raw[i++];
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        const std::size_t amp = raw.find('&', i);
+        out.append(raw.substr(i, amp == std::string_view::npos ? raw.size() - i : amp - i));
+        if (amp == std::string_view::npos)
+            break;
+        const std::size_t used = decodeReference(raw, amp, singleByte, codec, out);
+        if (used == 0)
+            out += '&';
+        i = amp + (used ? used : 1);
     }
     return out;
 }

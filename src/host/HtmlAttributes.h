@@ -30,6 +30,8 @@ struct StartTagTokens {
 
 // Splits a start tag ("<name attr=value ...>") into its attributes, as an HTML tokenizer does.
 StartTagTokens tokenizeStartTag(std::string_view tag);
+// The same into `tokens`, whose list keeps its storage (for a scan over many tags).
+void tokenizeStartTag(std::string_view tag, StartTagTokens& tokens);
 
 // The first attribute named `name` (ASCII letter case ignored), or nullptr.
 const AttributeToken* findAttribute(std::string_view tag, const StartTagTokens& tokens,
