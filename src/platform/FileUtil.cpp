@@ -8,7 +8,6 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -176,26 +175,42 @@ std::optional<std::vector<std::string>> RegularFileNames(const fs::path& folder)
 }
 
 Result<std::string> ReadFileBytes(const fs::path& path) {
-    // Only regular files: reading a pipe or a device could block or never end.
+    // Only regular files: reading a pipe or a device could block or never end (and opening
+    // some devices does something), so the kind is asked before the open, and again of what
+    // was opened.
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (ec || !fs::exists(status))
         return Fail(path.string() + ": " + (ec ? ec.message() : "no such file"));
     if (!fs::is_regular_file(status))
         return Fail(path.string() + " is not a file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return Fail("cannot open " + path.string() + ": " + errnoText(errno));
-    std::string bytes;
-    std::error_code error;
-    const auto size = fs::file_size(path, error);
-    if (!error)
-        bytes.reserve(static_cast<std::size_t>(size));
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        return Fail("cannot read " + path.string() + ": " + errnoText(errno));
+    const struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode))
+        return Fail(path.string() + " is not a file");
+    // Read straight into the result, sized by the file; a file that grows meanwhile is read
+    // to its end all the same.
+    std::string bytes(static_cast<std::size_t>(std::max<off_t>(opened.st_size, 0)) + 1, '\0');
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return Fail("cannot read " + path.string() + ": " + errnoText(errno));
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
     return bytes;
 }
 
