@@ -94,6 +94,8 @@ bool IsRawText(std::string_view name) {
 // Calls `visit(tag)` for every tag in source order until it returns false. The raw text of
 // script and the like is passed over (the start tag is visited).
 template <typename Visit> void ForEachTag(std::string_view page, Visit&& visit) {
+    // One tag, reused: its name and attribute list keep their storage from tag to tag.
+    Tag tag;
     std::size_t i = 0;
     while (i < page.size()) {
         const std::size_t lt = page.find('<', i);
@@ -111,8 +113,9 @@ template <typename Visit> void ForEachTag(std::string_view page, Visit&& visit) 
             const std::size_t close = page.find('>', lt + 2);
             if (close == std::string_view::npos)
                 return;
-            Tag tag;
             tag.name = next == '!' ? "!" : "?";
+            tag.end = false;
+            tag.tokens.attributes.clear();
             tag.start = lt;
             tag.stop = close + 1;
             tag.text = page.substr(lt, tag.stop - lt);
@@ -131,10 +134,10 @@ template <typename Visit> void ForEachTag(std::string_view page, Visit&& visit) 
         while (nameEnd < page.size() && !IsSpace(page[nameEnd]) && page[nameEnd] != '>' &&
                page[nameEnd] != '/')
             ++nameEnd;
-        Tag tag;
         tag.end = end;
         tag.start = lt;
-        tag.name.reserve(nameEnd - nameAt);
+        tag.name.clear();
+        tag.tokens.attributes.clear();
         for (std::size_t k = nameAt; k < nameEnd; ++k)
             tag.name += Lower(page[k]);
         if (end) {
@@ -143,7 +146,7 @@ template <typename Visit> void ForEachTag(std::string_view page, Visit&& visit) 
                 return;
             tag.stop = close + 1;
         } else {
-            tag.tokens = host::tokenizeStartTag(page.substr(lt));
+            host::tokenizeStartTag(page.substr(lt), tag.tokens);
             if (tag.tokens.closeAt == std::string_view::npos)
                 return;
             tag.stop = lt + tag.tokens.closeAt + (page[lt + tag.tokens.closeAt] == '/' ? 2 : 1);
@@ -190,12 +193,50 @@ void AddOnce(std::vector<std::string>& list, const std::string& value) {
 // The companion keys of the library's movies.
 constexpr std::array<std::string_view, 5> kCompanionKeys{"BS", "BM", "TM", "TE", "TF"};
 
+// Calls `visit(name, rawValue)` for each "name=value" of a movie query, in order, up to its
+// fragment; the value is as written.
+template <typename Visit> void ForEachQueryPair(std::string_view query, Visit&& visit) {
+    if (const std::size_t hash = query.find('#'); hash != std::string_view::npos)
+        query = query.substr(0, hash);
+    std::size_t from = 0;
+    while (from <= query.size()) {
+        std::size_t amp = query.find('&', from);
+        if (amp == std::string_view::npos)
+            amp = query.size();
+        const std::string_view pair = query.substr(from, amp - from);
+        if (const std::size_t equals = pair.find('='); equals != std::string_view::npos)
+            if (!visit(pair.substr(0, equals), pair.substr(equals + 1)))
+                return;
+        from = amp + 1;
+    }
+}
+
+// A query value as the movie reads it: "+" a blank, %XX decoded.
+std::string QueryValue(std::string_view raw) {
+    std::string value(raw);
+    std::replace(value.begin(), value.end(), '+', ' ');
+    return PercentDecoded(value);
+}
+
+// The companions a query names, found in one pass, in the order of the keys (the first value
+// of a key counts).
 void AddCompanions(FlashObjectAddresses& object, std::string_view query) {
-    for (const std::string_view key : kCompanionKeys)
-        AddOnce(object.companions, QueryParameter(query, key));
+    std::array<std::optional<std::string_view>, kCompanionKeys.size()> raw;
+    ForEachQueryPair(query, [&](std::string_view name, std::string_view value) {
+        const auto key = std::find(kCompanionKeys.begin(), kCompanionKeys.end(), name);
+        if (key != kCompanionKeys.end() && !raw[std::size_t(key - kCompanionKeys.begin())])
+            raw[std::size_t(key - kCompanionKeys.begin())] = value;
+        return true;
+    });
+    for (const std::optional<std::string_view>& value : raw)
+        if (value)
+            AddOnce(object.companions, QueryValue(*value));
 }
 
 void AddMovie(FlashObjectAddresses& object, const std::string& movie) {
+    // The same movie again (OBJECT data, PARAM movie, EMBED src) names the same companions.
+    if (std::find(object.movies.begin(), object.movies.end(), movie) != object.movies.end())
+        return;
     AddOnce(object.movies, movie);
     if (const std::size_t q = movie.find('?'); q != std::string::npos)
         AddCompanions(object, std::string_view(movie).substr(q + 1));
@@ -207,26 +248,6 @@ struct OpenObject {
 };
 
 } // namespace
-
-std::string QueryParameter(std::string_view query, std::string_view key) {
-    if (const std::size_t hash = query.find('#'); hash != std::string_view::npos)
-        query = query.substr(0, hash);
-    std::size_t from = 0;
-    while (from <= query.size()) {
-        std::size_t amp = query.find('&', from);
-        if (amp == std::string_view::npos)
-            amp = query.size();
-        const std::string_view pair = query.substr(from, amp - from);
-        const std::size_t equals = pair.find('=');
-        if (equals != std::string_view::npos && pair.substr(0, equals) == key) {
-            std::string value(pair.substr(equals + 1));
-            std::replace(value.begin(), value.end(), '+', ' ');
-            return PercentDecoded(value);
-        }
-        from = amp + 1;
-    }
-    return {};
-}
 
 PageFlash ScanPage(std::string_view bytes) {
     const Utf16 utf16 = Utf16Of(bytes);

@@ -48,9 +48,4 @@ std::size_t PlayerScriptOffset(std::string_view page);
 // byte order mark) the element is written in the page's own UTF-16. Nothing else changes.
 std::string WithPlayerScript(std::string_view page, std::string_view element);
 
-// The values of a movie query ("A=1&B=x+y"), "+" read as a blank and %XX decoded, for `key`
-// (letter case exact); empty when absent. Unlike a text search, a key is matched only as a
-// whole name between "&"s.
-std::string QueryParameter(std::string_view query, std::string_view key);
-
 } // namespace tlx::publish
