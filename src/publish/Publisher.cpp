@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace tlx::publish {
 
@@ -288,9 +289,11 @@ std::vector<std::string> FilesBelow(const fs::path& folder, std::vector<std::str
     return files;
 }
 
-// Writes a file that did not exist; a failure gives the reason.
-Result<> WriteNewFile(const fs::path& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+// Writes a file where none stands; a failure gives the reason, and `taken` says that a file
+// (or a link) stood there already, which is left as it is.
+Result<> WriteNewFile(const fs::path& path, std::string_view bytes, bool& taken) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    taken = fd < 0 && errno == EEXIST;
     if (fd < 0)
         return Fail(std::strerror(errno));
     std::size_t done = 0;
@@ -326,7 +329,8 @@ bool SameFile(const fs::path& source, const fs::path& target) {
 // Checks every address of a page's Flash objects against the web's files.
 class AddressCheck {
 public:
-    AddressCheck(const std::set<std::string>& files) : files_(files) {
+    explicit AddressCheck(const std::vector<std::string>& files)
+        : files_(files.begin(), files.end()) {
         for (const std::string& file : files)
             byLowerCase_.emplace(LowerCase(file), file);
     }
@@ -380,7 +384,7 @@ private:
         missing.push_back({page, id, address, path, note});
     }
 
-    const std::set<std::string>& files_;
+    std::unordered_set<std::string> files_;
     std::multimap<std::string, std::string> byLowerCase_;
 };
 
@@ -429,7 +433,6 @@ PublishResult Publish(const PublishOptions& options) {
     const fs::path dest = fs::weakly_canonical(fs::absolute(options.dest, ec), ec);
 
     const std::vector<std::string> webFiles = FilesBelow(web, result.failures);
-    const std::set<std::string> webSet(webFiles.begin(), webFiles.end());
     const std::string playerFolder(kPlayerFolderName);
     for (const std::string& file : webFiles)
         if (EqualsNoCase(file.substr(0, file.find('/')), playerFolder) ||
@@ -471,7 +474,7 @@ PublishResult Publish(const PublishOptions& options) {
         return result;
     }
 
-    const AddressCheck check(webSet);
+    const AddressCheck check(webFiles);
     std::mutex mutex;
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> pagesDone{0};
@@ -491,12 +494,18 @@ PublishResult Publish(const PublishOptions& options) {
             const auto fail = [&](const std::string& why) {
                 local.failures.push_back(job.path + ": " + why);
             };
-            std::error_code error;
-            const bool exists = fs::exists(fs::symlink_status(target, error));
-            // A file there that no earlier run wrote is somebody else's.
-            if (exists && (!previous || !previous->files.count(job.path))) {
+            const auto notOurs = [&] {
                 fail("not replaced: the destination holds a file of that name that publishing "
                      "did not write");
+            };
+            std::error_code error;
+            // Into a destination that was empty nothing is there unless somebody else put it
+            // there meanwhile; then the file is made only where none stands (O_EXCL), so no
+            // look is needed first.
+            const bool exists = previous && fs::exists(fs::symlink_status(target, error));
+            // A file there that no earlier run wrote is somebody else's.
+            if (exists && !previous->files.count(job.path)) {
+                notOurs();
                 continue;
             }
             if (!exists) {
@@ -519,10 +528,13 @@ PublishResult Publish(const PublishOptions& options) {
                 }
                 // A new file needs no temporary one: nothing else reads it yet. A file there is
                 // replaced whole (a link standing there is replaced, never written through).
+                bool taken = false;
                 const Result<> stored =
                     exists ? WriteFileAtomically(target, content, LinkPolicy::Replace)
-                           : WriteNewFile(target, content);
-                if (!stored)
+                           : WriteNewFile(target, content, taken);
+                if (taken)
+                    notOurs();
+                else if (!stored)
                     fail("cannot be written: " + stored.error());
                 return stored.ok();
             };
@@ -560,7 +572,13 @@ PublishResult Publish(const PublishOptions& options) {
                     continue;
                 local.bytes += job.made.size();
             } else if (!exists || !SameFile(job.source, target)) {
-                fs::copy_file(job.source, target, fs::copy_options::overwrite_existing, error);
+                fs::copy_file(
+                    job.source, target,
+                    exists ? fs::copy_options::overwrite_existing : fs::copy_options::none, error);
+                if (error == std::errc::file_exists) {
+                    notOurs();
+                    continue;
+                }
                 if (error) {
                     fail("cannot be copied: " + error.message());
                     continue;
