@@ -11,11 +11,13 @@ std::vector<PlayerSetting> PublishedPlayerSettings() {
     // them; without sound permission they play muted, without an overlay asking to unmute. No
     // splash screen while the player loads, and the player's menu only on a right click (a
     // long press on a touch screen stays the page's). Links in a movie are followed (the
-    // editor's rendering denies them; a visitor's browser must not).
+    // editor's rendering denies them; a visitor's browser must not). Device text is drawn
+    // with the visitor's own fonts, as the Flash player drew it: the player's built-in font
+    // has no Chinese or Japanese glyphs.
     return {
         {"autoplay", "\"on\""},          {"splashScreen", "false"},
         {"unmuteOverlay", "\"hidden\""}, {"contextMenu", "\"rightClickOnly\""},
-        {"openUrlMode", "\"allow\""},
+        {"openUrlMode", "\"allow\""},    {"deviceFontRenderer", "\"canvas\""},
     };
 }
 

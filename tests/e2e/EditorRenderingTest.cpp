@@ -214,6 +214,40 @@ TEST_F(EditorRendering, LibraryButtonPlaysAndClickSelectsItsObject) {
     EXPECT_LT(countNear(shot, QColor(255, 0, 0)), 30);
 }
 
+TEST_F(EditorRendering, ChineseAndJapaneseButtonTextsAreDrawnInPagesOfTheirEncodings) {
+    // The movie draws its text as device text; the player's own font has none of these
+    // glyphs, the system's fonts have them. Red is the text's colour only.
+    struct Case {
+        const char* charset;
+        const char* text; // the movie's T1, escaped as the dialogs write it
+    };
+    for (const Case c : {Case{"Shift_JIS", "%E6%97%A5%E6%9C%AC%E8%AA%9E"},
+                         Case{"GBK", "%E4%B8%AD%E6%96%87%E6%8C%89%E9%92%AE"}}) {
+        SCOPED_TRACE(c.charset);
+        const std::string name = std::string(c.charset) + ".htm";
+        std::string text = kButtonPage;
+        text.replace(text.find("<title>"), 0, std::string("<meta charset=\"") + c.charset + "\">");
+        for (std::size_t at; (at = text.find("T1=Hello")) != std::string::npos;)
+            text.replace(at, 8, std::string("T1=") + c.text);
+        writeFile(web.path() / name, text);
+        const auto page = app->openPage(web.path() / name);
+        ASSERT_TRUE(page);
+        PageView* view = window->viewFor(page);
+        ASSERT_TRUE(view && view->webView());
+        ASSERT_TRUE(waitForLoads(view, 1));
+        int red = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 20000) {
+            red = countNear(view->webView()->grab().toImage(), QColor(255, 0, 0));
+            if (red > 30)
+                break;
+            wait(250);
+        }
+        EXPECT_GT(red, 30) << "the button's text is not drawn";
+    }
+}
+
 TEST_F(EditorRendering, RenderingOfALargePageFollowsEachKeystroke) {
     std::string big = "<html><head><title>Big</title></head><body>\n<h1 id=t>Title</h1>\n";
     while (big.size() < 100 * 1024)

@@ -44,6 +44,9 @@ ids.button = run(["insert", index, "button", "Orange Tab", "T1=Go", "T2=About us
 ids.heading = run(["insert", index, "heading", "Wave", "T1=Welcome", "TC=#C00000", "BM=Ocean Waves", "--install", install]);
 ids.intro = run(["insert", index, "intro", "Story Teller", "T1=HELLO", "T2=Fresh bread", "TC=#C00000",
   "TM=Calm Pads", "TE=Zoom In", "BM=Starry Night", "--install", install]);
+// device text in Japanese, in blue (which the tab has nowhere else), in a windows-1252 page
+ids.japanese = run(["insert", index, "button", "Orange Tab", "T1=\u65e5\u672c\u8a9e", "TC=#0000FF",
+  "--install", install]);
 ids.art = run(["insert", index, "art", "Golden Star", "--install", install]);
 ids.file = run(["insert", index, "file", path.join(install, "FlashMovies", "artsun.swf"), "width=130", "height=100",
   "--install", install]);
@@ -94,9 +97,10 @@ function serve(folder) {
   });
 }
 
-// How many pixels of each box differ from the page's background, from a screenshot.
-async function drawn(measurer, png, boxes, background) {
-  return measurer.evaluate(async ({ b64, boxes, background }) => {
+// How many pixels of each box differ from the page's background, from a screenshot (with
+// `near`, how many are within 60 of that colour instead).
+async function drawn(measurer, png, boxes, background, near = null) {
+  return measurer.evaluate(async ({ b64, boxes, background, near }) => {
     const img = new Image();
     img.src = "data:image/png;base64," + b64;
     await img.decode();
@@ -109,12 +113,13 @@ async function drawn(measurer, png, boxes, background) {
       if (!b || b.w < 1 || b.h < 1) { out[name] = 0; continue; }
       const d = ctx.getImageData(b.x, b.y, b.w, b.h).data;
       let n = 0;
+      const off = (i, c) => Math.abs(d[i] - c[0]) + Math.abs(d[i + 1] - c[1]) + Math.abs(d[i + 2] - c[2]);
       for (let i = 0; i < d.length; i += 4)
-        if (Math.abs(d[i] - background[0]) + Math.abs(d[i + 1] - background[1]) + Math.abs(d[i + 2] - background[2]) > 60) n++;
+        if (near ? off(i, near) <= 60 : off(i, background) > 60) n++;
       out[name] = n / (d.length / 4);
     }
     return out;
-  }, { b64: png.toString("base64"), boxes, background });
+  }, { b64: png.toString("base64"), boxes, background, near });
 }
 
 const servers = [];
@@ -137,9 +142,9 @@ try {
   await tab.goto(`${base}/index.htm`, { waitUntil: "load", timeout: TIME_LIMIT_MS });
   const names = { ...ids, sampleHeading: "oKestreliteHD001", sampleButton: "oKestreliteBT002" };
   const deadline = Date.now() + TIME_LIMIT_MS;
-  let shares, shot;
+  let shares, shot, boxes;
   for (;;) {
-    const boxes = await tab.evaluate((names) => {
+    boxes = await tab.evaluate((names) => {
       const out = {};
       for (const [name, id] of Object.entries(names)) {
         // the player stands in for the EMBED inside the OBJECT, or for the OBJECT itself
@@ -162,6 +167,11 @@ try {
     share > 0.03 ? ok(`the ${name} movie (${names[name]}) draws (${(share * 100).toFixed(0)}% of its box)`)
       : fail(`the ${name} movie (${names[name]}) shows nothing but the page (screenshot ${path.join(outDir, "published.png")})`);
   for (const e of errors) console.error("  page error: " + e);
+
+  // the player's own font has no Japanese: the visitor's fonts draw the text
+  const blue = (await drawn(measurer, shot, { japanese: boxes.japanese }, null, [0, 0, 0xFF])).japanese;
+  blue > 0.005 ? ok(`the Japanese button text is drawn (${(blue * 100).toFixed(1)}% of its box in its blue)`)
+    : fail(`the Japanese button text is not drawn (screenshot ${path.join(outDir, "published.png")})`);
 
   // the player reads the window mode from the EMBED, which the markup leaves to the OBJECT
   const wmode = await tab.evaluate((id) => {

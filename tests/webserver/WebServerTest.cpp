@@ -1,8 +1,8 @@
 #include "host/qt/WebServer.h"
 
+#include "PlayerNamesScript.h"
 #include "common/QtTestEnvironment.h"
 #include "common/QtWait.h"
-#include "PlayerNamesScript.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -288,7 +288,8 @@ TEST_F(WebServerTest, RuffleIsInjectedIntoTheServedCopyOnly) {
         "</script><script>window.RufflePlayer = "
         "window.RufflePlayer || {}; window.RufflePlayer.config = "
         "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
-        "\"hidden\", openUrlMode: \"deny\"};</script><script src=\"" +
+        "\"hidden\", openUrlMode: \"deny\", deviceFontRenderer: \"canvas\"};</script><script "
+        "src=\"" +
         rufflePath + "\"></script>" + QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
     EXPECT_EQ(readFile(root + "/web/index.htm"), page);
 

@@ -130,11 +130,13 @@ const QByteArray& WebServer::flashParamsScript() {
 QByteArray WebServer::ruffleSnippet() const {
     // The EMBED of an OBJECT gets the OBJECT's window mode and alignment before the player
     // takes it. Movies never take a view away from the page it shows (links in a movie stay
-    // links of the page being edited).
+    // links of the page being edited). Device text is drawn with the system's fonts, as the
+    // Flash player drew it (the player's own font has no Chinese or Japanese glyphs).
     return QByteArrayLiteral("<script>") + flashParamsScript() +
            QByteArrayLiteral("</script><script>window.RufflePlayer = window.RufflePlayer || {}; "
                              "window.RufflePlayer.config = {autoplay: \"on\", splashScreen: "
-                             "false, unmuteOverlay: \"hidden\", openUrlMode: \"deny\"};"
+                             "false, unmuteOverlay: \"hidden\", openUrlMode: \"deny\", "
+                             "deviceFontRenderer: \"canvas\"};"
                              "</script><script src=\"") +
            urlFor(kRuffle, QStringLiteral("ruffle.js")).toEncoded() +
            QByteArrayLiteral("\"></script>") + QByteArray(kPlayerNamesScript);
