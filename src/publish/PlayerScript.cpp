@@ -1,5 +1,6 @@
 #include "publish/PlayerScript.h"
 
+#include "DeviceFontsScript.h"
 #include "PlayerNamesScript.h"
 
 #include <algorithm>
@@ -13,7 +14,8 @@ std::vector<PlayerSetting> PublishedPlayerSettings() {
     // long press on a touch screen stays the page's). Links in a movie are followed (the
     // editor's rendering denies them; a visitor's browser must not). Device text is drawn
     // with the visitor's own fonts, as the Flash player drew it: the player's built-in font
-    // has no Chinese or Japanese glyphs.
+    // has no Chinese or Japanese glyphs (the family the library's movies ask for is given by
+    // DeviceFonts.js, at the start of the player's script element).
     return {
         {"autoplay", "\"on\""},          {"splashScreen", "false"},
         {"unmuteOverlay", "\"hidden\""}, {"contextMenu", "\"rightClickOnly\""},
@@ -48,18 +50,19 @@ std::string PlayerScriptElement(std::string_view playerFolderAddress) {
         settings += (settings.empty() ? "" : ",") + key + ":" + value;
     // The player is written into the page where this element stands, so it runs before
     // every later script of the page, as a script element of its own would.
-    std::string element = "<script>/* Flash movies of this page play with Ruffle */"
-                          "(function(){var r=window.RufflePlayer=window.RufflePlayer||{};"
-                          "var c=r.config=r.config||{},s={" +
-                          settings +
-                          "};for(var k in s)c[k]=s[k];"
-                          "c.publicPath=new URL(\"" +
-                          std::string(playerFolderAddress) +
-                          "\",location.href).href;"
-                          "document.write('<script src=\"'+c.publicPath+'" +
-                          std::string(kFlashParamsFileName) +
-                          "\"><\\/script><script src=\"'+c.publicPath+'ruffle.js\"><\\/script>');"
-                          "})();";
+    std::string element = "<script>/* Flash movies of this page play with Ruffle */";
+    element += host::kDeviceFontsScript;
+    element += "(function(){var r=window.RufflePlayer=window.RufflePlayer||{};"
+               "var c=r.config=r.config||{},s={" +
+               settings +
+               "};for(var k in s)c[k]=s[k];"
+               "c.publicPath=new URL(\"" +
+               std::string(playerFolderAddress) +
+               "\",location.href).href;"
+               "document.write('<script src=\"'+c.publicPath+'" +
+               std::string(kFlashParamsFileName) +
+               "\"><\\/script><script src=\"'+c.publicPath+'ruffle.js\"><\\/script>');"
+               "})();";
     element += PublishedPageScripts();
     element += "</script>";
     return element;

@@ -215,11 +215,14 @@ TEST_F(EditorRendering, LibraryButtonPlaysAndClickSelectsItsObject) {
 }
 
 TEST_F(EditorRendering, ChineseAndJapaneseButtonTextsAreDrawnInPagesOfTheirEncodings) {
-    // The movie draws its text as device text; the player's own font has none of these
-    // glyphs, the system's fonts have them. Red is the text's colour only.
+    // The movie draws its texts as device text, the main one bold, the one under it regular;
+    // the player's own font has none of these glyphs, the system's fonts have them. Blue is
+    // the texts' colour only (the tab is orange).
+    fs::copy_file(fs::path(TLX_BINARY_DIR) / "install" / "FlashMovies" / "bttab.swf",
+                  web.path() / "bttab.swf");
     struct Case {
         const char* charset;
-        const char* text; // the movie's T1, escaped as the dialogs write it
+        const char* text; // the movie's T1 and T2, escaped as the dialogs write them
     };
     for (const Case c : {Case{"Shift_JIS", "%E6%97%A5%E6%9C%AC%E8%AA%9E"},
                          Case{"GBK", "%E4%B8%AD%E6%96%87%E6%8C%89%E9%92%AE"}}) {
@@ -227,24 +230,45 @@ TEST_F(EditorRendering, ChineseAndJapaneseButtonTextsAreDrawnInPagesOfTheirEncod
         const std::string name = std::string(c.charset) + ".htm";
         std::string text = kButtonPage;
         text.replace(text.find("<title>"), 0, std::string("<meta charset=\"") + c.charset + "\">");
-        for (std::size_t at; (at = text.find("T1=Hello")) != std::string::npos;)
-            text.replace(at, 8, std::string("T1=") + c.text);
+        const std::string movie = "btround.swf?T1=Hello&amp;TC=FF0000";
+        for (std::size_t at; (at = text.find(movie)) != std::string::npos;)
+            text.replace(at, movie.size(),
+                         std::string("bttab.swf?T1=") + c.text + "&amp;T2=" + c.text +
+                             "&amp;TC=0000FF");
         writeFile(web.path() / name, text);
         const auto page = app->openPage(web.path() / name);
         ASSERT_TRUE(page);
         PageView* view = window->viewFor(page);
         ASSERT_TRUE(view && view->webView());
         ASSERT_TRUE(waitForLoads(view, 1));
-        int red = 0;
+        // Blue pixels in the upper half of the player (the main text) and in its lowest
+        // third (the text under it).
+        const auto blueIn = [&](double from, double to) {
+            const QRect box = boxOfElement(*view->webView()->page(),
+                                           QStringLiteral("document.querySelector('ruffle-object, "
+                                                          "ruffle-embed')"));
+            const QImage shot = view->webView()->grab().toImage();
+            int count = 0;
+            for (int y = box.top() + int(box.height() * from); y < box.top() + box.height() * to;
+                 ++y)
+                for (int x = box.left(); x <= box.right(); ++x)
+                    if (shot.valid(x, y) && countNear(shot.copy(x, y, 1, 1), QColor(0, 0, 255)))
+                        ++count;
+            return count;
+        };
+        int main = 0;
+        int under = 0;
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 20000) {
-            red = countNear(view->webView()->grab().toImage(), QColor(255, 0, 0));
-            if (red > 30)
+            main = blueIn(0, 0.5);
+            under = blueIn(0.64, 1);
+            if (main > 30 && under > 15)
                 break;
             wait(250);
         }
-        EXPECT_GT(red, 30) << "the button's text is not drawn";
+        EXPECT_GT(main, 30) << "the button's bold text is not drawn";
+        EXPECT_GT(under, 15) << "the button's regular text is not drawn";
     }
 }
 

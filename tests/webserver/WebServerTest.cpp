@@ -1,5 +1,6 @@
 #include "host/qt/WebServer.h"
 
+#include "DeviceFontsScript.h"
 #include "PlayerNamesScript.h"
 #include "common/QtTestEnvironment.h"
 #include "common/QtWait.h"
@@ -288,9 +289,9 @@ TEST_F(WebServerTest, RuffleIsInjectedIntoTheServedCopyOnly) {
         "</script><script>window.RufflePlayer = "
         "window.RufflePlayer || {}; window.RufflePlayer.config = "
         "{autoplay: \"on\", splashScreen: false, unmuteOverlay: "
-        "\"hidden\", openUrlMode: \"deny\", deviceFontRenderer: \"canvas\"};</script><script "
-        "src=\"" +
-        rufflePath + "\"></script>" + QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
+        "\"hidden\", openUrlMode: \"deny\", deviceFontRenderer: \"canvas\"};" +
+        QByteArray(kDeviceFontsScript) + "</script><script src=\"" + rufflePath + "\"></script>" +
+        QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
     EXPECT_EQ(readFile(root + "/web/index.htm"), page);
 
     // Other files are served untouched; without injection the page is served as it is.

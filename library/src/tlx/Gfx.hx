@@ -11,7 +11,13 @@ import flash.text.TextFormatAlign;
 
 /** Drawing helpers: colours, gradients, rounded shapes and text. **/
 class Gfx {
-	public static inline var FONT = "_sans";
+	/**
+		The device font of every text. A player drawing device text with the browser's fonts asks
+		for "Tamberlux Sans" in every weight (the pages' player script gives that family the
+		system's Arial or whatever sans-serif font it has instead, and characters it lacks come
+		from the system's other fonts); a player with fonts of its own takes "_sans".
+	**/
+	public static inline var FONT = "Tamberlux Sans,_sans";
 
 	/** Mixes two colours: t = 0 gives a, t = 1 gives b. **/
 	public static function mix(a:Int, b:Int, t:Float):Int {

@@ -1,6 +1,7 @@
 #include "host/qt/WebServer.h"
 
 #include "BuildPaths.h"
+#include "DeviceFontsScript.h"
 #include "FlashParamsScript.h"
 #include "PlayerNamesScript.h"
 #include "platform/Log.h"
@@ -131,13 +132,14 @@ QByteArray WebServer::ruffleSnippet() const {
     // The EMBED of an OBJECT gets the OBJECT's window mode and alignment before the player
     // takes it. Movies never take a view away from the page it shows (links in a movie stay
     // links of the page being edited). Device text is drawn with the system's fonts, as the
-    // Flash player drew it (the player's own font has no Chinese or Japanese glyphs).
+    // Flash player drew it (the player's own font has no Chinese or Japanese glyphs), in the
+    // family the library's movies ask for (DeviceFonts.js).
     return QByteArrayLiteral("<script>") + flashParamsScript() +
            QByteArrayLiteral("</script><script>window.RufflePlayer = window.RufflePlayer || {}; "
                              "window.RufflePlayer.config = {autoplay: \"on\", splashScreen: "
                              "false, unmuteOverlay: \"hidden\", openUrlMode: \"deny\", "
-                             "deviceFontRenderer: \"canvas\"};"
-                             "</script><script src=\"") +
+                             "deviceFontRenderer: \"canvas\"};") +
+           QByteArray(kDeviceFontsScript) + QByteArrayLiteral("</script><script src=\"") +
            urlFor(kRuffle, QStringLiteral("ruffle.js")).toEncoded() +
            QByteArrayLiteral("\"></script>") + QByteArray(kPlayerNamesScript);
 }
