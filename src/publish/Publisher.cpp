@@ -158,6 +158,38 @@ std::optional<std::string> CompanionPath(std::string_view moviePath, std::string
     return path;
 }
 
+std::vector<CarriedFile> FilesItsMoviesLoad(std::string_view pageText, const fs::path& from,
+                                            const fs::path& to) {
+    // Both pages as paths from the file system's root: an address then resolves to the same
+    // file a browser would load from either place.
+    const auto rooted = [](const fs::path& page) {
+        return page.lexically_normal().relative_path().generic_string();
+    };
+    const std::string oldPage = rooted(from);
+    const std::string newPage = rooted(to);
+    const PageFlash flash = ScanPage(pageText);
+    std::vector<CarriedFile> files;
+    const auto add = [&](const std::optional<std::string>& a, const std::optional<std::string>& b) {
+        if (!a || !b)
+            return;
+        CarriedFile file{fs::path("/") / *a, fs::path("/") / *b};
+        if (std::none_of(files.begin(), files.end(),
+                         [&](const CarriedFile& f) { return f.from == file.from; }))
+            files.push_back(std::move(file));
+    };
+    for (const FlashObjectAddresses& object : flash.objects)
+        for (const std::string& movie : object.movies) {
+            const auto oldMovie = ResolveInWeb(oldPage, flash.baseHref, movie);
+            const auto newMovie = ResolveInWeb(newPage, flash.baseHref, movie);
+            add(oldMovie, newMovie);
+            if (!oldMovie || !newMovie)
+                continue;
+            for (const std::string& name : object.companions)
+                add(CompanionPath(*oldMovie, name), CompanionPath(*newMovie, name));
+        }
+    return files;
+}
+
 std::string ManifestText(const Manifest& manifest) {
     std::string text(kManifestMarker);
     text += "\nweb ";

@@ -40,6 +40,18 @@ std::optional<std::string> ResolveInWeb(std::string_view pagePath, std::string_v
 // (the movie refuses those).
 std::optional<std::string> CompanionPath(std::string_view moviePath, std::string_view name);
 
+// The files that a page's Flash objects load (movies and their companions) from where the
+// page stands as they would load them from where it is saved to: for a page saved under
+// another name, in another folder, the files to bring along. Only addresses relative to the
+// page count; each file once.
+struct CarriedFile {
+    std::filesystem::path from; // beside the page as it was
+    std::filesystem::path to;   // the same address from the page as it is saved
+};
+std::vector<CarriedFile> FilesItsMoviesLoad(std::string_view pageText,
+                                            const std::filesystem::path& from,
+                                            const std::filesystem::path& to);
+
 // What the manifest of a destination records.
 struct Manifest {
     std::filesystem::path web;   // the web it was published from (canonical)

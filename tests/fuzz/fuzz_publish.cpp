@@ -1,12 +1,14 @@
 // A page as publishing reads it: any bytes give a scan and a place for the player's script
 // element, and the published page is the page with exactly that element added there (every
-// other byte kept). The addresses the scan finds resolve inside the web or not at all.
+// other byte kept). The addresses the scan finds resolve inside the web or not at all, and
+// the files a page saved elsewhere takes along keep their addresses.
 
 #include "fuzz/FuzzSupport.h"
 #include "publish/PageScan.h"
 #include "publish/PlayerScript.h"
 #include "publish/Publisher.h"
 
+#include <filesystem>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -33,5 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     if (const auto file = tlx::publish::CompanionPath(*path, companion))
                         FUZZ_CHECK(!file->starts_with("../") && !file->starts_with('/'), companion);
             }
+    // Saved into another folder, the page takes along each file from where it loads it to
+    // where it will: the same address from both places, never a step out of the root.
+    const std::filesystem::path from = "/w/a/page.htm";
+    const std::filesystem::path to = "/w/b/c/page.htm";
+    for (const tlx::publish::CarriedFile& file : tlx::publish::FilesItsMoviesLoad(page, from, to)) {
+        FUZZ_CHECK(file.from.is_absolute() && file.to.is_absolute(), std::string(page));
+        FUZZ_CHECK(file.from.lexically_normal() == file.from &&
+                       file.to.lexically_normal() == file.to,
+                   file.from.string() + " " + file.to.string());
+        FUZZ_CHECK(file.from.lexically_relative(from.parent_path()) ==
+                       file.to.lexically_relative(to.parent_path()),
+                   file.from.string() + " " + file.to.string());
+    }
     return 0;
 }
