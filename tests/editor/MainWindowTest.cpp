@@ -121,6 +121,41 @@ TEST_F(MainWindowTest, SavingAndClosingRaiseTheirEventsAndAskAboutChanges) {
     EXPECT_EQ(events, (std::vector<std::string>{"save", "save-as", "save", "close"}));
 }
 
+TEST_F(MainWindowTest, SaveAsIntoAnotherFolderTakesAlongTheFilesItsMoviesLoad) {
+    namespace fs = std::filesystem;
+    // A movie with a click sound beside it, one a folder up; another host's is no file.
+    writeFile(web.path() / "a/m/bt.swf", "FWS button");
+    writeFile(web.path() / "a/m/snd.swf", "FWS sound");
+    writeFile(web.path() / "top.swf", "FWS top");
+    const auto page = open(
+        "a/p.htm", "<object type=\"application/x-shockwave-flash\" id=b1 "
+                   "data=\"m/bt.swf?T1=Go&amp;BS=snd.swf\"></object>\n<embed src=\"../top.swf\" "
+                   "id=t1>\n<embed src=\"http://example.com/far.swf\" id=f1>\n");
+    ASSERT_TRUE(page);
+    EXPECT_FALSE(window->action(QStringLiteral("actionSaveAs"))->shortcut().isEmpty());
+    fs::path target;
+    window->askSaveAsFile = [&](const fs::path&) { return std::optional(target); };
+    // A file already standing where one would go is the user's: it stays.
+    writeFile(web.path() / "b/c/m/snd.swf", "mine");
+    target = web.path() / "b/c/p.htm";
+    ASSERT_TRUE(window->saveWindowAs(page));
+    EXPECT_EQ(readFile(web.path() / "b/c/m/bt.swf"), "FWS button");
+    EXPECT_EQ(readFile(web.path() / "b/c/m/snd.swf"), "mine");
+    EXPECT_EQ(readFile(web.path() / "b/top.swf"), "FWS top");
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              QStringLiteral("Saved, with 2 files its movies use copied along"));
+    // Into the web's folder: "../top.swf" would lie outside the web and is not written there.
+    target = web.path() / "p.htm";
+    ASSERT_TRUE(window->saveWindowAs(page));
+    EXPECT_EQ(readFile(web.path() / "m/bt.swf"), "FWS button");
+    EXPECT_EQ(readFile(web.path() / "m/snd.swf"), "mine");
+    EXPECT_FALSE(fs::exists(web.path().parent_path() / "top.swf"));
+    // Beside itself under another name nothing is copied.
+    target = web.path() / "q.htm";
+    ASSERT_TRUE(window->saveWindowAs(page));
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Saved"));
+}
+
 TEST_F(MainWindowTest, DiscardingAndUntitledPagesOnClose) {
     const auto page = open("g.htm", "<p>g</p>");
     typeAt(page, 0, QStringLiteral("x"));

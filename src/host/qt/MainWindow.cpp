@@ -13,6 +13,7 @@
 #include "platform/Log.h"
 #include "platform/ShippedData.h"
 #include "platform/qt/QtPlatform.h"
+#include "publish/Publisher.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -261,10 +262,14 @@ void MainWindow::buildMenus() {
         if (const auto window = application_->activePageWindow())
             saveWindow(window);
     });
-    add(file, QStringLiteral("actionSaveAs"), tr("Save &As..."), QKeySequence::SaveAs, [this] {
-        if (const auto window = application_->activePageWindow())
-            saveWindowAs(window);
-    });
+    // Desktops without a key of their own for Save As get the common one.
+    add(file, QStringLiteral("actionSaveAs"), tr("Save &As..."),
+        QKeySequence::keyBindings(QKeySequence::SaveAs)
+            .value(0, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)),
+        [this] {
+            if (const auto window = application_->activePageWindow())
+                saveWindowAs(window);
+        });
     add(file, QStringLiteral("actionClose"), tr("&Close"), QKeySequence::Close, [this] {
         if (const auto window = application_->activePageWindow())
             closeWindow(window);
@@ -616,12 +621,57 @@ bool MainWindow::saveWindowAs(const PageWindowHandle& window) {
     const auto file = askSaveAsFile ? askSaveAsFile(suggestion) : std::nullopt;
     if (!file)
         return false;
-    if (application_->savePageAs(window, *file)) {
-        statusBar()->showMessage(tr("Saved"), 5000);
-        return true;
+    const fs::path before = window->isUntitled() ? fs::path() : window->path();
+    if (!application_->savePageAs(window, *file)) {
+        report(toQString(application_->lastError()));
+        return false;
     }
-    report(toQString(application_->lastError()));
-    return false;
+    const QString carried =
+        before.empty() ? QString() : carryMovieFiles(window->document()->text(), before, *file);
+    statusBar()->showMessage(carried.isEmpty() ? tr("Saved") : carried,
+                             carried.isEmpty() ? 5000 : 0);
+    return true;
+}
+
+QString MainWindow::carryMovieFiles(std::string_view text, const fs::path& before,
+                                    const fs::path& after) {
+    // A page saved into another folder takes along the movies and files they load from beside
+    // it, where none stands yet (as inserting a movie puts them beside its page), so that it
+    // plays there too; nothing is overwritten, and nothing is written outside the web (or,
+    // without one, outside the page's new folder).
+    const auto web = application_->web();
+    const fs::path limit =
+        (web && web->isOpen() ? web->root() : after.parent_path()).lexically_normal();
+    const auto inside = [&](const fs::path& path) {
+        const fs::path relative = path.lexically_normal().lexically_relative(limit);
+        return !relative.empty() && *relative.begin() != "..";
+    };
+    int copied = 0;
+    QStringList failed;
+    for (const publish::CarriedFile& file : publish::FilesItsMoviesLoad(text, before, after)) {
+        std::error_code error;
+        if (file.from == file.to || !fs::is_regular_file(file.from, error) ||
+            fs::exists(fs::symlink_status(file.to, error)) || !inside(file.to))
+            continue;
+        fs::create_directories(file.to.parent_path(), error);
+        if (!error)
+            fs::copy_file(file.from, file.to, error);
+        if (error) {
+            LogWarning("SaveAs", file.to.string() + ": " + error.message());
+            failed << pathText(file.to.filename()) + QStringLiteral(" (") +
+                          QString::fromStdString(error.message()) + QLatin1Char(')');
+        } else {
+            ++copied;
+        }
+    }
+    if (!failed.isEmpty())
+        return tr("Saved, but files its movies use could not be copied along: %1")
+            .arg(failed.join(QStringLiteral(", ")));
+    if (copied == 1)
+        return tr("Saved, with 1 file its movies use copied along");
+    if (copied > 1)
+        return tr("Saved, with %1 files its movies use copied along").arg(copied);
+    return {};
 }
 
 bool MainWindow::closeWindow(const PageWindowHandle& window) {

@@ -115,6 +115,10 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Copies the files the movies of a page saved from `before` to `after` load beside it, for
+    // Save As; the status bar's note on it (empty when there was nothing to copy).
+    QString carryMovieFiles(std::string_view text, const std::filesystem::path& before,
+                            const std::filesystem::path& after);
     // Pauses the movies playing in the renderings (and plays again those it paused).
     void pauseRenderings(bool pause);
     void buildMenus();
