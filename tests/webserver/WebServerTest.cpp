@@ -30,9 +30,12 @@ struct Fetched {
 };
 
 // Through the same network stack the web views use.
-Fetched fetch(const QUrl& url) {
+Fetched fetch(const QUrl& url, const QByteArray& destination = QByteArray()) {
     QNetworkAccessManager network;
-    const std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(url)));
+    QNetworkRequest request(url);
+    if (!destination.isEmpty())
+        request.setRawHeader("Sec-Fetch-Dest", destination);
+    const std::unique_ptr<QNetworkReply> reply(network.get(request));
     tlx::testing::WaitUntil([&] { return reply->isFinished(); }, 5000);
     Fetched result;
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -293,6 +296,18 @@ TEST_F(WebServerTest, RuffleIsInjectedIntoTheServedCopyOnly) {
         QByteArray(kDeviceFontsScript) + "</script><script src=\"" + rufflePath + "\"></script>" +
         QByteArray(kPlayerNamesScript) + "<title>Home</title>"));
     EXPECT_EQ(readFile(root + "/web/index.htm"), page);
+
+    // A page shown as a document gets the player, the same page read as data does not (an
+    // intro movie's text file, a page's script fetching a page).
+    for (const auto& [destination, player] :
+         {std::pair{QByteArray("document"), true}, {"iframe", true}, {"empty", false}}) {
+        const Fetched asked =
+            fetch(server.urlFor(WebServer::kWeb, QStringLiteral("index.htm")), destination);
+        EXPECT_EQ(asked.body.contains("ruffle.js"), player) << destination.toStdString();
+        if (!player) {
+            EXPECT_EQ(asked.body, page);
+        }
+    }
 
     // Other files are served untouched; without injection the page is served as it is.
     EXPECT_EQ(fetch(server.urlFor(WebServer::kWeb, QStringLiteral("styles/site.css"))).body,

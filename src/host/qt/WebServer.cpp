@@ -224,7 +224,8 @@ QString WebServer::resolveFile(const QString& root, const QStringList& segments)
     return canonical;
 }
 
-WebServer::Answer WebServer::serve(const QString& mount, const QStringList& segments) const {
+WebServer::Answer WebServer::serve(const QString& mount, const QStringList& segments,
+                                   bool document) const {
     Answer answer;
     const QString relPath = segments.join(QLatin1Char('/'));
     const QString fileName = segments.last();
@@ -274,8 +275,8 @@ WebServer::Answer WebServer::serve(const QString& mount, const QStringList& segm
     answer.status = 200;
     answer.contentType = contentTypeFor(fileName);
     answer.cacheable = cacheable;
-    answer.body =
-        injectRuffle_ && isHtml(fileName) ? injectInto(*body, ruffleSnippet()) : std::move(*body);
+    answer.body = injectRuffle_ && document && isHtml(fileName) ? injectInto(*body, ruffleSnippet())
+                                                                : std::move(*body);
     return answer;
 }
 
@@ -312,7 +313,15 @@ WebServer::Answer WebServer::answer(const QHttpServerRequest& request) const {
         refused.status = 405;
         return refused;
     }
-    return serve(mount, segments);
+    // Only what the browser shows as a document (a window, a frame, an OBJECT's or EMBED's
+    // content) gets the player; a page that a script or a movie reads as data (an intro
+    // movie's text file, a page's script fetching a page) is served as it is. An engine that
+    // does not say what it asks for gets the player in every page.
+    const QByteArray destination = request.value("Sec-Fetch-Dest").toLower();
+    const bool document = destination.isEmpty() || destination == "document" ||
+                          destination == "iframe" || destination == "frame" ||
+                          destination == "object" || destination == "embed";
+    return serve(mount, segments, document);
 }
 
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {

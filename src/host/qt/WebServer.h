@@ -96,7 +96,8 @@ private:
         bool cacheable = false;
     };
     Answer answer(const QHttpServerRequest& request) const;
-    Answer serve(const QString& mount, const QStringList& segments) const;
+    // `document`: the browser shows what it asked for as a document (see answer()).
+    Answer serve(const QString& mount, const QStringList& segments, bool document = true) const;
 
     QString prefix_;
     quint16 port_ = 0;
