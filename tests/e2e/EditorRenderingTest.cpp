@@ -272,6 +272,36 @@ TEST_F(EditorRendering, ChineseAndJapaneseButtonTextsAreDrawnInPagesOfTheirEncod
     }
 }
 
+TEST_F(EditorRendering, APageKeepsANotoSansOfItsOwn) {
+    // The movies' font faces stand in for Noto Sans only where the page brings none: here the
+    // page's own Noto Sans (a serif, to tell them apart) draws its text.
+    writeFile(web.path() / "noto.htm",
+              "<html><head><style>@font-face{font-family:\"Noto Sans\";src:local(\"DejaVu "
+              "Serif\"),local(\"DejaVuSerif\")}</style></head><body style=\"font-size:40px\">"
+              "<span id=own style=\"font-family:'Noto Sans'\">Harbour Lights</span><br>"
+              "<span id=serif style=\"font-family:'DejaVu Serif'\">Harbour Lights</span>"
+              "</body></html>\n");
+    const auto page = app->openPage(web.path() / "noto.htm");
+    ASSERT_TRUE(page);
+    PageView* view = window->viewFor(page);
+    ASSERT_TRUE(view && view->webView());
+    ASSERT_TRUE(waitForLoads(view, 1));
+    QString both;
+    EXPECT_TRUE(tlx::testing::WaitUntil(
+        [&] {
+            both = evaluate(*view->webView()->page(),
+                            QStringLiteral("(() => { const o = document.getElementById('own')"
+                                           ".getBoundingClientRect().width, s = document."
+                                           "getElementById('serif').getBoundingClientRect()"
+                                           ".width; return Math.round(o) + ' ' + Math.round(s)"
+                                           "; })()"));
+            const QStringList parts = both.split(QLatin1Char(' '));
+            return parts.size() == 2 && parts[0] == parts[1];
+        },
+        5000))
+        << both.toStdString();
+}
+
 TEST_F(EditorRendering, RenderingOfALargePageFollowsEachKeystroke) {
     std::string big = "<html><head><title>Big</title></head><body>\n<h1 id=t>Title</h1>\n";
     while (big.size() < 100 * 1024)
