@@ -193,44 +193,31 @@ void AddOnce(std::vector<std::string>& list, const std::string& value) {
 // The companion keys of the library's movies.
 constexpr std::array<std::string_view, 5> kCompanionKeys{"BS", "BM", "TM", "TE", "TF"};
 
-// Calls `visit(name, rawValue)` for each "name=value" of a movie query, in order, up to its
-// fragment; the value is as written.
-template <typename Visit> void ForEachQueryPair(std::string_view query, Visit&& visit) {
-    if (const std::size_t hash = query.find('#'); hash != std::string_view::npos)
-        query = query.substr(0, hash);
-    std::size_t from = 0;
-    while (from <= query.size()) {
-        std::size_t amp = query.find('&', from);
-        if (amp == std::string_view::npos)
-            amp = query.size();
-        const std::string_view pair = query.substr(from, amp - from);
-        if (const std::size_t equals = pair.find('='); equals != std::string_view::npos)
-            if (!visit(pair.substr(0, equals), pair.substr(equals + 1)))
-                return;
-        from = amp + 1;
-    }
-}
-
-// A query value as the movie reads it: "+" a blank, %XX decoded.
-std::string QueryValue(std::string_view raw) {
-    std::string value(raw);
-    std::replace(value.begin(), value.end(), '+', ' ');
-    return PercentDecoded(value);
-}
-
-// The companions a query names, found in one pass, in the order of the keys (the first value
-// of a key counts).
+// The companions a query names ("A=1&BS=x+y.swf#f"), found in one pass, in the order of the
+// keys: the first value of a key counts, "+" read as a blank and %XX decoded, as the movie
+// reads them. A key is matched only as a whole name between "&"s.
 void AddCompanions(FlashObjectAddresses& object, std::string_view query) {
+    query = query.substr(0, query.find('#'));
     std::array<std::optional<std::string_view>, kCompanionKeys.size()> raw;
-    ForEachQueryPair(query, [&](std::string_view name, std::string_view value) {
-        const auto key = std::find(kCompanionKeys.begin(), kCompanionKeys.end(), name);
+    for (std::size_t from = 0; from <= query.size();) {
+        const std::size_t amp = std::min(query.find('&', from), query.size());
+        const std::string_view pair = query.substr(from, amp - from);
+        from = amp + 1;
+        const std::size_t equals = pair.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const auto key =
+            std::find(kCompanionKeys.begin(), kCompanionKeys.end(), pair.substr(0, equals));
         if (key != kCompanionKeys.end() && !raw[std::size_t(key - kCompanionKeys.begin())])
-            raw[std::size_t(key - kCompanionKeys.begin())] = value;
-        return true;
-    });
-    for (const std::optional<std::string_view>& value : raw)
-        if (value)
-            AddOnce(object.companions, QueryValue(*value));
+            raw[std::size_t(key - kCompanionKeys.begin())] = pair.substr(equals + 1);
+    }
+    for (const std::optional<std::string_view>& value : raw) {
+        if (!value)
+            continue;
+        std::string text(*value);
+        std::replace(text.begin(), text.end(), '+', ' ');
+        AddOnce(object.companions, PercentDecoded(text));
+    }
 }
 
 void AddMovie(FlashObjectAddresses& object, const std::string& movie) {

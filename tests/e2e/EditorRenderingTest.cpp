@@ -243,30 +243,25 @@ TEST_F(EditorRendering, ChineseAndJapaneseButtonTextsAreDrawnInPagesOfTheirEncod
         ASSERT_TRUE(waitForLoads(view, 1));
         // Blue pixels in the upper half of the player (the main text) and in its lowest
         // third (the text under it).
-        const auto blueIn = [&](double from, double to) {
-            const QRect box = boxOfElement(*view->webView()->page(),
-                                           QStringLiteral("document.querySelector('ruffle-object, "
-                                                          "ruffle-embed')"));
-            const QImage shot = view->webView()->grab().toImage();
-            int count = 0;
-            for (int y = box.top() + int(box.height() * from); y < box.top() + box.height() * to;
-                 ++y)
-                for (int x = box.left(); x <= box.right(); ++x)
-                    if (shot.valid(x, y) && countNear(shot.copy(x, y, 1, 1), QColor(0, 0, 255)))
-                        ++count;
-            return count;
-        };
         int main = 0;
         int under = 0;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 20000) {
-            main = blueIn(0, 0.5);
-            under = blueIn(0.64, 1);
-            if (main > 30 && under > 15)
-                break;
-            wait(250);
-        }
+        tlx::testing::WaitUntil(
+            [&] {
+                const QRect box = boxOfElement(
+                    *view->webView()->page(),
+                    QStringLiteral("document.querySelector('ruffle-object, ruffle-embed')"));
+                const QImage shot = view->webView()->grab().toImage();
+                const auto blueIn = [&](double from, double to) {
+                    const int top = box.top() + int(box.height() * from);
+                    const int bottom = int(box.top() + box.height() * to);
+                    return countNear(shot.copy(box.left(), top, box.width(), bottom - top),
+                                     QColor(0, 0, 255));
+                };
+                main = blueIn(0, 0.5);
+                under = blueIn(0.64, 1);
+                return main > 30 && under > 15;
+            },
+            20000, 250);
         EXPECT_GT(main, 30) << "the button's bold text is not drawn";
         EXPECT_GT(under, 15) << "the button's regular text is not drawn";
     }
