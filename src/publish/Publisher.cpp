@@ -173,8 +173,9 @@ std::vector<CarriedFile> FilesItsMoviesLoad(std::string_view pageText, const fs:
         if (!a || !b)
             return;
         CarriedFile file{fs::path("/") / *a, fs::path("/") / *b};
-        if (std::none_of(files.begin(), files.end(),
-                         [&](const CarriedFile& f) { return f.from == file.from; }))
+        if (std::none_of(files.begin(), files.end(), [&](const CarriedFile& f) {
+                return f.from == file.from && f.to == file.to;
+            }))
             files.push_back(std::move(file));
     };
     for (const FlashObjectAddresses& object : flash.objects)

@@ -43,7 +43,8 @@ std::optional<std::string> CompanionPath(std::string_view moviePath, std::string
 // The files that a page's Flash objects load (movies and their companions) from where the
 // page stands as they would load them from where it is saved to: for a page saved under
 // another name, in another folder, the files to bring along. Only addresses relative to the
-// page count; each file once.
+// page count. Each pair comes once; one file may have two places to go ("x.swf" and
+// "../a/x.swf" from a folder a/ are one file, from elsewhere two).
 struct CarriedFile {
     std::filesystem::path from; // beside the page as it was
     std::filesystem::path to;   // the same address from the page as it is saved

@@ -216,6 +216,20 @@ TEST(Addresses, ResolveAsTheBrowserDoes) {
     EXPECT_EQ(CompanionPath("m/b.swf", "snd.swf"), "m/snd.swf");
     EXPECT_EQ(CompanionPath("m/b.swf", "../snd.swf"), std::nullopt); // the movie refuses it
     EXPECT_EQ(CompanionPath("b.swf", "http://x/snd.swf"), std::nullopt);
+
+    // A page saved elsewhere: each address from each place. "m/b.swf" and "../a/m/b.swf" are
+    // one file from a/, two places from b/c/; a companion goes beside its movie.
+    const std::vector<CarriedFile> carried =
+        FilesItsMoviesLoad("<embed src=\"m/b.swf?BS=snd.swf\"><embed src=\"../a/m/b.swf\">"
+                           "<embed src=\"http://example.com/far.swf\">",
+                           "/w/a/page.htm", "/w/b/c/page.htm");
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const CarriedFile& file : carried)
+        pairs.emplace_back(file.from.string(), file.to.string());
+    EXPECT_EQ(pairs, (std::vector<std::pair<std::string, std::string>>{
+                         {"/w/a/m/b.swf", "/w/b/c/m/b.swf"},
+                         {"/w/a/m/snd.swf", "/w/b/c/m/snd.swf"},
+                         {"/w/a/m/b.swf", "/w/b/a/m/b.swf"}}));
 }
 
 class PublishFolders : public ::testing::Test {
